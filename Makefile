@@ -1,0 +1,50 @@
+# The two commands a developer needs: `make run` and `make test`.
+# Both run the setup script first; it returns at once when nothing is missing.
+
+JOBS ?= 2
+ROOT := $(CURDIR)
+
+.PHONY: setup deps configure build host win test run fuzz bench clean
+
+setup:
+	@tools/setup.sh
+
+# The image libraries of the Windows tree, cross-built once into build/deps and
+# reused while deps/versions and the scripts are unchanged (quick then).
+deps: setup
+	@JOBS=$(JOBS) deps/build.sh
+
+build/host/build.ninja: CMakeLists.txt
+	CC=clang CXX=clang++ cmake -S . -B build/host -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMA_SANITIZE=ON
+
+build/bench/build.ninja: CMakeLists.txt
+	CC=clang CXX=clang++ cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEMA_SANITIZE=OFF
+
+build/win/build.ninja: CMakeLists.txt cmake/mingw-i686.cmake | deps
+	cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake
+
+host: setup build/host/build.ninja
+	ninja -C build/host -j $(JOBS)
+
+win: setup deps build/win/build.ninja
+	ninja -C build/win -j $(JOBS)
+
+build: host win
+
+test: build
+	tools/run-tests.sh
+
+run: win
+	tools/run-viewer.sh
+
+fuzz: setup build/host/build.ninja
+	ninja -C build/host -j $(JOBS) fuzzers
+	tools/run-fuzz.sh $(SECONDS_PER_TARGET)
+
+bench: setup build/bench/build.ninja
+	ninja -C build/bench -j $(JOBS) benchmarks
+	tools/run-bench.sh
+
+clean:
+	rm -rf build

@@ -1,0 +1,71 @@
+#include "app/settings.h"
+
+const char kSettingsKey[] = "Software\\KELDRAWORKS\\ZEMA\\Settings";
+
+int CreateRegKey(HKEY root, const char* subkey)
+{
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                          nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return 0;
+    ::RegCloseKey(key);
+    return 1;
+}
+
+HKEY OpenRegKeyForRead(HKEY root, const char* subkey)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+// Creates the path first, so that the first write of a value makes its key.
+HKEY OpenRegKeyForWrite(HKEY root, const char* subkey)
+{
+    CreateRegKey(root, subkey);
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, subkey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+// Whatever type the value has, its bytes are read as they are.
+int ReadRegString(HKEY root, const char* subkey, const char* valueName, char* buffer,
+                  DWORD bufferSize)
+{
+    if (!buffer)
+        return 0;
+    HKEY key = OpenRegKeyForRead(root, subkey);
+    if (!key)
+        return 0;
+    DWORD type = REG_SZ;
+    DWORD size = bufferSize;
+    LONG result = ::RegQueryValueExA(key, valueName, nullptr, &type,
+                                     reinterpret_cast<BYTE*>(buffer), &size);
+    ::RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+int WriteRegString(HKEY root, const char* subkey, const char* valueName, const char* text)
+{
+    HKEY key = OpenRegKeyForWrite(root, subkey);
+    if (!key)
+        return 0;
+    if (!text)
+        text = "";
+    LONG result = ::RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                                   static_cast<DWORD>(lstrlenA(text) + 1));
+    ::RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+int ReadSetting(const char* valueName, char* buffer, DWORD bufferSize)
+{
+    return ReadRegString(HKEY_CURRENT_USER, kSettingsKey, valueName, buffer, bufferSize);
+}
+
+int WriteSetting(const char* valueName, const char* text)
+{
+    return WriteRegString(HKEY_CURRENT_USER, kSettingsKey, valueName, text);
+}

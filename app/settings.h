@@ -1,0 +1,21 @@
+// The settings store: string values in the registry, under the program's own
+// key in the current user's hive or under any key the caller names.
+#pragma once
+#include <windows.h>
+
+// HKEY_CURRENT_USER subkey that holds the remembered Copy To folders.
+extern const char kSettingsKey[];
+
+int CreateRegKey(HKEY root, const char* subkey);
+HKEY OpenRegKeyForRead(HKEY root, const char* subkey);
+HKEY OpenRegKeyForWrite(HKEY root, const char* subkey);
+
+// Writes no terminator of its own: callers zero their buffer first.
+int ReadRegString(HKEY root, const char* subkey, const char* valueName,
+                  char* buffer, DWORD bufferSize);
+// A null text is stored as the empty string.
+int WriteRegString(HKEY root, const char* subkey, const char* valueName,
+                   const char* text);
+
+int ReadSetting(const char* valueName, char* buffer, DWORD bufferSize);
+int WriteSetting(const char* valueName, const char* text);

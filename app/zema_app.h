@@ -1,0 +1,11 @@
+// The viewer's application object.
+#pragma once
+#include "afxwin.h"
+
+class CZemaApp : public CWinApp {
+public:
+    CZemaApp();
+    BOOL InitInstance() override;
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The GIF benchmark corpus, written by ImageMagick: single-frame pictures of
+# web sizes, interlaced and transparent ones, and animated banners of 10 to
+# 50 frames. Names start with the category the harness reports.
+set -euo pipefail
+out=$1
+IM=/usr/bin/convert
+mkdir -p "$out"
+cd "$out"
+rm -f ./*.gif
+i=0
+for size in 120x60 300x250 468x60 640x480 800x600 1024x768; do
+  i=$((i + 1))
+  $IM -seed $i -size $size plasma:fractal -colors 256 single_$size.gif
+  $IM -seed $i -size $size plasma:fractal -colors 64 -interlace GIF interlaced_$size.gif
+  corner=$($IM -seed $i -size $size plasma:fractal -colors 32 -format '%[pixel:p{0,0}]' info:)
+  $IM -seed $i -size $size plasma:fractal -colors 32 -transparent "$corner" transparent_$size.gif
+done
+for frames in 10 25 50; do
+  args=()
+  for f in $(seq 1 $frames); do args+=(\( -seed $f -size 468x60 plasma:fractal -colors 128 \)); done
+  $IM -delay 8 "${args[@]}" -loop 0 -layers Optimize anim_${frames}.gif
+done
+ls ./*.gif | sed 's|^\./||' > list.txt

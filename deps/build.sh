@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Cross-builds the image libraries of the Windows tree as static i686
+# libraries into build/deps/i686 (include/, lib/). Returns at once when the
+# stamp shows the same pins, scripts and toolchain as the installed build;
+# otherwise fetches what is missing and rebuilds everything, since one
+# library's headers feed the next (zlib and jpeg into tiff).
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+triple=i686-w64-mingw32
+toolchain=$ZEMA_ROOT/cmake/mingw-i686.cmake
+mingw_root=/usr/$triple
+zlib_lib=$mingw_root/lib/libz.a
+
+# Everything that decides what the build produces; any change in it means a
+# rebuild, nothing else does.
+stamp_key() {
+  echo "pins:"
+  deps_pins
+  echo "scripts: $(cd "$ZEMA_ROOT" && cat deps/versions deps/*.sh cmake/mingw-i686.cmake | sha256sum | cut -d' ' -f1)"
+  echo "compiler: $($triple-gcc-posix -dumpfullversion) $(nasm -v | cut -d' ' -f3)"
+  echo "zlib: $(dpkg-query -W -f='${Version}' libz-mingw-w64-dev 2>/dev/null || echo unknown)"
+}
+
+mkdir -p "$DEPS_DIR"
+# Several trees (or engineers) may configure at once; one builds, the others
+# wait and then find the stamp.
+exec 9>"$DEPS_DIR/.lock"
+flock 9
+
+key=$(stamp_key)
+if [ -f "$DEPS_STAMP" ] && [ "$(grep -v '^fetched ' "$DEPS_STAMP")" = "$key" ]; then
+  exit 0
+fi
+
+[ -f "$zlib_lib" ] || deps_die "$zlib_lib is missing (package libz-mingw-w64-dev)"
+command -v nasm >/dev/null || deps_die "nasm is missing; libjpeg-turbo's SIMD code needs it"
+
+started=$SECONDS
+"$DEPS_SCRIPTS/fetch.sh"
+
+rm -rf "$DEPS_PREFIX" "$DEPS_WORK"
+mkdir -p "$DEPS_PREFIX/include" "$DEPS_PREFIX/lib" "$DEPS_WORK"
+
+# Each step's output goes to its own log; only a failure shows it.
+step() {
+  local name=$1; shift
+  local log=$DEPS_WORK/$name.log
+  if ! "$@" >>"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    deps_die "$name failed (full log: $log)"
+  fi
+}
+
+cmake_common=(
+  -G Ninja
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+  -DCMAKE_BUILD_TYPE=Release
+  -DCMAKE_INSTALL_PREFIX="$DEPS_PREFIX"
+  -DBUILD_SHARED_LIBS=OFF
+  -DZLIB_INCLUDE_DIR="$mingw_root/include"
+  -DZLIB_LIBRARY="$zlib_lib"
+)
+
+build_jpeg() {
+  local src; src=$(deps_source_dir libjpeg-turbo)
+  local b=$DEPS_WORK/libjpeg-turbo
+  deps_log "building libjpeg-turbo $(deps_fetched_version libjpeg-turbo)"
+  step libjpeg-turbo cmake -S "$src" -B "$b" "${cmake_common[@]}" \
+    -DCMAKE_ASM_NASM_COMPILER=nasm \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DREQUIRE_SIMD=ON \
+    -DWITH_TURBOJPEG=OFF -DWITH_JPEG7=OFF -DWITH_JPEG8=OFF -DWITH_12BIT=OFF
+  # Only the library target: the static tools would be built by "all".
+  step libjpeg-turbo ninja -C "$b" -j "$JOBS" jpeg-static
+  cp "$b/libjpeg.a" "$DEPS_PREFIX/lib/"
+  cp "$b/jconfig.h" "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$DEPS_PREFIX/include/"
+  grep -q 'define JPEG_LIB_VERSION  *62' "$b/jconfig.h" || deps_die "libjpeg-turbo is not the 6b interface"
+}
+
+build_png() {
+  local src; src=$(deps_source_dir libpng1.6)
+  local b=$DEPS_WORK/libpng
+  deps_log "building libpng $(deps_fetched_version libpng1.6)"
+  step libpng cmake -S "$src" -B "$b" "${cmake_common[@]}" \
+    -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF \
+    -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_EXECUTABLES=ON \
+    -DSKIP_INSTALL_FILES=ON -DSKIP_INSTALL_EXPORT=ON
+  step libpng ninja -C "$b" -j "$JOBS" png_static
+  step libpng cmake --install "$b"
+}
+
+build_tiff() {
+  local src; src=$(deps_source_dir tiff)
+  local b=$DEPS_WORK/tiff
+  deps_log "building tiff $(deps_fetched_version tiff)"
+  # zlib and jpeg only: every other external codec would need more libraries
+  # in the Windows tree.
+  step tiff cmake -S "$src" -B "$b" "${cmake_common[@]}" \
+    -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF \
+    -Dcxx=OFF -Dzlib=ON -Dpixarlog=ON -Djpeg=ON -Dold-jpeg=ON -Djpeg12=OFF \
+    -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlibdeflate=OFF -Dlerc=OFF \
+    -Dsphinx=OFF \
+    -DJPEG_INCLUDE_DIR="$DEPS_PREFIX/include" -DJPEG_LIBRARY="$DEPS_PREFIX/lib/libjpeg.a"
+  step tiff ninja -C "$b" -j "$JOBS" tiff
+  step tiff cmake --install "$b"
+}
+
+build_openjpeg() {
+  local src; src=$(deps_source_dir openjpeg2)
+  local b=$DEPS_WORK/openjpeg
+  deps_log "building openjpeg $(deps_fetched_version openjpeg2)"
+  step openjpeg cmake -S "$src" -B "$b" "${cmake_common[@]}" \
+    -DBUILD_STATIC_LIBS=ON -DBUILD_CODEC=OFF -DBUILD_DOC=OFF -DBUILD_TESTING=OFF \
+    -DBUILD_JPIP=OFF -DBUILD_JAVA=OFF -DBUILD_VIEWER=OFF -DBUILD_UNIT_TESTS=OFF \
+    -DBUILD_PKGCONFIG_FILES=ON
+  step openjpeg ninja -C "$b" -j "$JOBS" openjp2
+  step openjpeg cmake --install "$b"
+  rm -rf "$DEPS_PREFIX/share"  # its man page
+}
+
+build_jbig() {
+  local src; src=$(deps_source_dir jbigkit)
+  local b=$DEPS_WORK/jbigkit
+  deps_log "building jbigkit $(deps_fetched_version jbigkit)"
+  # The upstream Makefile builds in place; a copy keeps the source pristine.
+  cp -r "$src/libjbig" "$b"
+  step jbigkit make -C "$b" -j "$JOBS" libjbig.a \
+    CC=$triple-gcc-posix AR=$triple-ar CFLAGS="-O2 -W -Wall -ansi"
+  cp "$b/libjbig.a" "$DEPS_PREFIX/lib/"
+  cp "$b/jbig.h" "$b/jbig_ar.h" "$DEPS_PREFIX/include/"
+}
+
+build_jpeg
+build_png
+build_tiff
+build_openjpeg
+build_jbig
+
+# Written last: an interrupted build leaves no stamp and is redone.
+{
+  echo "$key"
+  while read -r pkg _; do echo "fetched $pkg $(deps_fetched_version "$pkg")"; done < <(deps_pins)
+} > "$DEPS_STAMP"
+deps_log "built in $((SECONDS - started)) s into $DEPS_PREFIX"

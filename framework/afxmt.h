@@ -1,0 +1,42 @@
+// Synchronisation objects: a mutex and the scoped lock that takes it.
+#pragma once
+#include <windows.h>
+
+class CSyncObject {
+public:
+    virtual ~CSyncObject();
+    virtual BOOL Lock(DWORD timeout = INFINITE);
+    virtual BOOL Unlock() = 0;
+    operator HANDLE() const { return m_hObject; }
+
+    HANDLE m_hObject = nullptr;
+
+protected:
+    CSyncObject() = default;
+    CSyncObject(const CSyncObject&) = delete;
+    CSyncObject& operator=(const CSyncObject&) = delete;
+};
+
+class CMutex : public CSyncObject {
+public:
+    explicit CMutex(BOOL initiallyOwn = FALSE, LPCSTR name = nullptr);
+    BOOL Unlock() override;
+};
+
+// Holds a lock on a synchronisation object for its own lifetime, or between
+// Lock and Unlock.
+class CSingleLock {
+public:
+    explicit CSingleLock(CSyncObject* object, BOOL initialLock = FALSE);
+    ~CSingleLock();
+    BOOL Lock(DWORD timeout = INFINITE);
+    BOOL Unlock();
+    BOOL IsLocked() const { return m_bAcquired; }
+
+private:
+    CSingleLock(const CSingleLock&) = delete;
+    CSingleLock& operator=(const CSingleLock&) = delete;
+
+    CSyncObject* m_pObject;
+    BOOL m_bAcquired = FALSE;
+};

@@ -1,0 +1,44 @@
+#include "afxthrd.h"
+
+#include <new>
+#include <process.h>
+
+CWinThread::~CWinThread()
+{
+    if (m_hThread)
+        ::CloseHandle(m_hThread);
+}
+
+unsigned __stdcall CWinThread::Run(void* self)
+{
+    CWinThread* thread = static_cast<CWinThread*>(self);
+    UINT result = thread->m_pfnThreadProc(thread->m_pThreadParams);
+    if (thread->m_bAutoDelete)
+        delete thread;
+    return result;
+}
+
+// The thread starts suspended so that its object is complete before it can
+// delete itself.
+CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID parameter, int priority, UINT stackSize,
+                           DWORD createFlags, LPSECURITY_ATTRIBUTES security)
+{
+    CWinThread* thread = new (std::nothrow) CWinThread;
+    if (!thread)
+        return nullptr;
+    thread->m_pfnThreadProc = proc;
+    thread->m_pThreadParams = parameter;
+    unsigned id = 0;
+    uintptr_t handle = ::_beginthreadex(security, stackSize, &CWinThread::Run, thread,
+                                        CREATE_SUSPENDED, &id);
+    if (!handle) {
+        delete thread;
+        return nullptr;
+    }
+    thread->m_hThread = reinterpret_cast<HANDLE>(handle);
+    thread->m_nThreadID = id;
+    ::SetThreadPriority(thread->m_hThread, priority);
+    if (!(createFlags & CREATE_SUSPENDED))
+        ::ResumeThread(thread->m_hThread);
+    return thread;
+}

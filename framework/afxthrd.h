@@ -1,0 +1,28 @@
+// Worker threads started through the framework.
+#pragma once
+#include <windows.h>
+
+using AFX_THREADPROC = UINT (*)(LPVOID parameter);
+
+// A running worker. With m_bAutoDelete (the default) the object deletes
+// itself when its thread ends, so callers must not touch it afterwards.
+class CWinThread {
+public:
+    HANDLE m_hThread = nullptr;
+    DWORD m_nThreadID = 0;
+    BOOL m_bAutoDelete = TRUE;
+
+    ~CWinThread();
+
+private:
+    friend CWinThread* AfxBeginThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD,
+                                      LPSECURITY_ATTRIBUTES);
+    static unsigned __stdcall Run(void* self);
+
+    AFX_THREADPROC m_pfnThreadProc = nullptr;
+    LPVOID m_pThreadParams = nullptr;
+};
+
+CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID parameter,
+                           int priority = THREAD_PRIORITY_NORMAL, UINT stackSize = 0,
+                           DWORD createFlags = 0, LPSECURITY_ATTRIBUTES security = nullptr);

@@ -1,0 +1,24 @@
+// Small helpers the own-code decoders share for reading untrusted bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "image_stream.h"
+
+inline uint16_t ReadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint32_t ReadLe32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Compressed data can describe more pixels than it holds bytes, but not
+// without bound: a header claiming more than ratio pixels per remaining byte
+// is hostile or damaged, and is refused before any picture is made.
+inline bool PlausiblePixels(CImageStream& stream, uint64_t pixels, uint64_t ratio) {
+  uint64_t remaining = static_cast<uint64_t>(stream.Remaining());
+  return pixels <= (remaining + 1) * ratio;
+}
+
+inline int32_t DpiFromPelsPerMeter(int32_t ppm) {
+  return static_cast<int32_t>(ppm * 0.0254 + (ppm >= 0 ? 0.5 : -0.5));
+}

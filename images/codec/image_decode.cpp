@@ -1,0 +1,114 @@
+// Loading and the decode dispatch.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "image_decoders.h"
+#include "image_gif.h"
+
+namespace {
+
+const char kUnknownFormat[] = "Decode: Unknown or wrong format";
+
+struct DecoderEntry {
+  uint32_t firstType;  // the types this decoder answers when named
+  uint32_t lastType;
+  bool reportsFrames;  // its frame count reaches the caller on failure too
+  CImageObject* (*make)();
+};
+
+template <class Decoder>
+CImageObject* Make() {
+  return new Decoder;
+}
+
+// Detection tries the rows from the top, so the row order is the detection
+// order. The decoders through the image libraries each take one row in the
+// slot marked for them:
+//   BMP, [JPEG], ICO, GIF, [PNG], [TIFF], TGA, PCX, WBMP, WMF, [J2K], [JBG],
+//   [JasPer: types 13 to 17, told the type, or 0 for its own detection].
+const DecoderEntry kDecoders[] = {
+    {kImageBMP, kImageBMP, false, Make<CImageObjectBMP>},
+    // JPEG slot
+    {kImageICO, kImageICO, true, Make<CImageObjectICO>},
+    {kImageGIF, kImageGIF, true, Make<CImageObjectGIF>},
+    // PNG slot
+    // TIFF slot (reportsFrames)
+    {kImageTGA, kImageTGA, false, Make<CImageObjectTGA>},
+    {kImagePCX, kImagePCX, false, Make<CImageObjectPCX>},
+    {kImageWBMP, kImageWBMP, false, Make<CImageObjectWBMP>},
+#ifdef _WIN32
+    {kImageWMF, kImageWMF, false, Make<CImageObjectWMF>},
+#endif
+    // J2K slot
+    // JBG slot
+    // JasPer slot {kImageJP2, kImageRAS, ...}
+};
+
+const DecoderEntry* DecoderFor(uint32_t type) {
+  for (const DecoderEntry& entry : kDecoders)
+    if (type >= entry.firstType && type <= entry.lastType) return &entry;
+  return nullptr;
+}
+
+}  // namespace
+
+bool CImageObject::Decode(CImageStream& stream) { return Decode(stream, settings_.type); }
+
+bool CImageObject::Decode(CImageStream& stream, uint32_t type) {
+  auto attempt = [&](const DecoderEntry& entry, bool report) {
+    std::unique_ptr<CImageObject> decoder(entry.make());
+    decoder->settings_ = settings_;
+    decoder->settings_.type = type;
+    if (decoder->Decode(stream)) {
+      TakeOver(*decoder);
+      return true;
+    }
+    if (report) {
+      SetLastError(decoder->LastError());
+      if (entry.reportsFrames) settings_.frameCount = decoder->settings_.frameCount;
+    }
+    return false;
+  };
+  if (type == kImageUnknown) {
+    int64_t start = stream.Tell();
+    for (const DecoderEntry& entry : kDecoders) {
+      if (attempt(entry, false)) return true;
+      stream.Seek(start, CImageStream::kSet);
+    }
+    SetLastError(kUnknownFormat);
+    return false;
+  }
+  const DecoderEntry* entry = type < kImageTypeCount ? DecoderFor(type) : nullptr;
+  if (!entry) {
+    SetLastError(kUnknownFormat);
+    return false;
+  }
+  return attempt(*entry, true);
+}
+
+void CImageObject::Load(const char* path, uint32_t type) {
+  if (type == kImageUnknown) type = TypeFromExtension(path);
+  settings_.type = type;
+  LoadAs(path, type);
+}
+
+void CImageObject::LoadAs(const char* path, uint32_t type) {
+  if (!path) return;
+  if (type >= 1 && type < kImageTypeCount) {
+    FILE* file = fopen(path, "rb");
+    if (!file) return;
+    CFileStream stream(file);
+    Decode(stream, type);
+    fclose(file);
+    return;
+  }
+  char saved[sizeof settings_.lastError];
+  memcpy(saved, settings_.lastError, sizeof saved);
+  FILE* file = fopen(path, "rb");
+  if (!file) return;
+  CFileStream stream(file);
+  bool ok = Decode(stream, kImageUnknown);
+  fclose(file);
+  if (!ok && type != kImageUnknown) memcpy(settings_.lastError, saved, sizeof saved);
+}

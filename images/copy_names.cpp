@@ -1,0 +1,15 @@
+#include "images/copy_names.h"
+
+std::string FreeCopyName(const std::string& name, const std::function<bool(const std::string&)>& taken)
+{
+    if (!taken(name))
+        return name;
+    std::string::size_type dot = name.rfind('.');
+    std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
+    for (unsigned n = 2;; ++n) {
+        std::string candidate = stem + " (" + std::to_string(n) + ")" + extension;
+        if (!taken(candidate))
+            return candidate;
+    }
+}

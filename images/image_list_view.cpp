@@ -1,0 +1,125 @@
+#include "images/image_list_view.h"
+
+#include "images/picture_window.h"
+#include "images/thumbnail_builder.h"
+#include "scan/image_category.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr UINT WM_APPEND_THUMBNAIL = WM_APP + 0x100;
+
+// Tiles are added in steps of this many: the image list copies all of its
+// images whenever it grows, so growing one tile at a time costs quadratic
+// time in the number of tiles.
+constexpr int tileGrowth = 1024;
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CImageListView, CCacheListCtrl)
+    ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
+    ON_WM_SIZE()
+    ON_WM_LBUTTONDBLCLK()
+    ON_MESSAGE(WM_APPEND_THUMBNAIL, OnAppendThumbnail)
+END_MESSAGE_MAP()
+
+// The list view control destroys its normal image list with itself.
+CImageListView::~CImageListView()
+{
+    if (m_hWnd)
+        m_imageList.Detach();
+}
+
+void CImageListView::PreSubclassWindow()
+{
+    CCacheListCtrl::PreSubclassWindow();
+    SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
+}
+
+void CImageListView::StartScan(uint32_t thumbnailEdge, int32_t dateMode, int32_t dayNumber,
+                               int32_t sizeMode, uint32_t width, uint32_t height,
+                               const char* typeList)
+{
+    m_thumbnailEdge = thumbnailEdge;
+    m_imageList.Create(static_cast<int>(thumbnailEdge), static_cast<int>(thumbnailEdge),
+                       ILC_COLOR24, 0, tileGrowth);
+    SetImageList(&m_imageList, LVSIL_NORMAL);
+    m_dateMode = dateMode;
+    m_dayNumber = dayNumber;
+    m_sizeMode = sizeMode;
+    m_width = width;
+    m_height = height;
+    m_typeList = typeList;
+    m_typeList.Trim().MakeLower();
+    LaunchScan();
+}
+
+void CImageListView::ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry)
+{
+    if (!IsImageCandidate(entry.cFileName, m_typeList) || !PassesDateTest(entry))
+        return;
+    char path[MAX_PATH];
+    if (BuildPath(path, folder, entry.cFileName))
+        AddThumbnail(*this, path);
+}
+
+void CImageListView::FreeCacheItem(LPARAM record)
+{
+    delete reinterpret_cast<ImageItem*>(record);
+}
+
+void CImageListView::AppendThumbnailRow(HBITMAP tile, ImageItem* item)
+{
+    SendMessage(WM_APPEND_THUMBNAIL, reinterpret_cast<WPARAM>(tile),
+                reinterpret_cast<LPARAM>(item));
+}
+
+// A tile the image list cannot take (out of memory) gets no row: the row
+// would show another image's tile.
+LRESULT CImageListView::OnAppendThumbnail(WPARAM tile, LPARAM record)
+{
+    ImageItem* item = reinterpret_cast<ImageItem*>(record);
+    if (m_imageList.Add(reinterpret_cast<HBITMAP>(tile), nullptr) < 0) {
+        FreeCacheItem(record);
+        return 0;
+    }
+    item->thumbnailIndex = m_imageList.GetImageCount() - 1;
+    AppendRow(record);
+    return 0;
+}
+
+void CImageListView::OnGetDispInfo(NMHDR* header, LRESULT* result)
+{
+    NMLVDISPINFOA* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+    const ImageItem* item = reinterpret_cast<const ImageItem*>(info->item.lParam);
+    *result = 0;
+    if (!item)
+        return;
+    if (info->item.mask & LVIF_IMAGE)
+        info->item.iImage = item->thumbnailIndex;
+    if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0)
+        lstrcpynA(info->item.pszText, FileNamePart(item->path), info->item.cchTextMax);
+}
+
+void CImageListView::OnSize(UINT, int, int)
+{
+    Default();
+    PostMessage(LVM_ARRANGE, LVA_DEFAULT);
+}
+
+void CImageListView::OnLButtonDblClk(UINT, POINT)
+{
+    Default();
+    if (const char* path = FirstSelectedPath())
+        ShowPictureWindow(::GetParent(m_hWnd), path);
+}
+
+const char* CImageListView::FirstSelectedPath() const
+{
+    int row = GetNextItem(-1, LVNI_SELECTED);
+    if (row < 0 || row >= GetItemCount())
+        return nullptr;
+    const ImageItem* item = reinterpret_cast<const ImageItem*>(GetItemData(row));
+    return item ? item->path : nullptr;
+}

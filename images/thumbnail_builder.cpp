@@ -1,0 +1,89 @@
+#include "images/thumbnail_builder.h"
+
+#include "images/codec/image_object.h"
+#include "images/image_list_view.h"
+#include "images/thumbnail_fit.h"
+#include "scan/filter_rules.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+// The picture's top-left fit.width by fit.height pixels drawn 1:1 at the
+// fit's place on a white edge by edge tile compatible with the display.
+HBITMAP ComposeTile(HBITMAP picture, const ThumbnailFit& fit, uint32_t edge)
+{
+    HDC display = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC source = ::CreateCompatibleDC(display);
+    HDC target = ::CreateCompatibleDC(display);
+    HBITMAP tile = ::CreateCompatibleBitmap(display, static_cast<int>(edge),
+                                            static_cast<int>(edge));
+    if (tile) {
+        HGDIOBJ oldSource = ::SelectObject(source, picture);
+        HGDIOBJ oldTarget = ::SelectObject(target, tile);
+        RECT whole = {0, 0, static_cast<LONG>(edge), static_cast<LONG>(edge)};
+        ::FillRect(target, &whole, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        ::BitBlt(target, static_cast<int>(fit.x), static_cast<int>(fit.y),
+                 static_cast<int>(fit.width), static_cast<int>(fit.height), source, 0, 0, SRCCOPY);
+        ::SelectObject(source, oldSource);
+        ::SelectObject(target, oldTarget);
+    }
+    ::DeleteDC(target);
+    ::DeleteDC(source);
+    ::DeleteDC(display);
+    return tile;
+}
+
+bool PassesPauseGate(const CImageListView& view)
+{
+    while (view.m_paused) {
+        if (view.m_stopRequested)
+            return false;
+        ::Sleep(100);
+    }
+    return !view.m_stopRequested;
+}
+
+}  // namespace
+
+void AddThumbnail(CImageListView& view, const char* path)
+{
+    if (!PassesPauseGate(view))
+        return;
+    uint32_t type = TypeFromExtension(path);
+    if (type == 0)
+        return;
+    CImageObject picture(path, type);
+    if (!picture.HasPixels())
+        return;
+    uint32_t width = static_cast<uint32_t>(picture.Width());
+    uint32_t height = static_cast<uint32_t>(picture.Height());
+    if (!PassesSizeTest(view.m_sizeMode, width, height, view.m_width, view.m_height))
+        return;
+
+    uint32_t edge = view.m_thumbnailEdge;
+    ThumbnailFit fit = FitThumbnail(width, height, edge);
+    // A refused rescale leaves the picture at its size; the tile then shows
+    // its top-left part.
+    if (fit.scale)
+        picture.Rescale(fit.width, fit.height, 3, nullptr);
+    HBITMAP bitmap = picture.ToBitmap(nullptr);
+    if (!bitmap)
+        return;
+    HBITMAP tile = ComposeTile(bitmap, fit, edge);
+    ::DeleteObject(bitmap);
+    if (!tile)
+        return;
+
+    ImageItem* item = new (std::nothrow) ImageItem;
+    if (item) {
+        lstrcpynA(item->path, path, sizeof item->path);
+        item->width = width;
+        item->height = height;
+        item->thumbnailIndex = -1;
+        view.AppendThumbnailRow(tile, item);
+    }
+    ::DeleteObject(tile);
+}

@@ -1,0 +1,3 @@
+#include "current_preview_file.h"
+
+char g_szCurrentPreviewFile[MAX_PATH];

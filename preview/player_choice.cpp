@@ -1,0 +1,51 @@
+#include "player_choice.h"
+
+#include <windows.h>
+#include <string.h>
+
+#include "app/settings.h"
+
+namespace {
+
+const char* const kRealPlayerExtensions[] = {
+    ".ra", ".rm", ".rv", ".ram", ".rpm", ".rmvb", ".rpx", ".smi", ".smil", ".rp", ".rt",
+};
+
+bool IsRealPlayerExtension(const char* extension)
+{
+    for (const char* candidate : kRealPlayerExtensions) {
+        if (lstrcmpiA(extension, candidate) == 0)
+            return true;
+    }
+    return false;
+}
+
+PlayerChoice ChooseByContentType(const char* extension)
+{
+    char contentType[80] = {};
+    // Two bytes short of the buffer, so that a value of any stored type ends in NUL.
+    if (!ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, 78))
+        return PlayerChoice::None;
+    if (char* slash = strchr(contentType, '/'))
+        *slash = 0;
+    if (lstrcmpiA(contentType, "video") == 0 || lstrcmpiA(contentType, "audio") == 0)
+        return PlayerChoice::MediaPlayer;
+    return PlayerChoice::None;
+}
+
+}  // namespace
+
+PlayerChoice ChoosePlayer(const char* path)
+{
+    const char* extension = path ? strrchr(path, '.') : nullptr;
+    if (!extension)
+        return PlayerChoice::None;
+    // Pages are not played: a cached page would only show itself again.
+    if (lstrcmpiA(extension, ".html") == 0 || lstrcmpiA(extension, ".htm") == 0)
+        return PlayerChoice::None;
+    if (lstrcmpiA(extension, ".swf") == 0)
+        return PlayerChoice::Flash;
+    if (IsRealPlayerExtension(extension))
+        return PlayerChoice::RealPlayer;
+    return ChooseByContentType(extension);
+}

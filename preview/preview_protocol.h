@@ -1,0 +1,40 @@
+// One request of the zemap scheme: builds the page of the Current preview file
+// when the binding starts and hands it out through Read.
+#pragma once
+#include <windows.h>
+#include <urlmon.h>
+
+#include "page_buffer.h"
+
+class CPreviewProtocol : public IInternetProtocol {
+public:
+    CPreviewProtocol();
+    virtual ~CPreviewProtocol();
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IInternetProtocolRoot
+    STDMETHODIMP Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo,
+                       DWORD flags, HANDLE_PTR reserved) override;
+    STDMETHODIMP Continue(PROTOCOLDATA* data) override;
+    STDMETHODIMP Abort(HRESULT reason, DWORD options) override;
+    STDMETHODIMP Terminate(DWORD options) override;
+    STDMETHODIMP Suspend() override;
+    STDMETHODIMP Resume() override;
+
+    // IInternetProtocol
+    STDMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override;
+    STDMETHODIMP Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override;
+    STDMETHODIMP LockRequest(DWORD options) override;
+    STDMETHODIMP UnlockRequest() override;
+
+private:
+    void ReportPage();
+
+    volatile LONG m_cRef;
+    IInternetProtocolSink* m_pSink;  // borrowed for the length of Start
+    CPageBuffer m_page;
+};

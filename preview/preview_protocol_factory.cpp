@@ -1,0 +1,85 @@
+#include "preview_protocol_factory.h"
+
+#include <new>
+#include <urlmon.h>
+
+#include "com_ref_count.h"
+#include "preview_protocol.h"
+#include "preview_protocol_info.h"
+
+CPreviewProtocolFactory g_previewProtocolFactory;
+
+namespace {
+
+HRESULT CreatePreviewProtocol(REFIID riid, void** ppv)
+{
+    CPreviewProtocol* protocol = new (std::nothrow) CPreviewProtocol;
+    if (!protocol)
+        return E_OUTOFMEMORY;
+    // Takes the first reference; only the protocol's own interfaces get here.
+    return protocol->QueryInterface(riid, ppv);
+}
+
+HRESULT CreatePreviewProtocolInfo(REFIID riid, void** ppv)
+{
+    CPreviewProtocolInfo* info = new (std::nothrow) CPreviewProtocolInfo;
+    if (!info)
+        return E_OUTOFMEMORY;
+    if (FAILED(info->QueryInterface(riid, ppv))) {
+        delete info;
+        return E_NOINTERFACE;
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+CPreviewProtocolFactory::CPreviewProtocolFactory() : m_cRef(0)
+{
+}
+
+CPreviewProtocolFactory::~CPreviewProtocolFactory() = default;
+
+STDMETHODIMP CPreviewProtocolFactory::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IClassFactory)
+        return E_NOINTERFACE;
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CPreviewProtocolFactory::AddRef()
+{
+    return IncrementRefCount(&m_cRef);
+}
+
+STDMETHODIMP_(ULONG) CPreviewProtocolFactory::Release()
+{
+    LONG before = DecrementRefCount(&m_cRef);
+    return before > 0 ? before - 1 : 0;
+}
+
+// urlmon first asks for an aggregated IUnknown; refused, it asks again for
+// the protocol interface itself.
+STDMETHODIMP CPreviewProtocolFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (outer)
+        return CLASS_E_NOAGGREGATION;
+    if (riid == IID_IInternetProtocolRoot || riid == IID_IInternetProtocol)
+        return CreatePreviewProtocol(riid, ppv);
+    if (riid == IID_IInternetProtocolInfo)
+        return CreatePreviewProtocolInfo(riid, ppv);
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP CPreviewProtocolFactory::LockServer(BOOL)
+{
+    return S_OK;
+}

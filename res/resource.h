@@ -1,0 +1,63 @@
+// Resource and control identifiers of the viewer.
+#pragma once
+
+#define IDR_MAINFRAME              128
+
+#define IDD_LAUNCHER               102
+#define IDD_ABOUT                  141
+
+// Launcher window
+#define IDC_IMAGES                 1000
+#define IDC_FLASHES                1001
+#define IDC_MOVIES                 1002
+#define IDC_AUDIOS                 1003
+#define IDC_OTHER_FILES            1005
+#define IDC_LAUNCHER_CLOSE         1006
+#define IDC_TEXT_FILES             1007
+#define IDC_ABOUT                  1046
+
+// About dialog
+#define IDC_PRODUCT_LINK           1048
+
+// Options dialogs
+#define IDD_IMAGE_OPTIONS          130
+#define IDD_DATE_OPTIONS           135
+#define IDD_TEXT_OPTIONS           137
+#define IDD_OTHER_OPTIONS          140
+
+#define IDC_ANY_SIZE               1008
+#define IDC_NOT_SMALLER            1009
+#define IDC_SMALLER                1010
+#define IDC_EXACT_SIZE             1011
+#define IDC_WIDTH                  1012
+#define IDC_HEIGHT                 1013
+#define IDC_ANY_TYPE               1014
+#define IDC_THESE_TYPES            1015
+#define IDC_IMAGE_TYPES            1016
+#define IDC_ANY_DATE               1022
+#define IDC_BEFORE                 1023
+#define IDC_SINCE                  1024
+#define IDC_EXACTLY                1025
+#define IDC_DATE_PICKER            1026
+#define IDC_THUMBNAIL_EDGE         1027
+#define IDC_TEXT_TYPES             1035
+#define IDC_SEARCH_TEXT            1036
+#define IDC_WILDCARD               1045
+
+// Details dialog
+#define IDD_DETAILS                138
+#define IDC_CACHE_FILE_PATH        1036
+#define IDC_SOURCE_URL             1037
+#define IDC_OPEN_SOURCE_URL        1039
+
+// Private commands of the browsers
+#define ID_START_COMMAND           32771
+#define ID_LAYOUT_COMMAND          32773
+#define ID_SELECTION_COMMAND       32774
+
+// Image browser
+#define IDD_IMAGE_BROWSER          129
+#define IDC_THUMBNAIL_LIST         1007
+#define IDC_PAUSE                  1018
+#define IDC_COPY_TO                1028
+#define IDC_DRILL                  1037

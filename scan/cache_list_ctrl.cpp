@@ -1,0 +1,138 @@
+#include "scan/cache_list_ctrl.h"
+
+#include "scan/cache_folder.h"
+#include "scan/filter_rules.h"
+#include "scan/normalize_path.h"
+
+#include <cstdio>
+#include <cstring>
+
+BEGIN_MESSAGE_MAP(CCacheListCtrl, CListCtrl)
+    ON_NOTIFY_REFLECT(LVN_DELETEITEM, OnDeleteItem)
+END_MESSAGE_MAP()
+
+// Once running reads 0 the worker touches nothing of this object but its own
+// last instructions; waiting for the thread here keeps those off freed memory.
+CCacheListCtrl::~CCacheListCtrl()
+{
+    if (m_worker) {
+        ::WaitForSingleObject(m_worker->m_hThread, INFINITE);
+        delete m_worker;
+    }
+}
+
+void CCacheListCtrl::LaunchScan()
+{
+    m_worker = AfxBeginThread(ScanThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    if (!m_worker) {
+        m_running = 0;
+        return;
+    }
+    m_worker->m_bAutoDelete = FALSE;
+    m_running = 1;
+    ::ResumeThread(m_worker->m_hThread);
+}
+
+// The stop request is written before running is read, and the worker clears
+// running before it reads the request: whichever side comes second sees the
+// other's write, so a Close is never lost between them.
+bool CCacheListCtrl::RequestStop()
+{
+    m_stopRequested = 1;
+    return m_running == 0;
+}
+
+UINT CCacheListCtrl::ScanThreadProc(LPVOID parameter)
+{
+    static_cast<CCacheListCtrl*>(parameter)->Scan();
+    return 0;
+}
+
+// A cache folder the shell cannot resolve scans nothing.
+void CCacheListCtrl::Scan()
+{
+    char folder[MAX_PATH];
+    if (LocateCacheFolder(folder))
+        WalkFolder(folder);
+    HWND browser = ::GetParent(m_hWnd);
+    m_running = 0;
+    if (m_stopRequested)
+        ::PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+}
+
+void CCacheListCtrl::WalkFolder(const char* folder)
+{
+    if (m_stopRequested)
+        return;
+    char pattern[MAX_PATH];
+    if (!BuildPath(pattern, folder, "*.*"))
+        return;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = ::FindFirstFileA(pattern, &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            char subfolder[MAX_PATH];
+            if (entry.cFileName[0] != '.' && BuildPath(subfolder, folder, entry.cFileName))
+                WalkFolder(subfolder);
+        } else {
+            ExamineFile(folder, entry);
+        }
+        if (!PassPausePoint())
+            break;
+    } while (!m_stopRequested && ::FindNextFileA(search, &entry));
+    ::FindClose(search);
+}
+
+bool CCacheListCtrl::PassPausePoint() const
+{
+    while (m_paused) {
+        if (m_stopRequested)
+            return false;
+        ::Sleep(100);
+    }
+    return !m_stopRequested;
+}
+
+bool CCacheListCtrl::PassesDateTest(const WIN32_FIND_DATAA& entry) const
+{
+    FILETIME local;
+    SYSTEMTIME calendar;
+    if (!::FileTimeToLocalFileTime(&entry.ftLastWriteTime, &local) ||
+        !::FileTimeToSystemTime(&local, &calendar))
+        return m_dateMode < Before || m_dateMode > Exactly;
+    int32_t fileDay = DayNumber(calendar.wYear, calendar.wMonth, calendar.wDay);
+    return ::PassesDateTest(m_dateMode, fileDay, m_dayNumber);
+}
+
+bool CCacheListCtrl::BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name)
+{
+    int length = std::snprintf(path, MAX_PATH, "%s\\%s", folder, name);
+    if (length < 0 || length >= MAX_PATH)
+        return false;
+    NormalizePath(path);
+    return true;
+}
+
+bool CCacheListCtrl::AppendRow(LPARAM record)
+{
+    LVITEMA row = {};
+    row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    row.iItem = static_cast<int>(::SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0));
+    row.pszText = LPSTR_TEXTCALLBACKA;
+    row.iImage = I_IMAGECALLBACK;
+    row.lParam = record;
+    if (::SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row)) >= 0)
+        return true;
+    FreeCacheItem(record);
+    return false;
+}
+
+void CCacheListCtrl::OnDeleteItem(NMHDR* header, LRESULT* result)
+{
+    const NMLISTVIEW* row = reinterpret_cast<const NMLISTVIEW*>(header);
+    if (row->lParam)
+        FreeCacheItem(row->lParam);
+    *result = 0;
+}

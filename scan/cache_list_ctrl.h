@@ -1,0 +1,61 @@
+// The list control of a category browser, which owns the browser's scan: it
+// holds the filter values and the three scan flags, starts one worker that
+// walks the cache folder depth-first, and receives the worker's rows. Each
+// browser's list derives from it and adds its category test and its rows.
+#pragma once
+#include "afxwin.h"
+
+#include <atomic>
+#include <cstdint>
+
+class CCacheListCtrl : public CListCtrl {
+public:
+    CCacheListCtrl() = default;
+    ~CCacheListCtrl() override;
+
+    bool IsRunning() const { return m_running != 0; }
+    bool IsPaused() const { return m_paused != 0; }
+    void SetPaused(bool paused) { m_paused = paused ? 1 : 0; }
+
+    // The browser's Close: asks a running scan to unwind. True when the
+    // window may close now; otherwise the worker posts IDCANCEL to the
+    // browser once it has unwound.
+    bool RequestStop();
+
+    // Scan flags, shared with the worker without a lock.
+    std::atomic<int32_t> m_running{0};
+    std::atomic<int32_t> m_stopRequested{0};
+    std::atomic<int32_t> m_paused{0};
+
+protected:
+    // Starts the worker; running is 1 when a thread was created.
+    void LaunchScan();
+
+    // The category test and what follows it, for one file of a folder.
+    virtual void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) = 0;
+    // Frees the record of a row being deleted.
+    virtual void FreeCacheItem(LPARAM record) = 0;
+
+    virtual void WalkFolder(const char* folder);
+    // Waits while paused; false when the walk must unwind.
+    bool PassPausePoint() const;
+    bool PassesDateTest(const WIN32_FIND_DATAA& entry) const;
+    // "folder\name", normalised; false when it would not fit MAX_PATH.
+    static bool BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name);
+    // Appends a row carrying the record (text and image on demand); frees
+    // the record when the list refuses the row.
+    bool AppendRow(LPARAM record);
+
+    void OnDeleteItem(NMHDR* header, LRESULT* result);
+
+    int32_t m_dateMode = 0;
+    int32_t m_dayNumber = 0;
+
+private:
+    static UINT ScanThreadProc(LPVOID parameter);
+    void Scan();
+
+    CWinThread* m_worker = nullptr;
+
+    DECLARE_MESSAGE_MAP()
+};

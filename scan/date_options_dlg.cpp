@@ -1,0 +1,18 @@
+#include "date_options_dlg.h"
+#include "res/resource.h"
+
+CDateOptionsDlg::CDateOptionsDlg() : COptionsDlg(IDD_DATE_OPTIONS) {}
+
+void CDateOptionsDlg::DoDataExchange(CDataExchange* pDX)
+{
+    ExchangeDateMode(pDX);
+    ExchangeDate(pDX);
+}
+
+void CDateOptionsDlg::OnOK()
+{
+    if (!UpdateData(TRUE))
+        return;
+    ComputeDayNumber();
+    COptionsDlg::OnOK();
+}

@@ -1,0 +1,13 @@
+// The Date options dialog (resource 135): the date group alone, for the
+// media browser.
+#pragma once
+#include "scan/options_dlg.h"
+
+class CDateOptionsDlg : public COptionsDlg {
+public:
+    CDateOptionsDlg();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+};

@@ -1,0 +1,19 @@
+#include "scan/image_category.h"
+
+#include "app/settings.h"
+#include "scan/filter_rules.h"
+
+#include <windows.h>
+
+bool IsImageCandidate(const char* fileName, const char* lowerTypeList)
+{
+    const char* extension = ExtensionOfName(fileName);
+    if (lowerTypeList && *lowerTypeList)
+        return TypeListContains(lowerTypeList, extension);
+    // The key is the extension with its dot, or the whole name without one.
+    const char* key = extension == fileName ? fileName : extension - 1;
+    char contentType[128] = {};
+    if (!ReadRegString(HKEY_CLASSES_ROOT, key, "Content Type", contentType, 127))
+        return false;
+    return IsImageContentType(contentType);
+}

@@ -1,0 +1,16 @@
+// The Other options dialog (resource 140): a wildcard file-name filter and
+// the date.
+#pragma once
+#include "scan/options_dlg.h"
+
+class COtherOptionsDlg : public COptionsDlg {
+public:
+    COtherOptionsDlg();
+
+    // After OK: trimmed, never empty.
+    CString m_wildcard = "some*.pdf";
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+};

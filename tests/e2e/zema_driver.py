@@ -1,0 +1,297 @@
+"""Drives Windows programs under Wine as a user would: input goes through X
+(xdotool), what is on screen comes back through the probe (window texts,
+rectangles, states), X itself (the cursor image) and screenshots."""
+import argparse
+import ctypes
+import ctypes.util
+import json
+import os
+import subprocess
+import time
+
+
+def options():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--zema", required=True)
+    parser.add_argument("--setup")
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--screenshots", required=True)
+    args, rest = parser.parse_known_args()
+    return args, rest
+
+
+def wait_for(condition, timeout=15.0, step=0.1, what="condition"):
+    """The first true value of condition() within timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(step)
+
+
+class Wine:
+    """Runs programs in the project's prefix through tools/wine-run.sh."""
+
+    def __init__(self, root):
+        self.runner = os.path.join(root, "tools", "wine-run.sh")
+        # The same choice as tools/wine-env.sh makes.
+        self.prefix = os.environ.get("ZEMA_WINEPREFIX") or os.path.join(root, "build",
+                                                                         "wineprefix")
+
+    def start(self, exe, *args, cwd=None):
+        return subprocess.Popen([self.runner, exe, *args], stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, cwd=cwd)
+
+    def run(self, exe, *args, check=True, cwd=None):
+        done = subprocess.run([self.runner, exe, *args], capture_output=True, encoding="latin-1",
+                              timeout=60, cwd=cwd)
+        if check and done.returncode != 0:
+            raise RuntimeError(f"{exe} {args} failed: {done.returncode} {done.stderr}")
+        return done.stdout
+
+    def reg(self, *args, check=True):
+        return self.run("reg", *args, check=check)
+
+    def reg_value(self, key, name):
+        """The data of a REG_SZ value, or None when it can't be read."""
+        out = self.reg("query", key, "/v", name, check=False)
+        for line in out.splitlines():
+            parts = line.strip().split("    ")
+            if len(parts) >= 2 and parts[0] == name and parts[1] == "REG_SZ":
+                return parts[2] if len(parts) > 2 else ""
+        return None
+
+    def key_exists(self, key):
+        done = subprocess.run([self.runner, "reg", "query", key], capture_output=True,
+                              timeout=60)
+        return done.returncode == 0
+
+    @staticmethod
+    def path(unix_path):
+        """The Windows name of a host path (Wine maps / as drive Z:)."""
+        return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+    def drive_link(self, letter):
+        return os.path.join(self.prefix, "dosdevices", letter.lower() + ":")
+
+    def host_path(self, windows_path):
+        """The host path of a drive-letter path, through the prefix's drives."""
+        base = os.path.realpath(self.drive_link(windows_path[0]))
+        rest = windows_path[3:].replace("\\", "/")
+        return os.path.join(base, rest) if rest else base
+
+
+class MappedDrive:
+    """Maps a drive letter of the prefix to a host folder for a test and puts
+    back whatever the letter meant before."""
+
+    def __init__(self, wine, letter, folder):
+        self.link = wine.drive_link(letter)
+        self.saved = self.link + ".zema-saved"
+        if os.path.lexists(self.link):
+            os.rename(self.link, self.saved)
+        os.symlink(folder, self.link)
+
+    def restore(self):
+        if os.path.lexists(self.link):
+            os.remove(self.link)
+        if os.path.lexists(self.saved):
+            os.rename(self.saved, self.link)
+
+
+class Window:
+    def __init__(self, fields):
+        self.__dict__.update(fields)
+
+    @property
+    def centre(self):
+        left, top, right, bottom = self.rect
+        return (left + right) // 2, (top + bottom) // 2
+
+    def __repr__(self):
+        return f"<{self.cls} {self.id} {self.text!r} {self.rect}>"
+
+
+class Probe:
+    def __init__(self, wine, exe):
+        self.wine, self.exe = wine, exe
+
+    def _windows(self, *args):
+        out = self.wine.run(self.exe, *args, check=False)
+        windows = []
+        for line in out.splitlines():
+            fields = json.loads(line)
+            fields["cls"] = fields.pop("class")
+            windows.append(Window(fields))
+        return windows
+
+    def top_level(self):
+        return self._windows("windows")
+
+    def find(self, title, cls="#32770"):
+        for window in self.top_level():
+            if window.text == title and window.cls == cls:
+                return window
+        return None
+
+    def wait_window(self, title, cls="#32770", timeout=20.0):
+        return wait_for(lambda: self.find(title, cls), timeout, what=f"window {title!r}")
+
+    def wait_gone(self, title, cls="#32770", timeout=10.0):
+        wait_for(lambda: self.find(title, cls) is None, timeout, what=f"{title!r} to close")
+
+    def controls(self, window):
+        return self._windows("controls", str(window.hwnd))
+
+    def cursor(self):
+        return json.loads(self.wine.run(self.exe, "cursor"))
+
+    def link(self, windows_path):
+        """Target, description and arguments of a shell link, or None."""
+        out = self.wine.run(self.exe, "link", windows_path, check=False)
+        return json.loads(out) if out.strip() else None
+
+    def folder(self, csidl):
+        return json.loads(self.wine.run(self.exe, "folder", str(csidl)))["path"]
+
+    def current_directory(self, cwd):
+        """The current directory a program started in the host folder gets."""
+        return json.loads(self.wine.run(self.exe, "cwd", cwd=cwd))["path"]
+
+    def owned_by(self, owner, cls="#32770"):
+        """The visible top-level windows of a class that the window owns."""
+        return [w for w in self.top_level() if w.owner == owner.hwnd and w.cls == cls]
+
+
+class Mouse:
+    """Real X input, as a user's hand would give it."""
+
+    @staticmethod
+    def xdotool(*args):
+        subprocess.run(["xdotool", *map(str, args)], check=True)
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+        time.sleep(0.2)
+
+    def click(self, x, y):
+        self.move(x, y)
+        self.xdotool("click", 1)
+
+    def down(self):
+        self.xdotool("mousedown", 1)
+
+    def up(self):
+        self.xdotool("mouseup", 1)
+
+
+class Keyboard:
+    @staticmethod
+    def press(*keys):
+        subprocess.run(["xdotool", "key", *keys], check=True)
+        time.sleep(0.3)
+
+    @staticmethod
+    def type(text):
+        subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
+        time.sleep(0.3)
+
+
+def x_window_of(title):
+    """The X window of a top-level window, for activation."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                         capture_output=True, text=True).stdout.split()
+    return out[-1] if out else None
+
+
+def activate(title):
+    xid = wait_for(lambda: x_window_of(title), what=f"X window {title!r}")
+    subprocess.run(["xdotool", "windowactivate", "--sync", xid], check=False)
+    time.sleep(0.3)
+    return xid
+
+
+def close_box(window):
+    """The centre of the close button in the window manager's title bar. The
+    window rectangle spans the whole frame; openbox's default theme puts the
+    close button rightmost, 13 pixels in from the frame's right edge."""
+    left, top, right, bottom = window.rect
+    title_height = window.client[1] - top
+    return right - 13, top + title_height // 2 + 1
+
+
+def screenshot(folder, name, rect=None):
+    """Saves the screen (or a rectangle of it) as folder/name.png and returns
+    the path."""
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, name + ".png")
+    command = ["import", "-window", "root"]
+    if rect:
+        left, top, right, bottom = rect
+        command += ["-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage"]
+    subprocess.run(command + [path], check=True)
+    return path
+
+
+def pixels(rect):
+    """The RGB pixels of a rectangle of the screen, read from X."""
+    left, top, right, bottom = rect
+    out = subprocess.run(["import", "-window", "root", "-crop",
+                          f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                          "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
+    return [tuple(out[i:i + 3]) for i in range(0, len(out), 3)]
+
+
+class _CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short),
+                ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+def x_cursor():
+    """The cursor X shows now: (width, height, xhot, yhot, ARGB pixels)."""
+    xlib = ctypes.CDLL(ctypes.util.find_library("X11"))
+    xfixes = ctypes.CDLL(ctypes.util.find_library("Xfixes"))
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    xlib.XFree.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_CursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(None)
+    try:
+        image = xfixes.XFixesGetCursorImage(display).contents
+        count = image.width * image.height
+        argb = [image.pixels[i] & 0xFFFFFFFF for i in range(count)]
+        result = (image.width, image.height, image.xhot, image.yhot, argb)
+        xlib.XFree(ctypes.addressof(image))
+        return result
+    finally:
+        xlib.XCloseDisplay(display)
+
+
+class Program:
+    """One run of a program under test; ends it if the test did not."""
+
+    def __init__(self, wine, exe, cwd=None):
+        self.process = wine.start(exe, cwd=cwd)
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait_exit(self, timeout=15.0):
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the program did not end")
+
+    def kill(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait()

@@ -1,0 +1,3 @@
+zema_win_test(cache_walker_test
+  SOURCES cache_walker_test.cpp scan_host.cpp temp_tree.cpp
+  LIBS zema_scan)

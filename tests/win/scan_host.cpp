@@ -1,0 +1,61 @@
+#include "scan_host.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const char hostClass[] = "ZemaScanHost";
+int cancels = 0;
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)
+        ++cancels;
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+ScanHost::ScanHost()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = HostProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = hostClass;
+    ::RegisterClassA(&windowClass);
+    cancels = 0;
+    m_window = ::CreateWindowA(hostClass, "scan host", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr,
+                               windowClass.hInstance, nullptr);
+    m_list = ::CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_ICON, 0, 0, 600, 400,
+                             m_window, reinterpret_cast<HMENU>(1007), windowClass.hInstance,
+                             nullptr);
+    m_host.SubclassWindow(m_window);
+}
+
+ScanHost::~ScanHost()
+{
+    ::DestroyWindow(m_window);
+}
+
+int ScanHost::CancelsReceived() const
+{
+    return cancels;
+}
+
+bool ScanHost::PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}

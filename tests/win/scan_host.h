@@ -1,0 +1,26 @@
+// A window that hosts a list view for a scan test, as a browser would: the
+// list's parent, which receives the IDCANCEL a stopped scan posts.
+#pragma once
+#include "afxwin.h"
+
+#include <functional>
+
+class ScanHost {
+public:
+    ScanHost();
+    ~ScanHost();
+    ScanHost(const ScanHost&) = delete;
+    ScanHost& operator=(const ScanHost&) = delete;
+
+    HWND List() const { return m_list; }
+    int CancelsReceived() const;
+    // Pumps messages until the condition holds or the timeout passes.
+    bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+private:
+    HWND m_window = nullptr;
+    HWND m_list = nullptr;
+    // Attached so that the list's notifications are reflected to it, as a
+    // browser dialog reflects them.
+    CWnd m_host;
+};

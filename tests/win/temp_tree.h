@@ -1,0 +1,38 @@
+// A folder tree of the test's own under the temporary folder, removed with
+// the object.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    const std::string& Root() const { return m_root; }
+    // Creates the file (and its folders) under the root; returns its path.
+    std::string AddFile(const std::string& relative, const std::string& content = "x");
+    std::string AddFolder(const std::string& relative);
+    // Sets the file's last-write time to a local calendar time.
+    static void SetLocalWriteTime(const std::string& path, WORD year, WORD month, WORD day,
+                                  WORD hour, WORD minute);
+
+private:
+    std::string m_root;
+};
+
+// Points the shell's Internet cache folder at a folder for the object's
+// lifetime, through the current user's "User Shell Folders".
+class CacheFolderOverride {
+public:
+    explicit CacheFolderOverride(const std::string& folder);
+    ~CacheFolderOverride();
+
+private:
+    bool m_hadValue = false;
+    DWORD m_type = REG_EXPAND_SZ;
+    std::string m_saved;
+};

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the demo need on a Debian 12
+# machine. Idempotent: a second run finds every package and returns quickly.
+set -euo pipefail
+
+packages=(
+  # Windows build
+  gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  mingw-w64-i686-dev libz-mingw-w64-dev nasm cmake ninja-build make pkg-config
+  dpkg-dev autoconf automake libtool
+  # host build, tests, fuzzing and benchmarks
+  g++ clang libclang-rt-14-dev googletest
+  libjpeg-dev libpng-dev libtiff-dev libopenjp2-7-dev libjbig-dev zlib1g-dev
+  libgif-dev libstb-dev imagemagick
+  # Wine on a virtual display, driven by the end-to-end tests
+  wine wine32:i386 xvfb openbox xdotool x11-utils python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+echo "setup: installing ${missing[*]}"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

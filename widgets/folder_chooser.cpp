@@ -1,0 +1,80 @@
+#include "widgets/folder_chooser.h"
+
+#include <shlobj.h>
+
+namespace {
+
+const POINT kDialogPosition = {50, 50};
+
+int CALLBACK FolderChooserCallback(HWND dialog, UINT message, LPARAM item, LPARAM data)
+{
+    if (message == BFFM_INITIALIZED) {
+        RECT rect;
+        ::GetWindowRect(dialog, &rect);
+        ::MoveWindow(dialog, kDialogPosition.x, kDialogPosition.y, rect.right - rect.left,
+                     rect.bottom - rect.top, TRUE);
+        if (data)
+            ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+    } else if (message == BFFM_SELCHANGED) {
+        // Virtual folders leave the path empty, which both blanks the status
+        // line and keeps OK from accepting them.
+        char path[MAX_PATH] = {};
+        ::SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item), path);
+        ::SendMessageA(dialog, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+        ::SendMessageA(dialog, BFFM_ENABLEOK, 0, path[0] != '\0');
+    }
+    return 0;
+}
+
+bool IsDirectory(const char* path)
+{
+    DWORD attributes = ::GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void FreeItemList(LPITEMIDLIST list)
+{
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(::SHGetMalloc(&allocator))) {
+        allocator->Free(list);
+        allocator->Release();
+    }
+}
+
+}  // namespace
+
+UINT FolderChooserFlags(DWORD version)
+{
+    UINT flags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_RETURNFSANCESTORS;
+    bool ntFamily = (version & 0x80000000u) == 0;
+    if (ntFamily && LOBYTE(LOWORD(version)) >= 5)
+        flags |= BIF_NEWDIALOGSTYLE;
+    return flags;
+}
+
+int ChooseFolder(HWND owner, char* path, const char* title, int root)
+{
+    LPITEMIDLIST rootList = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, root, &rootList)))
+        return 0;
+
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner;
+    info.pidlRoot = rootList;
+    info.pszDisplayName = path;
+    info.lpszTitle = title;
+    info.ulFlags = FolderChooserFlags(::GetVersion());
+    info.lpfn = FolderChooserCallback;
+    // A remembered folder that has gone since is simply not preselected.
+    info.lParam = IsDirectory(path) ? reinterpret_cast<LPARAM>(path) : 0;
+    info.iImage = 0;
+
+    int chosen = 0;
+    LPITEMIDLIST choice = ::SHBrowseForFolderA(&info);
+    if (choice) {
+        chosen = ::SHGetPathFromIDListA(choice, path) ? 1 : 0;
+        FreeItemList(choice);
+    }
+    FreeItemList(rootList);
+    return chosen;
+}
