@@ -84,13 +84,19 @@ void AfxDoWaitCursor(int change)
         theOneApp->DoWaitCursor(change);
 }
 
-// Owned by the window the user is working in: the main window's last active
-// popup, so that a box over a modal dialog stays modal to it.
+HWND AfxGetSafeOwner(CWnd* parent, CWnd* self)
+{
+    if (parent)
+        return parent->m_hWnd;
+    CWnd* main = AfxGetMainWnd();
+    if (!main || main == self || !main->m_hWnd)
+        return self ? nullptr : ::GetActiveWindow();
+    return ::GetLastActivePopup(main->m_hWnd);
+}
+
 int AfxMessageBox(LPCSTR text, UINT type, UINT)
 {
-    CWnd* main = AfxGetMainWnd();
-    HWND owner = main ? ::GetLastActivePopup(main->m_hWnd) : ::GetActiveWindow();
-    return ::MessageBoxA(owner, text, AfxGetAppName(), type);
+    return ::MessageBoxA(AfxGetSafeOwner(nullptr), text, AfxGetAppName(), type);
 }
 
 int AfxWinMain(HINSTANCE instance, LPSTR, int)

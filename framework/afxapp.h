@@ -49,6 +49,11 @@ void AfxEnableControlContainer();
 // tests) it does nothing.
 void AfxDoWaitCursor(int change);
 
+// The owner of a new modal window: the given parent, or else the window the
+// user works in now, the main window's last active popup (a browser over
+// the launcher, say), so that the new window is modal to it.
+HWND AfxGetSafeOwner(CWnd* parent, CWnd* self = nullptr);
+
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
 
 int AfxWinMain(HINSTANCE instance, LPSTR commandLine, int showCommand);

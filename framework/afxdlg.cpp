@@ -44,13 +44,8 @@ CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_p
 INT_PTR CDialog::DoModal()
 {
     RegisterCommonControls();
-    CWnd* owner = m_pParentWnd;
-    if (!owner) {
-        CWnd* main = AfxGetMainWnd();
-        owner = main != this ? main : nullptr;
-    }
     return ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
-                             owner ? owner->m_hWnd : nullptr, AfxDlgProc,
+                             AfxGetSafeOwner(m_pParentWnd, this), AfxDlgProc,
                              reinterpret_cast<LPARAM>(this));
 }
 

@@ -69,12 +69,19 @@ int ChooseFolder(HWND owner, char* path, const char* title, int root)
     info.lParam = IsDirectory(path) ? reinterpret_cast<LPARAM>(path) : 0;
     info.iImage = 0;
 
+    // Wine's shell copies its display-name buffer back even on cancel, and
+    // then that buffer holds whatever its heap block held: the caller's text
+    // is put back whenever nothing was chosen.
+    char remembered[MAX_PATH];
+    lstrcpynA(remembered, path, MAX_PATH);
     int chosen = 0;
     LPITEMIDLIST choice = ::SHBrowseForFolderA(&info);
     if (choice) {
         chosen = ::SHGetPathFromIDListA(choice, path) ? 1 : 0;
         FreeItemList(choice);
     }
+    if (!chosen)
+        lstrcpynA(path, remembered, MAX_PATH);
     FreeItemList(rootList);
     return chosen;
 }

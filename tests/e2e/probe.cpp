@@ -9,8 +9,10 @@
 //   probe link FILE            the target and description of a shell link
 //   probe folder CSIDL         the path of a special folder
 //   probe cwd                  the current directory a program started here gets
+//   probe items HWND           the rows of a list view: text, state, rectangle
 #include <windows.h>
 
+#include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -161,6 +163,79 @@ int PrintCurrentDirectory()
     return 0;
 }
 
+// A list view keeps its rows in its own process: the request and the answer
+// travel through memory allocated there.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, SIZE_T size)
+    {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(window, &processId);
+        m_process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                  FALSE, processId);
+        if (m_process)
+            m_address = ::VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer()
+    {
+        if (m_address)
+            ::VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process)
+            ::CloseHandle(m_process);
+    }
+    bool ok() const { return m_address != nullptr; }
+    void* address() const { return m_address; }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size)
+    {
+        return ::WriteProcessMemory(m_process, static_cast<char*>(m_address) + offset, data, size,
+                                    nullptr);
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size)
+    {
+        return ::ReadProcessMemory(m_process, static_cast<char*>(m_address) + offset, data, size,
+                                   nullptr);
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    void* m_address = nullptr;
+};
+
+int PrintItems(HWND list)
+{
+    const SIZE_T textOffset = 512, textSize = MAX_PATH;
+    RemoteBuffer remote(list, textOffset + textSize);
+    if (!remote.ok())
+        return 1;
+    int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_STATE | LVIF_IMAGE;
+        item.iItem = i;
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.pszText = static_cast<char*>(remote.address()) + textOffset;
+        item.cchTextMax = textSize;
+        remote.Write(0, &item, sizeof item);
+        ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.address()));
+        remote.Read(0, &item, sizeof item);
+        char text[MAX_PATH] = {};
+        remote.Read(textOffset, text, textSize - 1);
+        RECT rect = {};
+        rect.left = LVIR_BOUNDS;
+        remote.Write(0, &rect, sizeof rect);
+        ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(i),
+                       reinterpret_cast<LPARAM>(remote.address()));
+        remote.Read(0, &rect, sizeof rect);
+        ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+        std::printf("{\"index\": %d, \"text\": %s, \"image\": %d, \"selected\": %d, "
+                    "\"rect\": [%ld, %ld, %ld, %ld]}\n",
+                    i, JsonString(text).c_str(), item.iImage,
+                    (item.state & LVIS_SELECTED) ? 1 : 0, rect.left, rect.top, rect.right,
+                    rect.bottom);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -188,8 +263,11 @@ int main(int argc, char** argv)
         return PrintFolder(std::atoi(argv[2]));
     if (argc >= 2 && std::strcmp(argv[1], "cwd") == 0)
         return PrintCurrentDirectory();
+    if (argc >= 3 && std::strcmp(argv[1], "items") == 0)
+        return PrintItems(reinterpret_cast<HWND>(
+            static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))));
     std::fprintf(stderr,
                  "usage: probe windows | controls HWND | cursor | record FILE ARG | link FILE |"
-                 " folder CSIDL | cwd\n");
+                 " folder CSIDL | cwd | items HWND\n");
     return 2;
 }

@@ -7,6 +7,7 @@ import ctypes.util
 import json
 import os
 import subprocess
+import tempfile
 import time
 
 
@@ -17,6 +18,7 @@ def options():
     parser.add_argument("--setup")
     parser.add_argument("--probe", required=True)
     parser.add_argument("--screenshots", required=True)
+    parser.add_argument("--cachefill")
     args, rest = parser.parse_known_args()
     return args, rest
 
@@ -47,11 +49,19 @@ class Wine:
                                 stderr=subprocess.DEVNULL, cwd=cwd)
 
     def run(self, exe, *args, check=True, cwd=None):
-        done = subprocess.run([self.runner, exe, *args], capture_output=True, encoding="latin-1",
-                              timeout=60, cwd=cwd)
+        """Runs a program to its end and returns what it printed. The output
+        goes through a file, not a pipe: Wine's own processes, started by the
+        first program of a session, inherit the pipe and would hold it open
+        long after the program has ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            done = subprocess.run([self.runner, exe, *args], stdout=out, stderr=err,
+                                  stdin=subprocess.DEVNULL, timeout=60, cwd=cwd)
+            out.seek(0)
+            err.seek(0)
+            stdout, stderr = out.read().decode("latin-1"), err.read().decode("latin-1")
         if check and done.returncode != 0:
-            raise RuntimeError(f"{exe} {args} failed: {done.returncode} {done.stderr}")
-        return done.stdout
+            raise RuntimeError(f"{exe} {args} failed: {done.returncode} {stderr}")
+        return stdout
 
     def reg(self, *args, check=True):
         return self.run("reg", *args, check=check)
@@ -295,3 +305,86 @@ class Program:
         if self.running():
             self.process.kill()
             self.process.wait()
+
+
+def list_items(probe, list_window):
+    """The rows of a list view: index, text, image, selected, rect."""
+    out = probe.wine.run(probe.exe, "items", str(list_window.hwnd), check=False)
+    return [Window(json.loads(line)) for line in out.splitlines()]
+
+
+SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
+
+
+class TestCache:
+    """An Internet cache of the test's own: the prefix's cache folder points
+    at a fresh folder for the test's lifetime, and entries are committed to
+    it through WinINet as a browser would."""
+
+    def __init__(self, wine, cachefill, root):
+        import shutil
+        import tempfile
+        self.wine, self.cachefill = wine, cachefill
+        self.folder = tempfile.mkdtemp(prefix="zema-cache-", dir=os.path.join(root, "build"))
+        self.files = tempfile.mkdtemp(prefix="zema-sources-", dir=os.path.join(root, "build"))
+        self._rmtree = shutil.rmtree
+        self.saved = self._query()
+        wine.reg("add", SHELL_FOLDERS, "/v", "Cache", "/t", "REG_EXPAND_SZ", "/d",
+                 Wine.path(self.folder), "/f")
+        self.entries = {}
+
+    def _query(self):
+        out = self.wine.reg("query", SHELL_FOLDERS, "/v", "Cache", check=False)
+        for line in out.splitlines():
+            parts = line.split(None, 2)
+            if len(parts) == 3 and parts[0] == "Cache":
+                return parts[1], parts[2]
+        return None
+
+    def source(self, name):
+        """A path for a source file the test writes before committing it."""
+        return os.path.join(self.files, name)
+
+    def commit(self, entries):
+        """entries: (url, source path, 'YYYY-MM-DD'); returns {url: cache path}."""
+        manifest = os.path.join(self.files, "manifest.txt")
+        with open(manifest, "w") as f:
+            for url, path, day in entries:
+                f.write(f"{url}\t{Wine.path(path)}\t{day}\n")
+        out = self.wine.run(self.cachefill, Wine.path(manifest))
+        for line in out.splitlines():
+            url, local = line.split("\t")
+            self.entries[url] = local
+        return self.entries
+
+    def restore(self):
+        self.wine.run(self.cachefill, "--clear", check=False)
+        if self.saved:
+            self.wine.reg("add", SHELL_FOLDERS, "/v", "Cache", "/t", self.saved[0], "/d",
+                          self.saved[1], "/f")
+        else:
+            self.wine.reg("delete", SHELL_FOLDERS, "/v", "Cache", "/f", check=False)
+        self._rmtree(self.folder, ignore_errors=True)
+        self._rmtree(self.files, ignore_errors=True)
+
+
+def set_content_types(wine, types):
+    """Gives extensions a "Content Type" under HKEY_CLASSES_ROOT; returns
+    what to pass to restore_content_types."""
+    saved = {}
+    for extension, content_type in types.items():
+        key = rf"HKCR\{extension}"
+        out = wine.reg("query", key, "/v", "Content Type", check=False)
+        saved[extension] = next((l.split(None, 2)[2] for l in out.splitlines()
+                                 if l.strip().startswith("Content Type")), None)
+        wine.reg("add", key, "/v", "Content Type", "/d", content_type, "/f")
+    return saved
+
+
+def restore_content_types(wine, saved):
+    for extension, content_type in saved.items():
+        key = rf"HKCR\{extension}"
+        if content_type is None:
+            wine.reg("delete", key, "/v", "Content Type", "/f", check=False)
+        else:
+            wine.reg("add", key, "/v", "Content Type", "/d", content_type, "/f")

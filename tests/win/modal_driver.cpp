@@ -42,6 +42,11 @@ ModalScript& ModalScript::Do(std::function<void()> action)
     });
 }
 
+ModalScript& ModalScript::Pause(DWORD ms)
+{
+    return WaitFor("pause", [this, ms] { return ::GetTickCount() - m_stepStarted >= ms; });
+}
+
 ModalScript& ModalScript::UntilClosed(std::string what)
 {
     m_endsByItself = true;

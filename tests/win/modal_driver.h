@@ -18,6 +18,8 @@ public:
     ModalScript& WaitFor(std::string what, Step step);
     // A step done in one tick.
     ModalScript& Do(std::function<void()> action);
+    // A step that lets the dialog run on for a while.
+    ModalScript& Pause(DWORD ms);
     // The last step: the dialog must end by itself (within the step timeout).
     ModalScript& UntilClosed(std::string what);
 

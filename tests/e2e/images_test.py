@@ -1,0 +1,326 @@
+"""The Image browser end to end, against an Internet cache made for the test."""
+import datetime
+import ntpath
+import os
+import subprocess
+import sys
+import time
+import unittest
+
+import zema_driver as zd
+
+ARGS, REST = zd.options()
+
+# Dialog and control ids of the windows involved.
+IMAGES, LIST, PAUSE, COPY_TO, DRILL, CLOSE = 1000, 1007, 1018, 1028, 1037, 2
+ANY_SIZE, NOT_SMALLER, SMALLER, EXACTLY_SIZE = 1008, 1009, 1010, 1011
+WIDTH, HEIGHT, ANY_TYPE, THESE_TYPES, TYPES = 1012, 1013, 1014, 1015, 1016
+ANY_DATE, BEFORE, SINCE, EXACTLY_DATE, EDGE = 1022, 1023, 1024, 1025, 1027
+OK, CANCEL = 1, 2
+
+TODAY = datetime.date.today().isoformat()
+
+# name, size, colour, day; all GIFs unless the name says otherwise.
+PICTURES = [
+    ("wide.GIF", (300, 200), "red", "2025-06-15"),
+    ("tall.gif", (200, 300), "blue", "2025-06-15"),
+    ("square.gif", (640, 640), "green", "2024-01-02"),
+    ("small.gif", (100, 60), "orange", TODAY),
+    ("strip.gif", (121, 1), "black", "2025-06-15"),
+    ("logo.bmp", (80, 80), "purple", "2025-06-15"),
+]
+
+
+def make_picture(path, size, colour, fmt=None):
+    target = f"{fmt}:{path}" if fmt else path
+    subprocess.run(["convert", "-size", f"{size[0]}x{size[1]}", f"xc:{colour}", target],
+                   check=True)
+
+
+class ImageBrowserCase(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.wine = zd.Wine(ARGS.root)
+        cls.probe = zd.Probe(cls.wine, ARGS.probe)
+        cls.mouse = zd.Mouse()
+        cls.cache = zd.TestCache(cls.wine, ARGS.cachefill, ARGS.root)
+        cls.types = zd.set_content_types(cls.wine, {
+            ".gif": "image/gif", ".bmp": "image/bmp", ".txt": "text/plain"})
+        entries = []
+        for name, size, colour, day in PICTURES:
+            path = cls.cache.source(name)
+            make_picture(path, size, colour)
+            entries.append((f"http://pictures.example.com/web/{name}", path, day))
+        # An .if file is found by the substring search but is no image type;
+        # a .gif that holds text cannot be decoded; a text file is no image.
+        odd = cls.cache.source("odd.if")
+        make_picture(odd, (50, 50), "red", "gif")
+        broken = cls.cache.source("broken.gif")
+        notes = cls.cache.source("notes.txt")
+        for path in (broken, notes):
+            with open(path, "w") as f:
+                f.write("not a picture\n")
+        entries += [("http://pictures.example.com/odd.if", odd, "2025-06-15"),
+                    ("http://pictures.example.com/broken.gif", broken, "2025-06-15"),
+                    ("http://pictures.example.com/notes.txt", notes, "2025-06-15")]
+        committed = cls.cache.commit(entries)
+        cls.names = {url.rsplit("/", 1)[1]: ntpath.basename(local)
+                     for url, local in committed.items()}
+        cls.urls = {ntpath.basename(local): url for url, local in committed.items()}
+
+    @classmethod
+    def tearDownClass(cls):
+        zd.restore_content_types(cls.wine, cls.types)
+        cls.cache.restore()
+
+    def setUp(self):
+        self.program = zd.Program(self.wine, ARGS.zema)
+        self.launcher = self.probe.wait_window("Zema")
+
+    def tearDown(self):
+        self.program.kill()
+
+    # --- acting as the user ---
+
+    def controls(self, window):
+        return {c.id: c for c in self.probe.controls(window)}
+
+    def click(self, window, control_id):
+        self.mouse.click(*self.controls(window)[control_id].centre)
+
+    def type_into(self, window, control_id, text):
+        self.click(window, control_id)
+        zd.Keyboard.press("End", "shift+Home", "BackSpace")
+        subprocess.run(["xdotool", "type", "--delay", "20", text], check=True)
+
+    def open_browser(self):
+        self.click(self.launcher, IMAGES)
+        browser = self.probe.wait_window("Images")
+        shown = time.monotonic()
+        options = self.probe.wait_window("Options")
+        return browser, options, time.monotonic() - shown
+
+    def scan(self, choose=None, expect_rows=None):
+        """Opens the browser, lets choose() set the options, presses OK and
+        waits for the scan to end; returns the browser and its row texts."""
+        browser, options, _ = self.open_browser()
+        if choose:
+            choose(options)
+        self.click(options, OK)
+        self.probe.wait_gone("Options")
+        return browser, self.wait_rows(browser, expect_rows)
+
+    def wait_rows(self, browser, expected=None, settle=1.5):
+        """The list's rows once they stop changing (or reach expected)."""
+        list_window = self.controls(browser)[LIST]
+        last, stable_since = None, time.monotonic()
+        while True:
+            rows = [r.text for r in zd.list_items(self.probe, list_window)]
+            if rows != last:
+                last, stable_since = rows, time.monotonic()
+            if expected is not None and len(rows) >= expected:
+                return rows
+            if time.monotonic() - stable_since > settle:
+                return rows
+            time.sleep(0.2)
+
+    def expect_names(self, rows, names):
+        self.assertEqual(sorted(rows), sorted(self.names[n] for n in names))
+
+    def message_box(self, owner_title="Images"):
+        box = zd.wait_for(lambda: next((w for w in self.probe.top_level()
+                                        if w.cls == "#32770" and w.text == "Zema"
+                                        and w.hwnd != self.launcher.hwnd), None),
+                          what="a message box")
+        texts = [c.text for c in self.probe.controls(box) if c.cls == "Static" and c.text]
+        return box, texts
+
+
+class OptionsAndFilters(ImageBrowserCase):
+    def test_options_appear_after_300ms_with_the_defaults(self):
+        browser, options, delay = self.open_browser()
+        self.assertGreater(delay, 0.1)
+        self.assertLess(delay, 3.0)
+        zd.screenshot(ARGS.screenshots, "image-options", options.rect)
+        c = self.controls(options)
+        self.assertEqual((c[WIDTH].text, c[HEIGHT].text, c[TYPES].text, c[EDGE].text),
+                         ("320", "200", "GIF;JPG;JPEG", "120"))
+        self.assertEqual([c[i].checked for i in (ANY_SIZE, NOT_SMALLER, SMALLER, EXACTLY_SIZE)],
+                         [1, 0, 0, 0])
+        self.assertEqual([c[i].checked for i in (ANY_TYPE, THESE_TYPES)], [1, 0])
+        self.assertEqual([c[i].checked for i in (ANY_DATE, BEFORE, SINCE, EXACTLY_DATE)],
+                         [1, 0, 0, 0])
+        self.assertFalse(self.probe.find("Images").enabled, "modal over the browser")
+
+    def test_type_list_is_a_substring_search(self):
+        browser, rows = self.scan(lambda o: self.click(o, THESE_TYPES), expect_rows=5)
+        self.expect_names(rows, ["wide.GIF", "tall.gif", "square.gif", "small.gif", "strip.gif"])
+
+    def test_without_a_type_list_the_content_type_decides(self):
+        browser, rows = self.scan(expect_rows=6)
+        self.expect_names(rows, ["wide.GIF", "tall.gif", "square.gif", "small.gif", "strip.gif",
+                                 "logo.bmp"])
+        zd.screenshot(ARGS.screenshots, "image-browser", browser.rect)
+
+    def test_date_modes_against_todays_date(self):
+        _, rows = self.scan(lambda o: self.click(o, EXACTLY_DATE))
+        self.expect_names(rows, ["small.gif"])
+
+    def test_date_before_today(self):
+        _, rows = self.scan(lambda o: self.click(o, BEFORE))
+        self.expect_names(rows, ["wide.GIF", "tall.gif", "square.gif", "strip.gif", "logo.bmp"])
+
+    def test_date_since_today(self):
+        _, rows = self.scan(lambda o: self.click(o, SINCE))
+        self.expect_names(rows, ["small.gif"])
+
+    def test_size_not_smaller_than(self):
+        _, rows = self.scan(lambda o: self.click(o, NOT_SMALLER))
+        self.expect_names(rows, ["square.gif"])
+
+    def test_size_smaller_than(self):
+        _, rows = self.scan(lambda o: self.click(o, SMALLER))
+        self.expect_names(rows, ["small.gif", "strip.gif", "logo.bmp"])
+
+    def test_size_exactly(self):
+        def choose(options):
+            self.click(options, EXACTLY_SIZE)
+            self.type_into(options, WIDTH, "300")
+            self.type_into(options, HEIGHT, "200")
+        _, rows = self.scan(choose)
+        self.expect_names(rows, ["wide.GIF"])
+
+
+class BrowserWindow(ImageBrowserCase):
+    def test_cancel_closes_the_browser_and_the_launcher_is_usable(self):
+        _, options, _ = self.open_browser()
+        self.click(options, CANCEL)
+        self.probe.wait_gone("Images")
+        self.assertTrue(self.probe.find("Zema").enabled)
+        self.open_browser()
+
+    def test_enter_does_nothing_and_escape_closes(self):
+        browser, rows = self.scan(expect_rows=6)
+        zd.activate("Images")
+        zd.Keyboard.press("Return")
+        time.sleep(0.5)
+        self.assertIsNotNone(self.probe.find("Images"))
+        zd.Keyboard.press("Escape")
+        self.probe.wait_gone("Images")
+
+    def test_maximise_and_restore_keep_the_margins_and_the_button_row(self):
+        browser, _ = self.scan(expect_rows=6)
+        before = self.layout(browser)
+        zd.activate("Images")
+        title_y = browser.rect[1] + (browser.client[1] - browser.rect[1]) // 2
+        self.mouse.move(browser.centre[0], title_y)
+        subprocess.run(["xdotool", "click", "--repeat", "2", "--delay", "80", "1"], check=True)
+        maximised = zd.wait_for(lambda: self.bigger(browser), what="the maximised window")
+        after = self.layout(maximised)
+        self.assertEqual(after["margins"], before["margins"])
+        self.assertEqual(after["buttons"], before["buttons"])
+        subprocess.run(["xdotool", "click", "--repeat", "2", "--delay", "80", "1"], check=True)
+        restored = zd.wait_for(lambda: self.same_size(browser), what="the restored window")
+        self.assertEqual(self.layout(restored)["margins"], before["margins"])
+
+    def bigger(self, browser):
+        now = self.probe.find("Images")
+        return now if now and now.rect[2] - now.rect[0] > browser.rect[2] - browser.rect[0] + 50 else None
+
+    def same_size(self, browser):
+        now = self.probe.find("Images")
+        size = lambda w: (w.rect[2] - w.rect[0], w.rect[3] - w.rect[1])
+        return now if now and size(now) == size(browser) else None
+
+    def layout(self, browser):
+        """Margins of the list and of the button row from the client's right
+        and bottom, and the buttons' sizes and order."""
+        time.sleep(0.5)
+        c = self.controls(browser)
+        client = browser.client
+        lst = c[LIST].rect
+        buttons = [c[i].rect for i in (PAUSE, COPY_TO, DRILL, CLOSE)]
+        lefts = [b[0] for b in buttons]
+        self.assertEqual(lefts, sorted(lefts), "Pause, Copy To, Drill, Close from left to right")
+        return {"margins": (client[2] - lst[2], client[3] - lst[3], client[2] - buttons[3][2],
+                            client[3] - buttons[3][3]),
+                "buttons": [(b[2] - b[0], b[3] - b[1]) for b in buttons]}
+
+
+class RowActions(ImageBrowserCase):
+    def select(self, browser, name):
+        list_window = self.controls(browser)[LIST]
+        row = next(r for r in zd.list_items(self.probe, list_window) if r.text == self.names[name])
+        self.mouse.click((row.rect[0] + row.rect[2]) // 2, (row.rect[1] + row.rect[3]) // 2)
+        return row
+
+    def test_copy_to_without_a_selection_says_so(self):
+        browser, _ = self.scan(expect_rows=6)
+        self.click(browser, COPY_TO)
+        box, texts = self.message_box()
+        self.assertEqual(texts, ["No images selected.\r\n\r\nSelect some images on the list first."])
+        zd.Keyboard.press("Return")
+
+    def test_drill_without_a_selection_says_so(self):
+        browser, _ = self.scan(expect_rows=6)
+        self.click(browser, DRILL)
+        box, texts = self.message_box()
+        self.assertEqual(texts, ["No images selected.\r\n\r\nSelect a image on the list first."])
+        zd.Keyboard.press("Return")
+
+    def test_drill_shows_the_path_and_the_source_url(self):
+        browser, _ = self.scan(expect_rows=6)
+        self.select(browser, "wide.GIF")
+        self.click(browser, DRILL)
+        drill = self.probe.wait_window("Drill")
+        zd.wait_for(lambda: self.controls(drill)[1037].text.startswith("http"), what="the URL")
+        c = self.controls(drill)
+        self.assertTrue(c[1036].text.endswith(self.names["wide.GIF"]))
+        self.assertEqual(c[1037].text, "http://pictures.example.com/web/wide.GIF")
+        self.assertTrue(c[1039].enabled)
+        zd.screenshot(ARGS.screenshots, "image-drill", drill.rect)
+        self.click(drill, 2)
+        self.probe.wait_gone("Drill")
+
+    def test_double_click_opens_the_picture_at_its_size(self):
+        browser, _ = self.scan(expect_rows=6)
+        row = self.select(browser, "wide.GIF")
+        subprocess.run(["xdotool", "click", "--repeat", "2", "--delay", "80", "1"], check=True)
+        title = f"{self.names['wide.GIF']} (300 x 200)"
+        picture = self.probe.wait_window(title, cls="ZemaPicture")
+        self.assertEqual((picture.client[2] - picture.client[0],
+                          picture.client[3] - picture.client[1]), (300, 200))
+
+    def test_copy_to_copies_the_selection_and_remembers_the_folder(self):
+        target = self.cache.source("copies")
+        os.makedirs(target, exist_ok=True)
+        self.wine.reg("add", r"HKCU\Software\KELDRAWORKS\ZEMA\Settings", "/v", "ImageCopyToDir",
+                      "/d", zd.Wine.path(target), "/f")
+        try:
+            browser, _ = self.scan(expect_rows=6)
+            for attempt in range(2):
+                self.select(browser, "tall.gif")
+                self.click(browser, COPY_TO)
+                chooser = zd.wait_for(lambda: next(
+                    (w for w in self.probe.top_level() if w.cls == "#32770"
+                     and w.text not in ("Zema", "Images") and w.owner == browser.hwnd), None),
+                    what="the folder chooser")
+                self.assertEqual(chooser.rect[:2], [50, 50])
+                zd.screenshot(ARGS.screenshots, "image-copy-to", chooser.rect)
+                ok = next(c for c in self.probe.controls(chooser) if c.id == 1)
+                self.mouse.click(*ok.centre)
+                name = self.names["tall.gif"]
+                stem, ext = os.path.splitext(name)
+                expected = name if attempt == 0 else f"{stem} (2){ext}"
+                zd.wait_for(lambda: os.path.exists(os.path.join(target, expected)),
+                            what=f"the copy {expected}")
+            out = self.wine.reg("query", r"HKCU\Software\KELDRAWORKS\ZEMA\Settings", "/v",
+                                "ImageCopyToDir")
+            self.assertIn(zd.Wine.path(target).lower(), out.lower())
+        finally:
+            self.wine.reg("delete", r"HKCU\Software\KELDRAWORKS\ZEMA\Settings", "/v",
+                          "ImageCopyToDir", "/f", check=False)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0]] + REST, verbosity=2)

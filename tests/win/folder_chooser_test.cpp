@@ -1,0 +1,194 @@
+// The folder chooser driven from inside: a thread timer acts on the shell's
+// dialog while ChooseFolder runs it modally, as a user would between clicks.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "widgets/folder_chooser.h"
+
+namespace {
+
+using Step = std::function<bool(HWND dialog)>;  // true: go on to the next step
+
+std::vector<Step> g_steps;
+size_t g_next = 0;
+bool g_dialogSeen = false;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found)
+{
+    char name[16] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    if (::IsWindowVisible(window) && std::string(name) == "#32770") {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND dialog = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog)
+        return;
+    g_dialogSeen = true;
+    if (g_next < g_steps.size()) {
+        if (g_steps[g_next](dialog))
+            ++g_next;
+    } else {
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);  // a test that forgot to end it
+    }
+}
+
+// Runs ChooseFolder with the steps acting on its dialog; all must have run.
+int RunChooser(char* path, std::vector<Step> steps, int root = 0)
+{
+    g_steps = std::move(steps);
+    g_next = 0;
+    g_dialogSeen = false;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 150, OnTimer);
+    int chosen = ChooseFolder(nullptr, path, nullptr, root);
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(g_next, g_steps.size()) << "not every step ran";
+    return chosen;
+}
+
+std::string TempFolder()
+{
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    char longName[MAX_PATH];
+    ::GetLongPathNameA(temp, longName, MAX_PATH);
+    std::string folder = longName;
+    if (folder.size() > 3 && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+// The status line: the static whose text is the given path, or whose text
+// was, once it has been found.
+HWND g_status = nullptr;
+
+BOOL CALLBACK FindStatic(HWND window, LPARAM text)
+{
+    char name[16] = {}, shown[MAX_PATH] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    ::GetWindowTextA(window, shown, sizeof shown);
+    if (std::string(name) == "Static" && lstrcmpiA(shown, reinterpret_cast<const char*>(text)) == 0) {
+        g_status = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string StatusText()
+{
+    char shown[MAX_PATH] = {};
+    ::GetWindowTextA(g_status, shown, sizeof shown);
+    return shown;
+}
+
+bool OkEnabled(HWND dialog)
+{
+    return ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != 0;
+}
+
+Step AtItsPosition()
+{
+    return [](HWND dialog) {
+        RECT rect;
+        ::GetWindowRect(dialog, &rect);
+        EXPECT_EQ(rect.left, 50);
+        EXPECT_EQ(rect.top, 50);
+        return true;
+    };
+}
+
+Step Press(int id)
+{
+    return [id](HWND dialog) {
+        ::PostMessageA(dialog, WM_COMMAND, id, 0);
+        return true;
+    };
+}
+
+TEST(FolderChooserFlags, NewStyleOnlyOnTheNtFamilyFromVersionFive)
+{
+    EXPECT_EQ(FolderChooserFlags(0x00000004u), 0x0Du);  // NT 4
+    EXPECT_EQ(FolderChooserFlags(0xC0000A04u), 0x0Du);  // Windows 98 (high bit set)
+    EXPECT_EQ(FolderChooserFlags(0x80000005u), 0x0Du);
+    EXPECT_EQ(FolderChooserFlags(0x0A280105u), 0x4Du);  // 2000
+    EXPECT_EQ(FolderChooserFlags(0x1DB10106u), 0x4Du);  // 7
+    EXPECT_EQ(FolderChooserFlags(0x0000000Au), 0x4Du);
+}
+
+TEST(ChooseFolder, AnUnresolvableRootShowsNoDialog)
+{
+    char path[MAX_PATH] = "C:\\";
+    EXPECT_EQ(RunChooser(path, {}, 0x7FFF), 0);
+    EXPECT_FALSE(g_dialogSeen);
+    EXPECT_STREQ(path, "C:\\");
+}
+
+TEST(ChooseFolder, HighlightsTheRememberedFolderAndReturnsTheChoice)
+{
+    const std::string folder = TempFolder();
+    char path[MAX_PATH];
+    lstrcpynA(path, folder.c_str(), MAX_PATH);
+    g_status = nullptr;
+    LPITEMIDLIST drives = nullptr;
+    ASSERT_TRUE(SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives)));
+
+    int chosen = RunChooser(path, {
+        AtItsPosition(),
+        [&](HWND dialog) {
+            ::EnumChildWindows(dialog, FindStatic, reinterpret_cast<LPARAM>(folder.c_str()));
+            EXPECT_NE(g_status, nullptr) << "the status line shows " << folder;
+            EXPECT_TRUE(OkEnabled(dialog));
+            // "My Computer" has no file-system path.
+            ::SendMessageA(dialog, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(drives));
+            return true;
+        },
+        [&](HWND dialog) {
+            EXPECT_EQ(StatusText(), "");
+            EXPECT_FALSE(OkEnabled(dialog));
+            ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+                           reinterpret_cast<LPARAM>(folder.c_str()));
+            return true;
+        },
+        [&](HWND dialog) {
+            EXPECT_EQ(lstrcmpiA(StatusText().c_str(), folder.c_str()), 0) << StatusText();
+            EXPECT_TRUE(OkEnabled(dialog));
+            return true;
+        },
+        Press(IDOK),
+    });
+    ::CoTaskMemFree(drives);
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(lstrcmpiA(path, folder.c_str()), 0) << path;
+}
+
+TEST(ChooseFolder, CancelLeavesTheBufferAsItWas)
+{
+    char path[MAX_PATH] = "C:\\No Such Folder Of Zema";
+    int chosen = RunChooser(path, {AtItsPosition(), Press(IDCANCEL)});
+    EXPECT_EQ(chosen, 0);
+    EXPECT_STREQ(path, "C:\\No Such Folder Of Zema");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    int result = RUN_ALL_TESTS();
+    ::CoUninitialize();
+    return result;
+}
