@@ -182,7 +182,9 @@ bool ShowPictureWindow(HWND owner, const char* path)
     char title[MAX_PATH + 40];
     std::snprintf(title, sizeof title, "%s (%d x %d)", FileNamePart(path), picture->width,
                   picture->height);
-    const DWORD style = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL;
+    // No scroll bar styles: SetScrollInfo shows the bars only where the
+    // picture is larger than the window.
+    const DWORD style = WS_OVERLAPPEDWINDOW;
     SIZE size = WindowSizeFor(*picture, style);
     HWND window = ::CreateWindowExA(0, windowClassName, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                     size.cx, size.cy, owner, nullptr, instance, picture);

@@ -10,6 +10,7 @@
 //   probe folder CSIDL         the path of a special folder
 //   probe cwd                  the current directory a program started here gets
 //   probe items HWND           the rows of a list view: text, state, rectangle
+//   probe syscommand HWND CODE what the title bar's buttons send (SC_MAXIMIZE...)
 #include <windows.h>
 
 #include <commctrl.h>
@@ -263,11 +264,17 @@ int main(int argc, char** argv)
         return PrintFolder(std::atoi(argv[2]));
     if (argc >= 2 && std::strcmp(argv[1], "cwd") == 0)
         return PrintCurrentDirectory();
+    if (argc >= 4 && std::strcmp(argv[1], "syscommand") == 0)
+        return ::PostMessageA(reinterpret_cast<HWND>(static_cast<UINT_PTR>(
+                                  std::strtoul(argv[2], nullptr, 10))),
+                              WM_SYSCOMMAND, std::strtoul(argv[3], nullptr, 0), 0)
+                   ? 0
+                   : 1;
     if (argc >= 3 && std::strcmp(argv[1], "items") == 0)
         return PrintItems(reinterpret_cast<HWND>(
             static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))));
     std::fprintf(stderr,
                  "usage: probe windows | controls HWND | cursor | record FILE ARG | link FILE |"
-                 " folder CSIDL | cwd | items HWND\n");
+                 " folder CSIDL | cwd | items HWND | syscommand HWND CODE\n");
     return 2;
 }

@@ -1,7 +1,3 @@
-zema_win_test(normalize_path_test
-  SOURCES normalize_path_test.cpp
-  LIBS zema_paths)
-
 set_property(SOURCE setup_payload_test.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/setup_payload_test.bin)
 zema_win_test(setup_steps_test

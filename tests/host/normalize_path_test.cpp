@@ -1,6 +1,7 @@
 // The one path rule of the cache walker and the installer.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "scan/normalize_path.h"

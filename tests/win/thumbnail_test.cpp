@@ -1,0 +1,198 @@
+// Thumbnails as the image scan builds them: decoded, filtered by size,
+// placed on their tiles, and read back from the list's image list.
+#include "images/image_list_view.h"
+#include "scan/filter_rules.h"
+#include "scan_host.h"
+#include "temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A 24-bit BMP file of one colour.
+std::string SolidBmp(int width, int height, BYTE red, BYTE green, BYTE blue)
+{
+    const int stride = (width * 3 + 3) & ~3;
+    const DWORD pixelBytes = static_cast<DWORD>(stride) * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + pixelBytes;
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
+    out.append(reinterpret_cast<const char*>(&info), sizeof info);
+    std::string row(static_cast<size_t>(stride), '\0');
+    for (int x = 0; x < width; ++x) {
+        row[x * 3] = static_cast<char>(blue);
+        row[x * 3 + 1] = static_cast<char>(green);
+        row[x * 3 + 2] = static_cast<char>(red);
+    }
+    for (int y = 0; y < height; ++y)
+        out += row;
+    return out;
+}
+
+struct Box {
+    int left = -1, top = -1, right = -1, bottom = -1;  // of the non-white pixels
+    bool operator==(const Box& o) const
+    {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Box& box)
+{
+    return out << "(" << box.left << ", " << box.top << ")-(" << box.right << ", " << box.bottom
+               << ")";
+}
+
+// Where the tile at index is not white.
+Box PaintedPart(HIMAGELIST list, int index, int edge)
+{
+    IMAGEINFO info = {};
+    ImageList_GetImageInfo(list, index, &info);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    BITMAP whole = {};
+    ::GetObjectA(info.hbmImage, sizeof whole, &whole);
+    format.bmiHeader.biWidth = whole.bmWidth;
+    format.bmiHeader.biHeight = -whole.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> pixels(static_cast<size_t>(whole.bmWidth) * whole.bmHeight);
+    HDC screen = ::GetDC(nullptr);
+    ::GetDIBits(screen, info.hbmImage, 0, whole.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    Box box;
+    for (int y = 0; y < edge; ++y) {
+        for (int x = 0; x < edge; ++x) {
+            uint32_t pixel = pixels[static_cast<size_t>(info.rcImage.top + y) * whole.bmWidth +
+                                    info.rcImage.left + x] & 0xFFFFFF;
+            if (pixel == 0xFFFFFF)
+                continue;
+            if (box.left < 0 || x < box.left) box.left = x;
+            if (box.top < 0 || y < box.top) box.top = y;
+            if (x + 1 > box.right) box.right = x + 1;
+            if (y + 1 > box.bottom) box.bottom = y + 1;
+        }
+    }
+    return box;
+}
+
+class ThumbnailScan : public ::testing::Test {
+protected:
+    void SetUp() override { view.SubclassWindow(host.List()); }
+
+    void AddPicture(const std::string& name, int width, int height)
+    {
+        tree.AddFile("AB12CD34\\" + name, SolidBmp(width, height, 200, 30, 30));
+    }
+    void Scan(int32_t sizeMode = AnySize, uint32_t width = 0, uint32_t height = 0)
+    {
+        view.StartScan(120, AnyDate, 0, sizeMode, width, height, "bmp");
+        ASSERT_TRUE(host.PumpUntil([&] { return !view.IsRunning(); }, 30000));
+    }
+    std::map<std::string, const ImageItem*> Rows()
+    {
+        std::map<std::string, const ImageItem*> rows;
+        for (int i = 0; i < view.GetItemCount(); ++i) {
+            auto* item = reinterpret_cast<const ImageItem*>(view.GetItemData(i));
+            rows[FileNamePart(item->path)] = item;
+        }
+        return rows;
+    }
+
+    TempTree tree;
+    CacheFolderOverride cache{tree.Root()};
+    ScanHost host;
+    CImageListView view;
+};
+
+TEST_F(ThumbnailScan, WorkedTilesArePlacedOnTheirTiles)
+{
+    struct Case { const char* name; int w, h; Box painted; };
+    const Case cases[] = {
+        {"wide.bmp", 300, 200, {0, 20, 120, 100}},
+        {"tall.bmp", 200, 300, {20, 0, 100, 120}},
+        {"square.bmp", 640, 640, {0, 0, 120, 120}},
+        {"small.bmp", 100, 60, {10, 30, 110, 90}},
+        {"line.bmp", 121, 1, {0, 59, 120, 60}},
+        // Its short side would round to nothing: it keeps one pixel.
+        {"strip.bmp", 1000, 4, {0, 59, 120, 60}},
+    };
+    for (const Case& c : cases)
+        AddPicture(c.name, c.w, c.h);
+    tree.AddFile("AB12CD34\\broken.bmp", "not a picture at all");
+    Scan();
+    auto rows = Rows();
+    ASSERT_EQ(rows.size(), std::size(cases)) << "the broken file has no row";
+    HIMAGELIST list = view.m_imageList.GetSafeHandle();
+    for (const Case& c : cases) {
+        const ImageItem* item = rows[c.name];
+        ASSERT_NE(item, nullptr) << c.name;
+        EXPECT_EQ(item->width, static_cast<uint32_t>(c.w)) << c.name;
+        EXPECT_EQ(item->height, static_cast<uint32_t>(c.h)) << c.name;
+        EXPECT_EQ(PaintedPart(list, item->thumbnailIndex, 120), c.painted) << c.name;
+    }
+}
+
+TEST_F(ThumbnailScan, RowsShowTheFileNameAndTheirOwnTile)
+{
+    AddPicture("logo[1].bmp", 40, 40);
+    AddPicture("other.bmp", 50, 30);
+    Scan();
+    ASSERT_EQ(view.GetItemCount(), 2);
+    std::vector<int> tiles;
+    for (int i = 0; i < 2; ++i) {
+        char text[MAX_PATH] = {};
+        LVITEMA row = {};
+        row.mask = LVIF_TEXT | LVIF_IMAGE;
+        row.iItem = i;
+        row.pszText = text;
+        row.cchTextMax = sizeof text;
+        view.SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
+        auto* item = reinterpret_cast<const ImageItem*>(view.GetItemData(i));
+        EXPECT_STREQ(text, FileNamePart(item->path));
+        EXPECT_EQ(row.iImage, item->thumbnailIndex);
+        tiles.push_back(row.iImage);
+    }
+    EXPECT_NE(tiles[0], tiles[1]);
+    EXPECT_EQ(ImageList_GetImageCount(view.m_imageList.GetSafeHandle()), 2);
+}
+
+TEST_F(ThumbnailScan, TheSizeTestUsesTheDecodedSize)
+{
+    AddPicture("a.bmp", 99, 150);
+    AddPicture("b.bmp", 150, 99);
+    AddPicture("c.bmp", 50, 50);
+    AddPicture("d.bmp", 100, 100);
+    Scan(SmallerThan, 100, 100);
+    auto rows = Rows();
+    EXPECT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows.count("c.bmp"), 1u);
+}
+
+TEST_F(ThumbnailScan, AStoppedScanAddsNothingMore)
+{
+    for (int i = 0; i < 40; ++i)
+        AddPicture("p" + std::to_string(i) + ".bmp", 300, 300);
+    view.SetPaused(true);
+    view.StartScan(120, AnyDate, 0, AnySize, 0, 0, "bmp");
+    ::Sleep(250);
+    EXPECT_FALSE(view.RequestStop());
+    ASSERT_TRUE(host.PumpUntil([&] { return host.CancelsReceived() == 1; }, 2000));
+    EXPECT_FALSE(view.IsRunning());
+    EXPECT_LE(view.GetItemCount(), 1);
+}
+
+}  // namespace
