@@ -1,32 +1,46 @@
 #!/usr/bin/env bash
-# `make run`: starts the viewer under Wine in the project's prefix. Without a
-# usable display it runs on a virtual one, saves a screenshot of the Launcher
-# window, prints its path and ends the viewer again.
+# `make run`: fills the project prefix's Internet cache with the demo set and
+# starts the viewer under Wine. Without a usable display it runs on a virtual
+# one, opens the Image browser on the demo cache, saves screenshots, prints
+# their paths and ends the viewer again.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source tools/wine-env.sh
 source tools/display.sh
 
-viewer=build/win/ZEMA.exe
+viewer=${ZEMA_WIN_TREE:-build/win}/ZEMA.exe
 zema_make_prefix
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  tools/demo/fill-demo-cache.sh
   exec wine "$viewer"
 fi
 
 trap 'wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; zema_stop_display' EXIT
 zema_start_display || exit 1
+wineserver -p
+wine cmd /c exit </dev/null >/dev/null 2>&1
+tools/demo/fill-demo-cache.sh
+
 wine "$viewer" >/dev/null 2>&1 &
 viewer_pid=$!
-if ! window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zema$' | head -n 1); then
+shots=build/screenshots
+mkdir -p "$shots"
+if ! timeout 60 xdotool search --sync --onlyvisible --name '^Zema$' >/dev/null; then
   echo "run: the Launcher window did not appear" >&2
   exit 1
 fi
 sleep 1
-mkdir -p build/screenshots
-shot=build/screenshots/run-launcher.png
-import -window root "$shot"
-echo "The viewer runs on the virtual display $DISPLAY; its Launcher window is in $PWD/$shot"
+import -window root "$shots/run-launcher.png"
+# Images, then OK on the Options dialog's defaults, as a user would click them.
+probe=${ZEMA_WIN_TREE:-build/win}/tests/e2e/probe.exe
+python3 tools/demo/click.py "$probe" Zema 1000
+python3 tools/demo/click.py "$probe" Options 1
+sleep 8
+import -window root "$shots/run-images.png"
+echo "The viewer runs on the virtual display $DISPLAY."
+echo "Launcher window: $PWD/$shots/run-launcher.png"
+echo "Image browser on the demo cache: $PWD/$shots/run-images.png"
 kill "$viewer_pid" 2>/dev/null
 wait "$viewer_pid" 2>/dev/null
 exit 0
