@@ -85,7 +85,7 @@ LRESULT CImageListView::OnAppendThumbnail(WPARAM tile, LPARAM record)
         return 0;
     }
     item->thumbnailIndex = m_imageList.GetImageCount() - 1;
-    AppendRow(record);
+    InsertRowNow(record);
     return 0;
 }
 

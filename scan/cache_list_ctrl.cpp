@@ -7,8 +7,16 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+constexpr UINT WM_APPEND_ROW = WM_APP + 0x101;
+constexpr UINT_PTR redrawTimer = 0x5A31;
+constexpr UINT redrawInterval = 250;
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CCacheListCtrl, CListCtrl)
     ON_NOTIFY_REFLECT(LVN_DELETEITEM, OnDeleteItem)
+    ON_MESSAGE(WM_APPEND_ROW, OnAppendRow)
+    ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 // Once running reads 0 the worker touches nothing of this object but its own
@@ -117,16 +125,43 @@ bool CCacheListCtrl::BuildPath(char (&path)[MAX_PATH], const char* folder, const
 
 bool CCacheListCtrl::AppendRow(LPARAM record)
 {
+    return SendMessage(WM_APPEND_ROW, 0, record) != 0;
+}
+
+LRESULT CCacheListCtrl::OnAppendRow(WPARAM, LPARAM record)
+{
+    return InsertRowNow(record);
+}
+
+bool CCacheListCtrl::InsertRowNow(LPARAM record)
+{
+    if (!m_redrawHeld) {
+        SendMessage(WM_SETREDRAW, FALSE);
+        m_redrawHeld = true;
+        SetTimer(redrawTimer, redrawInterval);
+    }
     LVITEMA row = {};
     row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    row.iItem = static_cast<int>(::SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0));
+    row.iItem = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
     row.pszText = LPSTR_TEXTCALLBACKA;
     row.iImage = I_IMAGECALLBACK;
     row.lParam = record;
-    if (::SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row)) >= 0)
+    if (SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row)) >= 0)
         return true;
     FreeCacheItem(record);
     return false;
+}
+
+void CCacheListCtrl::OnTimer(UINT_PTR id)
+{
+    if (id != redrawTimer) {
+        Default();
+        return;
+    }
+    KillTimer(redrawTimer);
+    m_redrawHeld = false;
+    SendMessage(WM_SETREDRAW, TRUE);
+    Invalidate(TRUE);
 }
 
 void CCacheListCtrl::OnDeleteItem(NMHDR* header, LRESULT* result)

@@ -43,10 +43,15 @@ protected:
     // "folder\name", normalised; false when it would not fit MAX_PATH.
     static bool BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name);
     // Appends a row carrying the record (text and image on demand); frees
-    // the record when the list refuses the row.
+    // the record when the list refuses the row. From any thread: the row is
+    // inserted on the user-interface thread while the caller waits.
     bool AppendRow(LPARAM record);
+    // The same on the user-interface thread itself.
+    bool InsertRowNow(LPARAM record);
 
     void OnDeleteItem(NMHDR* header, LRESULT* result);
+    LRESULT OnAppendRow(WPARAM wParam, LPARAM record);
+    void OnTimer(UINT_PTR id);
 
     int32_t m_dateMode = 0;
     int32_t m_dayNumber = 0;
@@ -56,6 +61,10 @@ private:
     void Scan();
 
     CWinThread* m_worker = nullptr;
+    // Repainting is held while rows arrive and released a few times a
+    // second, so the user watches the list grow without every row paying for
+    // a repaint of its own.
+    bool m_redrawHeld = false;
 
     DECLARE_MESSAGE_MAP()
 };

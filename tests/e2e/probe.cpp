@@ -10,6 +10,7 @@
 //   probe folder CSIDL         the path of a special folder
 //   probe cwd                  the current directory a program started here gets
 //   probe items HWND           the rows of a list view: text, state, rectangle
+//   probe count HWND           the number of rows of a list view
 //   probe syscommand HWND CODE what the title bar's buttons send (SC_MAXIMIZE...)
 #include <windows.h>
 
@@ -270,11 +271,18 @@ int main(int argc, char** argv)
                               WM_SYSCOMMAND, std::strtoul(argv[3], nullptr, 0), 0)
                    ? 0
                    : 1;
+    if (argc >= 3 && std::strcmp(argv[1], "count") == 0) {
+        std::printf("%ld\n", static_cast<long>(::SendMessageA(
+                                  reinterpret_cast<HWND>(static_cast<UINT_PTR>(
+                                      std::strtoul(argv[2], nullptr, 10))),
+                                  LVM_GETITEMCOUNT, 0, 0)));
+        return 0;
+    }
     if (argc >= 3 && std::strcmp(argv[1], "items") == 0)
         return PrintItems(reinterpret_cast<HWND>(
             static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))));
     std::fprintf(stderr,
                  "usage: probe windows | controls HWND | cursor | record FILE ARG | link FILE |"
-                 " folder CSIDL | cwd | items HWND | syscommand HWND CODE\n");
+                 " folder CSIDL | cwd | items HWND | count HWND | syscommand HWND CODE\n");
     return 2;
 }

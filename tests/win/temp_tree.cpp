@@ -1,7 +1,5 @@
 #include "temp_tree.h"
 
-#include <shellapi.h>
-
 #include <cstdio>
 
 namespace {
@@ -9,14 +7,33 @@ namespace {
 const char shellFoldersKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-void RemoveTree(const std::string& root)
+std::wstring Wide(const std::string& text)
 {
-    std::string from = root + '\0';  // SHFileOperation wants a double NUL
-    SHFILEOPSTRUCTA operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    ::SHFileOperationA(&operation);
+    return std::wstring(text.begin(), text.end());
+}
+
+// Deletes a folder and everything under it through the wide functions with
+// the \\?\ prefix, which reach paths longer than MAX_PATH. The shell's
+// SHFileOperation must not be used here: Wine's cuts such paths short and
+// then deletes from the wrong folder.
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW entry;
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring path = folder + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                ::DeleteFileW(path.c_str());
+        } while (::FindNextFileW(search, &entry));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
@@ -27,15 +44,20 @@ TempTree::TempTree()
     ::GetTempPathA(MAX_PATH, temp);
     static int serial = 0;
     char name[MAX_PATH];
-    std::snprintf(name, sizeof name, "%szema-test-%lu-%d", temp,
-                  static_cast<unsigned long>(::GetCurrentProcessId()), ++serial);
+    // Wine reuses process ids from run to run: the tick count keeps the
+    // names of two runs apart.
+    std::snprintf(name, sizeof name, "%szema-test-%lu-%lu-%d", temp,
+                  static_cast<unsigned long>(::GetCurrentProcessId()),
+                  static_cast<unsigned long>(::GetTickCount()), ++serial);
     m_root = name;
     ::CreateDirectoryA(m_root.c_str(), nullptr);
 }
 
 TempTree::~TempTree()
 {
-    RemoveTree(m_root);
+    // Only an absolute path under the temporary folder is ever removed.
+    if (m_root.size() > 3 && m_root[1] == ':' && m_root.find("zema-test-") != std::string::npos)
+        RemoveTree(L"\\\\?\\" + Wide(m_root));
 }
 
 std::string TempTree::AddFolder(const std::string& relative)
