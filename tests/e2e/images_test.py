@@ -252,6 +252,101 @@ class BrowserWindow(ImageBrowserCase):
                 "buttons": [(b[2] - b[0], b[3] - b[1]) for b in buttons]}
 
 
+class PauseAndClose(ImageBrowserCase):
+    """A cache large enough that the scan is still running when the user acts."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        source = cls.cache.source("many.gif")
+        make_picture(source, (200, 150), "teal")
+        for index in range(1500):
+            folder = os.path.join(cls.cache.folder, "Content.IE5", "M%03d" % (index % 37))
+            os.makedirs(folder, exist_ok=True)
+            os.link(source, os.path.join(folder, f"many{index}[1].gif"))
+
+    def row_count(self, browser):
+        lst = self.controls(browser)[LIST]
+        return int(self.wine.run(ARGS.probe, "count", str(lst.hwnd)).strip())
+
+    def test_pause_holds_the_scan_and_close_ends_it_within_a_poll(self):
+        browser, options, _ = self.open_browser()
+        self.click(options, OK)
+        zd.wait_for(lambda: self.row_count(browser) > 20, what="rows")
+        self.click(browser, PAUSE)
+        self.assertEqual(self.controls(browser)[PAUSE].checked, 1)
+        time.sleep(0.5)
+        held = self.row_count(browser)
+        time.sleep(1.5)
+        self.assertEqual(self.row_count(browser), held, "no rows while paused")
+        self.assertLess(held, 1500)
+        close = self.controls(browser)[CLOSE]
+        self.mouse.move(*close.centre)
+        started = time.monotonic()
+        zd.Mouse.xdotool("click", 1)
+        self.probe.wait_gone("Images")
+        self.assertLess(time.monotonic() - started, 1.5)
+        self.assertTrue(self.probe.find("Zema").enabled)
+
+    def test_pause_after_the_scan_springs_back(self):
+        browser, options, _ = self.open_browser()
+        self.click(options, OK)
+        zd.wait_for(lambda: self.row_count(browser) >= 1506, timeout=120, what="the whole scan")
+        time.sleep(0.5)
+        self.click(browser, PAUSE)
+        time.sleep(0.5)
+        self.assertEqual(self.controls(browser)[PAUSE].checked, 0)
+
+
+class DemoCache(unittest.TestCase):
+    """The browser on the demo set of `make run`: every format the library
+    reads, next to files that are no pictures."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.wine = zd.Wine(ARGS.root)
+        cls.probe = zd.Probe(cls.wine, ARGS.probe)
+        cls.cache = zd.TestCache(cls.wine, ARGS.cachefill, ARGS.root)
+        demo = os.path.join(cls.cache.files, "demo")
+        subprocess.run([sys.executable, os.path.join(ARGS.root, "tools", "demo", "make_demo.py"),
+                        demo], check=True, stdout=subprocess.DEVNULL)
+        entries = []
+        with open(os.path.join(demo, "manifest.txt")) as manifest:
+            for line in manifest:
+                url, path, day = line.rstrip("\n").split("\t")
+                entries.append((url, path[2:].replace("\\", "/"), day))
+        cls.cache.commit(entries)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.cache.restore()
+
+    def test_a_browser_full_of_thumbnails(self):
+        program = zd.Program(self.wine, ARGS.zema)
+        try:
+            mouse = zd.Mouse()
+            launcher = self.probe.wait_window("Zema")
+            mouse.click(*next(c for c in self.probe.controls(launcher) if c.id == IMAGES).centre)
+            options = self.probe.wait_window("Options")
+            mouse.click(*next(c for c in self.probe.controls(options) if c.id == THESE_TYPES).centre)
+            types = next(c for c in self.probe.controls(options) if c.id == TYPES)
+            mouse.click(*types.centre)
+            zd.Keyboard.press("End", "shift+Home", "BackSpace")
+            subprocess.run(["xdotool", "type", "--delay", "20", "gif;bmp;ico;tga;pcx;wbmp"],
+                           check=True)
+            mouse.click(*next(c for c in self.probe.controls(options) if c.id == OK).centre)
+            browser = self.probe.wait_window("Images")
+            lst = next(c for c in self.probe.controls(browser) if c.id == LIST)
+            rows = zd.wait_for(lambda: [r.text for r in zd.list_items(self.probe, lst)]
+                               if len(zd.list_items(self.probe, lst)) >= 14 else None,
+                               timeout=60, what="the demo's pictures")
+            self.assertTrue(all(not r.endswith((".txt", ".pdf", ".wav")) for r in rows))
+            time.sleep(1.0)
+            zd.screenshot(ARGS.screenshots, "image-browser-demo", browser.rect)
+        finally:
+            program.kill()
+
+
 class RowActions(ImageBrowserCase):
     def select(self, browser, name):
         list_window = self.controls(browser)[LIST]
