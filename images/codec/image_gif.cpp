@@ -225,9 +225,41 @@ void CImageObjectGIF::MixInto(CImageObject& background, const Descriptor& d) con
         if (src[x] != transparent) dst[x] = src[x];
       continue;
     }
+    if (Bpp() == background.Bpp()) {
+      MixPackedRow(Row(sy), background.Row(by), d.left, right, transparent);
+      continue;
+    }
     for (int32_t x = 0; x < right; ++x) {
       uint8_t index = PixelIndex(x, sy);
       if (index != transparent) background.PutIndex(d.left + x, by, index);
+    }
+  }
+}
+
+// Indices of fewer than 8 bits, at any offset and with a transparent index:
+// merged a source byte at a time under a mask of its opaque pixels, so a
+// large 1-bit frame costs one pass over its bytes, not one call per pixel.
+void CImageObjectGIF::MixPackedRow(const uint8_t* src, uint8_t* dst, uint32_t left, int32_t count,
+                                   int32_t transparent) const {
+  if (count <= 0) return;
+  const uint32_t bpp = Bpp();
+  const uint8_t pixelMask = static_cast<uint8_t>((1u << bpp) - 1);
+  const uint64_t bits = static_cast<uint64_t>(count) * bpp;
+  const uint64_t bytes = (bits + 7) / 8;
+  const uint32_t offset = static_cast<uint32_t>((static_cast<uint64_t>(left) * bpp) % 8);
+  uint8_t* out = dst + (static_cast<uint64_t>(left) * bpp) / 8;
+  for (uint64_t i = 0; i < bytes; ++i) {
+    const uint8_t value = src[i];
+    uint8_t opaque = 0;
+    for (uint32_t shift = 0; shift < 8; shift += bpp)
+      if (((value >> shift) & pixelMask) != transparent) opaque |= static_cast<uint8_t>(pixelMask << shift);
+    if (i == bytes - 1 && bits % 8) opaque &= static_cast<uint8_t>(0xFF << (8 - bits % 8));
+    if (!opaque) continue;
+    const uint8_t high = static_cast<uint8_t>(opaque >> offset);
+    out[i] = static_cast<uint8_t>((out[i] & ~high) | ((value >> offset) & high));
+    if (offset) {
+      const uint8_t low = static_cast<uint8_t>(opaque << (8 - offset));
+      if (low) out[i + 1] = static_cast<uint8_t>((out[i + 1] & ~low) | ((value << (8 - offset)) & low));
     }
   }
 }

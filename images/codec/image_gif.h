@@ -60,6 +60,8 @@ class CImageObjectGIF : public CImageObject {
   bool ReadImage(CImageStream& stream, Pass& pass);
   void SetFramePalette(const ColorTable& table);
   void MixInto(CImageObject& background, const Descriptor& d) const;
+  void MixPackedRow(const uint8_t* src, uint8_t* dst, uint32_t left, int32_t count,
+                    int32_t transparent) const;
   void PaintCanvas(CImageObject& canvas, const Descriptor& d) const;
 
   uint32_t screenWidth_ = 0, screenHeight_ = 0;

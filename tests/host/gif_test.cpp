@@ -216,3 +216,28 @@ TEST(Gif, EscapeAtTheStartAsksForTheSizeOnly) {
 }
 
 }  // namespace
+
+// A 1-bit frame off the left edge with a transparent index takes the
+// byte-merging path: every pixel must land where the pixel-wise reading puts it.
+TEST(Gif, OneBitFrameAtAnOffsetMergesWithTransparency) {
+  const uint16_t width = 21, height = 3;
+  std::vector<uint8_t> first(width * height);
+  // Row 1 is all ones under the frame, so every opaque 0 of the frame shows.
+  for (size_t i = 0; i < first.size(); ++i) first[i] = i / width == 1 ? 1 : (i * 7 / 3) % 2;
+  std::vector<uint8_t> second(13);
+  for (size_t i = 0; i < second.size(); ++i) second[i] = i % 4 == 0 ? 1 : 0;
+  GifWriter w;
+  w.Header(width, height, 2).Image(0, 0, width, height, first, false, 2).Control(1, 0, 1)
+      .Image(3, 1, 13, 1, second, false, 2).Trailer();
+  CImageObject image;
+  image.SetFrame(1);
+  ASSERT_TRUE(DecodeBytes(image, w.Bytes(), kImageGIF));
+  ASSERT_EQ(image.Bpp(), 1);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      int expected = first[y * width + x];
+      if (y == 1 && x >= 3 && x < 16 && second[x - 3] != 1) expected = second[x - 3];
+      EXPECT_EQ(At(image, x, y), expected) << x << "," << y;
+    }
+  }
+}
