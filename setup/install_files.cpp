@@ -7,7 +7,7 @@
 #include "scan/normalize_path.h"
 #include "setup/install_record.h"
 #include "setup/setup_resource.h"
-#include "setup/special_folder.h"
+#include "setup/shell_folder.h"
 
 namespace {
 

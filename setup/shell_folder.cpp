@@ -1,4 +1,4 @@
-#include "setup/special_folder.h"
+#include "setup/shell_folder.h"
 
 #include <shlobj.h>
 #include <stdio.h>
