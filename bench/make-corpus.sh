@@ -22,3 +22,15 @@ for frames in 10 25 50; do
   $IM -delay 8 "${args[@]}" -loop 0 -layers Optimize anim_${frames}.gif
 done
 ls ./*.gif | sed 's|^\./||' > list.txt
+
+# JPEG photographs and PNG graphics of web sizes for the library wrappers.
+rm -f ./*.jpg ./*.png
+for size in 300x250 640x480 1024x768 1600x1200; do
+  convert -seed 3 -size $size plasma:fractal -blur 0x1 -quality 85 photo_$size.jpg
+  convert -seed 3 -size $size plasma:fractal -blur 0x1 -quality 85 -interlace JPEG photo_progressive_$size.jpg
+  convert -size $size xc:white -fill '#3366cc' -draw "rectangle 10,10 120,60" -fill '#cc3333' \
+      -draw "circle 150,120 190,160" -pointsize 24 -fill black -annotate +20+100 'Zema' PNG24:graphic_$size.png
+  convert -seed 3 -size $size plasma:fractal -colors 64 PNG8:graphic_palette_$size.png
+  convert -size $size xc:none -fill '#3366cc80' -draw "rectangle 10,10 200,120" PNG32:graphic_alpha_$size.png
+done
+ls ./*.jpg ./*.png | sed 's|^\./||' > libraries.txt

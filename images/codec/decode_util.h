@@ -22,3 +22,21 @@ inline bool PlausiblePixels(CImageStream& stream, uint64_t pixels, uint64_t rati
 inline int32_t DpiFromPelsPerMeter(int32_t ppm) {
   return static_cast<int32_t>(ppm * 0.0254 + (ppm >= 0 ? 0.5 : -0.5));
 }
+
+#include <vector>
+
+// The library decoders that want their input whole: the rest of the stream,
+// or false when it cannot be read or exceeds the limit.
+inline bool ReadRest(CImageStream& stream, std::vector<uint8_t>& out, uint64_t limit = 1ull << 30) {
+  int64_t remaining = stream.Remaining();
+  if (remaining < 0 || static_cast<uint64_t>(remaining) > limit) return false;
+  out.resize(static_cast<size_t>(remaining));
+  return stream.ReadAll(out.data(), out.size());
+}
+
+// Library messages reach the last error cut to what it holds.
+inline void CopyMessage(char* to, size_t size, const char* text) {
+  size_t n = 0;
+  for (; text && text[n] && n + 1 < size; ++n) to[n] = text[n];
+  to[n] = 0;
+}

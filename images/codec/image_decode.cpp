@@ -23,26 +23,24 @@ CImageObject* Make() {
 }
 
 // Detection tries the rows from the top, so the row order is the detection
-// order. The decoders through the image libraries each take one row in the
-// slot marked for them:
-//   BMP, [JPEG], ICO, GIF, [PNG], [TIFF], TGA, PCX, WBMP, WMF, [J2K], [JBG],
-//   [JasPer: types 13 to 17, told the type, or 0 for its own detection].
+// order: BMP, JPEG, ICO, GIF, PNG, TIFF, TGA, PCX, WBMP, WMF, J2K, JBG, and
+// last the JasPer types, whose decoder detects by signature when told type 0.
 const DecoderEntry kDecoders[] = {
     {kImageBMP, kImageBMP, false, Make<CImageObjectBMP>},
-    // JPEG slot
+    {kImageJPEG, kImageJPEG, false, Make<CImageObjectJPG>},
     {kImageICO, kImageICO, true, Make<CImageObjectICO>},
     {kImageGIF, kImageGIF, true, Make<CImageObjectGIF>},
-    // PNG slot
-    // TIFF slot (reportsFrames)
+    {kImagePNG, kImagePNG, false, Make<CImageObjectPNG>},
+    {kImageTIFF, kImageTIFF, true, Make<CImageObjectTIF>},
     {kImageTGA, kImageTGA, false, Make<CImageObjectTGA>},
     {kImagePCX, kImagePCX, false, Make<CImageObjectPCX>},
     {kImageWBMP, kImageWBMP, false, Make<CImageObjectWBMP>},
 #ifdef _WIN32
     {kImageWMF, kImageWMF, false, Make<CImageObjectWMF>},
 #endif
-    // J2K slot
-    // JBG slot
-    // JasPer slot {kImageJP2, kImageRAS, ...}
+    {kImageJ2K, kImageJ2K, false, Make<CImageObjectJ2K>},
+    {kImageJBG, kImageJBG, false, Make<CImageObjectJBG>},
+    {kImageJP2, kImageRAS, false, Make<CImageObjectJAS>},
 };
 
 const DecoderEntry* DecoderFor(uint32_t type) {

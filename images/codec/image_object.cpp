@@ -73,6 +73,14 @@ void CImageObject::SetSizeOnly(int32_t width, int32_t height) {
   header_.biHeight = height;
 }
 
+bool CImageObject::WithinMemoryBound(uint64_t width, uint64_t height, uint32_t bitsPerPixel) {
+  if (width > 0x7FFFFFFF || height > 0x7FFFFFFF || bitsPerPixel > (1u << 20)) return false;
+  const uint64_t pixels = width * height;
+  // Past this no depth passes; below it the product cannot overflow.
+  if (pixels > static_cast<uint64_t>(ZEMA_IMAGE_MAX_MEMORY) * 256) return false;
+  return pixels * (bitsPerPixel ? bitsPerPixel : 1) / 256 <= ZEMA_IMAGE_MAX_MEMORY;
+}
+
 void* CImageObject::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint32_t type) {
   Release();
   if (ghost_) return nullptr;

@@ -92,6 +92,9 @@ class CImageObject {
   virtual bool Decode(CImageStream& stream);
 
   void* Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint32_t type);
+  // The bound Create applies, for decoders that must refuse a declared size
+  // before a library allocates anything for it.
+  static bool WithinMemoryBound(uint64_t width, uint64_t height, uint32_t bitsPerPixel);
   void Release();
   void CopySettings(const CImageObject& from);
   void TakeOver(CImageObject& other);

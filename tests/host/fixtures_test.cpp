@@ -24,9 +24,24 @@ std::vector<Fixture> Fixtures() {
 }
 
 // Bit-field pixels of fewer than 8 bits per channel may be widened with a
-// different rounding than ImageMagick's.
+// different rounding than ImageMagick's; 16-bit samples are cut where
+// ImageMagick rounds; JPEG colour conversion differs between decoders within
+// a few levels; CMYK is turned into RGB by two different formulas.
 int Tolerance(const std::string& name) {
-  return name.find("_16") != std::string::npos || name.find("_565") != std::string::npos ? 8 : 0;
+  if (name.rfind("bmp_", 0) == 0)
+    return name.find("_16") != std::string::npos || name.find("_565") != std::string::npos ? 8 : 0;
+  if (name.rfind("jpg_", 0) == 0) return name.find("cmyk") != std::string::npos ? 6 : 3;
+  if (name.find("cmyk") != std::string::npos) return 2;
+  // 16-bit TIFF colour maps: the library's scaling truncates, ImageMagick rounds.
+  if (name.rfind("tif_palette", 0) == 0) return 1;
+  return name.find("16") != std::string::npos ? 1 : 0;
+}
+
+// Detection tries the code-stream decoder before the JasPer types, so a bare
+// code stream is found as type 11 whatever its extension.
+uint32_t DetectedType(const std::string& name) {
+  const uint32_t type = TypeFromExtension(name.c_str());
+  return type == kImageJPC ? kImageJ2K : type;
 }
 
 void ExpectLikeReference(const CImageObject& image, const Fixture& f) {
@@ -49,7 +64,8 @@ void ExpectLikeReference(const CImageObject& image, const Fixture& f) {
 TEST(Fixtures, IndexListsEveryFormat) {
   std::vector<Fixture> list = Fixtures();
   ASSERT_GE(list.size(), 20u);
-  for (const char* prefix : {"gif_", "bmp_", "ico_", "pcx_", "wbmp_"}) {
+  for (const char* prefix : {"gif_", "bmp_", "ico_", "pcx_", "wbmp_", "jpg_", "png_", "tif_", "j2k_", "jp2_",
+                             "jpc_", "j2c_", "jbg_", "pgx_", "pnm_", "ras_"}) {
     bool found = false;
     for (const Fixture& f : list) found = found || f.name.rfind(prefix, 0) == 0;
     EXPECT_TRUE(found) << prefix;
@@ -69,7 +85,7 @@ TEST(Fixtures, DetectionFindsTheSamePicture) {
     CImageObject image;
     EXPECT_TRUE(DecodeBytes(image, bytes, 0)) << f.name;
     ExpectLikeReference(image, f);
-    EXPECT_EQ(image.Type(), TypeFromExtension(f.name.c_str())) << f.name;
+    EXPECT_EQ(image.Type(), DetectedType(f.name)) << f.name;
   }
 }
 

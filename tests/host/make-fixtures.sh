@@ -49,3 +49,71 @@ $IM -seed 7 -size 61x37 plasma:fractal -colors 12 -type palette pcx_4.pcx; ref p
 
 $IM -seed 7 -size 61x37 plasma:fractal -monochrome wbmp_1.wbmp; ref wbmp_1.wbmp
 $IM $grad -monochrome wbmp_grad.wbmp; ref wbmp_grad.wbmp
+
+# The formats of the image libraries. Alpha is all or nothing where a decoder
+# composites or premultiplies, so that the visible pixels stay comparable.
+alpha="-size 45x33 xc:none +antialias -fill '#c03020' -draw 'circle 22,16 22,3' -fill '#2060e0' -draw 'rectangle 2,2 12,30'"
+mk() { eval "$IM $1"; ref "$2"; }
+
+mk "-seed 7 -size 61x37 plasma:fractal -quality 92 jpg_colour.jpg" jpg_colour.jpg
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -quality 92 jpg_grey.jpg" jpg_grey.jpg
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace CMYK -quality 92 jpg_cmyk.jpg" jpg_cmyk.jpg
+mk "-seed 7 -size 61x37 plasma:fractal -interlace JPEG -quality 92 jpg_progressive.jpg" jpg_progressive.jpg
+mk "-seed 7 -size 64x48 plasma:fractal -sampling-factor 2x2 -density 72x72 -units PixelsPerCentimeter jpg_density.jpg" jpg_density.jpg
+
+for d in 1 2 4 8 16; do
+  mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -define png:color-type=0 -define png:bit-depth=$d png_grey$d.png" png_grey$d.png
+done
+for d in 1 2 4 8; do
+  n=$((1 << d)); [ $n -gt 200 ] && n=200
+  mk "-seed 7 -size 61x37 plasma:fractal -colors $n -define png:color-type=3 -define png:bit-depth=$d png_palette$d.png" png_palette$d.png
+done
+mk "-seed 7 -size 61x37 plasma:fractal PNG24:png_rgb8.png" png_rgb8.png
+mk "-seed 7 -size 61x37 plasma:fractal -depth 16 PNG48:png_rgb16.png" png_rgb16.png
+mk "$alpha PNG32:png_rgba8.png" png_rgba8.png
+mk "$alpha -depth 16 PNG64:png_rgba16.png" png_rgba16.png
+mk "$alpha -colorspace Gray -define png:color-type=4 -define png:bit-depth=8 png_greyalpha8.png" png_greyalpha8.png
+mk "$alpha -colorspace Gray -define png:color-type=4 -define png:bit-depth=8 -define png:exclude-chunk=bKGD png_greyalpha8_nobkgd.png" png_greyalpha8_nobkgd.png
+mk "$alpha -colorspace Gray -define png:color-type=4 -define png:bit-depth=16 png_greyalpha16.png" png_greyalpha16.png
+mk "$alpha -colors 16 PNG8:png_palette_trns.png" png_palette_trns.png
+mk "-seed 7 -size 61x37 plasma:fractal -interlace PNG PNG24:png_interlaced.png" png_interlaced.png
+mk "-seed 7 -size 61x37 plasma:fractal -colors 100 -interlace PNG PNG8:png_interlaced8.png" png_interlaced8.png
+mk "$alpha -background '#80ff80' -define png:bit-depth=8 -define png:color-type=2 png_rgb_trns_bkgd.png" png_rgb_trns_bkgd.png
+mk "-seed 7 -size 61x37 plasma:fractal -density 300 -units PixelsPerInch PNG24:png_phys.png" png_phys.png
+
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -define tiff:rows-per-strip=5 -compress LZW tif_rgb_strips.tif" tif_rgb_strips.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -define tiff:tile-geometry=16x16 -compress Zip tif_rgb_tiles.tif" tif_rgb_tiles.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -colors 200 -type palette -define tiff:rows-per-strip=7 tif_palette8.tif" tif_palette8.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -colors 14 -type palette -depth 4 tif_palette4.tif" tif_palette4.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -colorspace Gray -depth 8 tif_grey8.tif" tif_grey8.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -colorspace Gray -depth 16 tif_grey16.tif" tif_grey16.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -colorspace Gray -depth 8 -define tiff:tile-geometry=16x16 tif_grey_tiles.tif" tif_grey_tiles.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -monochrome -compress Group4 tif_bilevel.tif" tif_bilevel.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -monochrome -compress None tif_bilevel_plain.tif" tif_bilevel_plain.tif
+mk "$alpha -compress LZW tif_rgba.tif" tif_rgba.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -colorspace CMYK -depth 8 tif_cmyk.tif" tif_cmyk.tif
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 \( -size 61x37 xc:teal \) tif_pages.tif" tif_pages.tif
+
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -quality 100 j2k_rgb.j2k" j2k_rgb.j2k
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 8 -quality 100 j2k_grey.j2k" j2k_grey.j2k
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -quality 100 jp2_rgb.jp2" jp2_rgb.jp2
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 8 -quality 100 jp2_grey.jp2" jp2_grey.jp2
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -quality 100 j2k:jpc_rgb.jpc" jpc_rgb.jpc
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 8 -quality 100 j2k:j2c_grey.j2c" j2c_grey.j2c
+
+mk "-seed 7 -size 61x37 plasma:fractal -monochrome jbg_1.jbg" jbg_1.jbg
+mk "$grad -monochrome jbg_grad.jbg" jbg_grad.jbg
+
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 8 pgx_8.pgx" pgx_8.pgx
+mk "-seed 7 -size 61x37 plasma:fractal -monochrome pbm:pnm_bitmap.pnm" pnm_bitmap.pnm
+mk "-seed 7 -size 61x37 plasma:fractal -monochrome -compress none pbm:pnm_bitmap_plain.pnm" pnm_bitmap_plain.pnm
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 8 pnm_grey.pgm" pnm_grey.pgm
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 16 pnm_grey16.pgm" pnm_grey16.pgm
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 8 -compress none pnm_grey_plain.pgm" pnm_grey_plain.pgm
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 pnm_rgb.ppm" pnm_rgb.ppm
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -compress none pnm_rgb_plain.ppm" pnm_rgb_plain.ppm
+mk "-seed 7 -size 61x37 plasma:fractal -depth 8 ppm:pnm_any.pnm" pnm_any.pnm
+mk "-seed 7 -size 61x37 plasma:fractal ras_24.ras" ras_24.ras
+mk "-seed 7 -size 61x37 plasma:fractal -colors 100 -type palette ras_8.ras" ras_8.ras
+mk "-seed 7 -size 61x37 plasma:fractal -monochrome ras_1.ras" ras_1.ras
+mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray ras_grey.ras" ras_grey.ras
