@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Measures a whole image scan under Wine: a generated cache of N pictures of
-web sizes in hashed subfolders, the Image browser opened on it with the
+web sizes (GIF, JPEG and PNG) in hashed subfolders, the Image browser opened on it with the
 default options, timed from OK until the last row appears.
 
     scale_scan.py --root ROOT --zema ZEMA.exe --probe probe.exe --count N
@@ -21,16 +21,22 @@ SIZES = [(468, 60), (120, 600), (300, 250), (640, 480), (88, 31), (160, 160), (2
          (728, 90), (32, 32), (400, 300)]
 
 
+FORMATS = ["gif", "jpg", "png"]
+
+
 def make_sources(folder, count):
-    """count distinct GIFs; the cache links to them over and over."""
+    """count distinct pictures, GIF, JPEG and PNG in turn; the cache links to
+    them over and over."""
     os.makedirs(folder, exist_ok=True)
     sources = []
     for index in range(count):
         width, height = SIZES[index % len(SIZES)]
-        path = os.path.join(folder, f"s{index}.gif")
+        fmt = FORMATS[index % len(FORMATS)]
+        path = os.path.join(folder, f"s{index}.{fmt}")
         if not os.path.exists(path):
+            colours = ["-colors", "64"] if fmt == "gif" else []
             subprocess.run(["convert", "-size", f"{width}x{height}", "-seed", str(index),
-                            "plasma:fractal", "-colors", "64", path], check=True)
+                            "plasma:fractal", *colours, path], check=True)
         sources.append(path)
     return sources
 
@@ -40,7 +46,8 @@ def make_cache(folder, sources, count):
     for index in range(count):
         sub = os.path.join(folder, "Content.IE5", "F%07X" % (index % 97 * 0x1F3D5))
         os.makedirs(sub, exist_ok=True)
-        os.link(sources[index % len(sources)], os.path.join(sub, f"img{index}[1].gif"))
+        source = sources[index % len(sources)]
+        os.link(source, os.path.join(sub, f"img{index}[1]{os.path.splitext(source)[1]}"))
 
 
 def peak_memory_kb(name=b"ZEMA.exe"):
@@ -78,6 +85,7 @@ def main():
     make_cache(cache, make_sources(os.path.join(work, "sources"), 200), args.count)
     wine.reg("add", zd.SHELL_FOLDERS, "/v", "Cache", "/t", "REG_EXPAND_SZ", "/d",
              zd.Wine.path(cache), "/f")
+    zd.set_content_types(wine, {".gif": "image/gif", ".jpg": "image/jpeg", ".png": "image/png"})
     program = zd.Program(wine, args.zema)
     mouse = zd.Mouse()
     try:
