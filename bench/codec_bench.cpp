@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "image_gif.h"
+#include "bench_corpus.h"
 #include "image_object.h"
 
 extern "C" {
@@ -23,22 +24,6 @@ extern "C" {
 }
 
 namespace {
-
-struct File {
-  std::string name;
-  std::vector<uint8_t> bytes;
-};
-
-double Seconds(const std::function<void()>& work, int rounds) {
-  double best = 1e9;
-  for (int r = 0; r < rounds; ++r) {
-    auto t0 = std::chrono::steady_clock::now();
-    work();
-    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    if (s < best) best = s;
-  }
-  return best;
-}
 
 size_t sink = 0;
 
@@ -81,17 +66,6 @@ void Stb(const File& f) {
   if (p) sink += p[0];
   stbi_image_free(p);
   stbi_image_free(delays);
-}
-
-std::vector<File> Corpus(const std::string& dir) {
-  std::vector<File> files;
-  std::ifstream list(dir + "/list.txt");
-  std::string name;
-  while (list >> name) {
-    std::ifstream in(dir + "/" + name, std::ios::binary);
-    files.push_back({name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})});
-  }
-  return files;
 }
 
 void Row(const std::string& what, double bytes, double ours, double gif, double stb) {
@@ -154,7 +128,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int rounds = argc > 2 ? atoi(argv[2]) : 7;
-  std::vector<File> corpus = Corpus(argv[1]);
+  std::vector<File> corpus = Corpus(argv[1], "list.txt");
   if (corpus.empty()) {
     fprintf(stderr, "codec_bench: no corpus in %s\n", argv[1]);
     return 1;

@@ -18,25 +18,10 @@ extern "C" {
 #include <jpeglib.h>
 }
 
+#include "bench_corpus.h"
 #include "image_object.h"
 
 namespace {
-
-struct File {
-  std::string name;
-  std::vector<uint8_t> bytes;
-};
-
-double Seconds(const std::function<void()>& work, int rounds) {
-  double best = 1e9;
-  for (int r = 0; r < rounds; ++r) {
-    auto t0 = std::chrono::steady_clock::now();
-    work();
-    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    if (s < best) best = s;
-  }
-  return best;
-}
 
 size_t sink = 0;
 
@@ -127,13 +112,10 @@ int main(int argc, char** argv) {
   }
   const std::string dir = argv[1];
   const int rounds = argc > 2 ? atoi(argv[2]) : 7;
-  std::ifstream list(dir + "/libraries.txt");
-  std::string name;
   printf("JPEG and PNG decode: our decoder against the library called directly, megapixels per second;\n"
          "overhead = our time / direct time - 1\n");
-  while (list >> name) {
-    std::ifstream in(dir + "/" + name, std::ios::binary);
-    File f{name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})};
+  for (const File& f : Corpus(dir, "libraries.txt")) {
+    const std::string& name = f.name;
     const bool jpeg = name.find(".jpg") != std::string::npos;
     CImageObject probe;
     CMemoryStream s(f.bytes.data(), f.bytes.size());

@@ -1,7 +1,7 @@
 set_property(SOURCE setup_payload_test.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/setup_payload_test.bin)
 zema_win_test(setup_steps_test
-  SOURCES setup_steps_test.cpp setup_payload_test.rc
+  SOURCES setup_steps_test.cpp setup_payload_test.rc temp_tree.cpp
   LIBS zema_setup_core)
 
 zema_win_test(folder_chooser_test

@@ -1,4 +1,6 @@
 // The installer's steps against the prefix's registry and a scratch folder.
+#include "temp_tree.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -63,36 +65,8 @@ void Write(const std::string& path, const std::string& text)
 // A fresh folder under the temporary folder, removed with all it holds.
 class ScratchFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char temp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, temp);
-        m_root = std::string(temp) + "zema-setup-steps-" + std::to_string(::GetCurrentProcessId());
-        ASSERT_TRUE(::CreateDirectoryA(m_root.c_str(), nullptr));
-    }
-    void TearDown() override { RemoveTree(m_root); }
-
-    static void RemoveTree(const std::string& folder)
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = found.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                std::string path = folder + "\\" + name;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(path);
-                else
-                    ::DeleteFileA(path.c_str());
-            } while (::FindNextFileA(search, &found));
-            ::FindClose(search);
-        }
-        ::RemoveDirectoryA(folder.c_str());
-    }
-
-    std::string m_root;
+    TempTree m_tree;
+    const std::string m_root = m_tree.Root();
 };
 
 class RegistryTree : public ::testing::Test {
