@@ -1,5 +1,5 @@
 # The image libraries under stable names for both trees:
-#   zema::jpeg zema::png zema::tiff zema::openjp2 zema::jbig zema::zlib
+#   zema::jpeg zema::png zema::tiff zema::openjp2 zema::jbig zema::webp zema::zlib
 # Windows tree: the static builds of deps/build.sh for the tree's architecture
 # (build/deps/i686 or build/deps/x86_64) and zlib from libz-mingw-w64-dev.
 # Host tree: Debian's -dev packages.
@@ -68,6 +68,10 @@ if(WIN32)
     INCLUDES ${zema_deps_prefix}/include/openjpeg-2.5 DEFINES OPJ_STATIC)
   zema_import_static(jbig ${zema_deps_prefix}/lib/libjbig.a
     INCLUDES ${zema_deps_prefix}/include)
+  # The demux part calls into the decoder, so the decoder follows it.
+  zema_import_static(webpdecoder ${zema_deps_prefix}/lib/libwebpdecoder.a)
+  zema_import_static(webp ${zema_deps_prefix}/lib/libwebpdemux.a
+    INCLUDES ${zema_deps_prefix}/include DEPS zema::webpdecoder)
 else()
   find_package(ZLIB REQUIRED)
   find_package(JPEG REQUIRED)
@@ -75,12 +79,13 @@ else()
   find_package(TIFF REQUIRED)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(ZEMA_OPENJP2 REQUIRED IMPORTED_TARGET libopenjp2)
+  pkg_check_modules(ZEMA_WEBP REQUIRED IMPORTED_TARGET libwebpdemux libwebp)
   find_library(ZEMA_JBIG_LIBRARY NAMES jbig REQUIRED)
   find_path(ZEMA_JBIG_INCLUDE_DIR jbig.h REQUIRED)
 
   # The packages' own targets are local to this directory; made global, the
   # wrappers below resolve them from any directory that links a zema:: name.
-  foreach(t ZLIB::ZLIB JPEG::JPEG PNG::PNG TIFF::TIFF PkgConfig::ZEMA_OPENJP2)
+  foreach(t ZLIB::ZLIB JPEG::JPEG PNG::PNG TIFF::TIFF PkgConfig::ZEMA_OPENJP2 PkgConfig::ZEMA_WEBP)
     get_target_property(zema_is_global ${t} IMPORTED_GLOBAL)
     if(NOT zema_is_global)
       set_target_properties(${t} PROPERTIES IMPORTED_GLOBAL TRUE)
@@ -93,7 +98,7 @@ else()
     INTERFACE_INCLUDE_DIRECTORIES ${ZEMA_JBIG_INCLUDE_DIR})
 
   foreach(pair zlib=ZLIB::ZLIB jpeg=JPEG::JPEG png=PNG::PNG tiff=TIFF::TIFF
-               openjp2=PkgConfig::ZEMA_OPENJP2)
+               openjp2=PkgConfig::ZEMA_OPENJP2 webp=PkgConfig::ZEMA_WEBP)
     string(REPLACE "=" ";" pair ${pair})
     list(GET pair 0 name)
     list(GET pair 1 target)

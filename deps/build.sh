@@ -132,11 +132,36 @@ build_jbig() {
   cp "$b/jbig.h" "$b/jbig_ar.h" "$DEPS_PREFIX/include/"
 }
 
+build_webp() {
+  local src; src=$(deps_source_dir libwebp)
+  local b=$DEPS_WORK/libwebp
+  deps_log "building libwebp $(deps_fetched_version libwebp)"
+  step libwebp cmake -S "$src" -B "$b" "${cmake_common[@]}" \
+    -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF \
+    -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF \
+    -DWEBP_BUILD_WEBPINFO=OFF -DWEBP_BUILD_LIBWEBPMUX=OFF -DWEBP_BUILD_WEBPMUX=OFF \
+    -DWEBP_BUILD_EXTRAS=OFF
+  # The decoder library alone; the project's demux target would pull in the
+  # encoder, so its two sources are compiled here against the decoder.
+  step libwebp ninja -C "$b" -j "$JOBS" webpdecoder
+  local f
+  for f in demux anim_decode; do
+    step libwebp $triple-gcc-posix -O2 -DNDEBUG -DHAVE_CONFIG_H -I"$b" -I"$src" \
+      -c "$src/src/demux/$f.c" -o "$b/$f.o"
+  done
+  step libwebp $triple-ar rcs "$b/libwebpdemux.a" "$b/demux.o" "$b/anim_decode.o"
+  cp "$b/libwebpdecoder.a" "$b/libwebpdemux.a" "$DEPS_PREFIX/lib/"
+  mkdir -p "$DEPS_PREFIX/include/webp"
+  cp "$src/src/webp/decode.h" "$src/src/webp/demux.h" "$src/src/webp/mux_types.h" \
+    "$src/src/webp/types.h" "$DEPS_PREFIX/include/webp/"
+}
+
 build_jpeg
 build_png
 build_tiff
 build_openjpeg
 build_jbig
+build_webp
 
 # Written last: an interrupted build leaves no stamp and is redone.
 {
