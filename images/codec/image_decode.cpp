@@ -24,7 +24,8 @@ CImageObject* Make() {
 
 // Detection tries the rows from the top, so the row order is the detection
 // order: BMP, JPEG, ICO, GIF, PNG, TIFF, TGA, PCX, WBMP, WMF, J2K, JBG, and
-// last the JasPer types, whose decoder detects by signature when told type 0.
+// the JasPer types, whose decoder detects by signature when told type 0, and
+// last WebP.
 const DecoderEntry kDecoders[] = {
     {kImageBMP, kImageBMP, false, Make<CImageObjectBMP>},
     {kImageJPEG, kImageJPEG, false, Make<CImageObjectJPG>},
@@ -41,6 +42,7 @@ const DecoderEntry kDecoders[] = {
     {kImageJ2K, kImageJ2K, false, Make<CImageObjectJ2K>},
     {kImageJBG, kImageJBG, false, Make<CImageObjectJBG>},
     {kImageJP2, kImageRAS, false, Make<CImageObjectJAS>},
+    {kImageWEBP, kImageWEBP, true, Make<CImageObjectWEBP>},
 };
 
 const DecoderEntry* DecoderFor(uint32_t type) {

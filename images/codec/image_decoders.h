@@ -99,3 +99,11 @@ class CImageObjectJAS : public CImageObject {
   using CImageObject::Decode;
   bool Decode(CImageStream& stream) override;
 };
+
+// WebP through libwebp: stills, and animations as their canvas shows the
+// requested frame.
+class CImageObjectWEBP : public CImageObject {
+ public:
+  using CImageObject::Decode;
+  bool Decode(CImageStream& stream) override;
+};

@@ -27,7 +27,7 @@ const ExtensionEntry kExtensions[] = {
     {"emf", kImageWMF},  {"j2k", kImageJ2K},  {"jp2", kImageJ2K},   {"jbg", kImageJBG},
     {"jp2", kImageJP2},  {"j2k", kImageJP2},  {"jpc", kImageJPC},   {"j2c", kImageJPC},
     {"pgx", kImagePGX},  {"ras", kImageRAS},  {"pnm", kImagePNM},   {"pgm", kImagePNM},
-    {"ppm", kImagePNM},
+    {"ppm", kImagePNM},  {"webp", kImageWEBP},
 };
 
 }  // namespace

@@ -22,7 +22,8 @@ enum ImageType : uint32_t {
   kImagePGX = 15,
   kImagePNM = 16,
   kImageRAS = 17,
+  kImageWEBP = 18,
 };
-const uint32_t kImageTypeCount = 18;
+const uint32_t kImageTypeCount = 19;
 
 uint32_t TypeFromExtension(const char* path);

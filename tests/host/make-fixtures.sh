@@ -117,3 +117,14 @@ mk "-seed 7 -size 61x37 plasma:fractal ras_24.ras" ras_24.ras
 mk "-seed 7 -size 61x37 plasma:fractal -colors 100 -type palette ras_8.ras" ras_8.ras
 mk "-seed 7 -size 61x37 plasma:fractal -monochrome ras_1.ras" ras_1.ras
 mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray ras_grey.ras" ras_grey.ras
+
+webp_opt="-define webp:method=4"
+mk "-seed 7 -size 61x37 plasma:fractal -quality 80 $webp_opt webp_lossy.webp" webp_lossy.webp
+mk "-seed 7 -size 61x37 plasma:fractal -define webp:lossless=true $webp_opt webp_lossless.webp" webp_lossless.webp
+mk "$alpha -define webp:lossless=true $webp_opt webp_alpha.webp" webp_alpha.webp
+mk "$alpha -quality 80 $webp_opt webp_lossy_alpha.webp" webp_lossy_alpha.webp
+# Lossless frames, so that the composed canvas compares exactly: the encoder
+# keeps only the changed rectangle of the later frames, drawn over the first.
+mk "-delay 10 -size 48x24 xc:yellow \( -size 48x24 xc:yellow -fill blue -draw 'rectangle 5,5 20,20' \) \
+    \( -size 48x24 xc:yellow -fill red -draw 'rectangle 30,2 40,20' \) -loop 0 -define webp:lossless=true webp_anim.webp" webp_anim.webp
+$IM webp_anim.webp -coalesce -delete 0,2 -depth 8 rgba:webp_anim.webp.frame1.rgba
