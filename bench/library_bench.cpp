@@ -1,4 +1,4 @@
-// The wrapper overhead of the JPEG and PNG decoders: each file decoded
+// The wrapper overhead of the JPEG, PNG and WebP decoders: each file decoded
 // through our decoder and through the same library called directly into a
 // plain buffer, best of several rounds, side by side in one process.
 #include <png.h>
@@ -17,6 +17,7 @@
 extern "C" {
 #include <jpeglib.h>
 }
+#include <webp/decode.h>
 
 #include "bench_corpus.h"
 #include "image_object.h"
@@ -103,6 +104,27 @@ void DirectPng(const File& f) {
   sink += pixels[0];
 }
 
+// Blue, green, red as our pictures hold them, with alpha beside when the file
+// has it; the library writes straight into a plain buffer.
+void DirectWebP(const File& f) {
+  WebPBitstreamFeatures features;
+  if (WebPGetFeatures(f.bytes.data(), f.bytes.size(), &features) != VP8_STATUS_OK) exit(1);
+  const int bytesPerPixel = features.has_alpha ? 4 : 3;
+  const int stride = features.width * bytesPerPixel;
+  std::vector<uint8_t> pixels(static_cast<size_t>(stride) * features.height);
+  const uint8_t* ok = features.has_alpha
+                          ? WebPDecodeBGRAInto(f.bytes.data(), f.bytes.size(), pixels.data(), pixels.size(), stride)
+                          : WebPDecodeBGRInto(f.bytes.data(), f.bytes.size(), pixels.data(), pixels.size(), stride);
+  if (!ok) exit(1);
+  sink += pixels[0];
+}
+
+uint32_t TypeOf(const std::string& name) {
+  if (name.find(".jpg") != std::string::npos) return kImageJPEG;
+  if (name.find(".webp") != std::string::npos) return kImageWEBP;
+  return kImagePNG;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,17 +134,21 @@ int main(int argc, char** argv) {
   }
   const std::string dir = argv[1];
   const int rounds = argc > 2 ? atoi(argv[2]) : 7;
-  printf("JPEG and PNG decode: our decoder against the library called directly, megapixels per second;\n"
+  printf("JPEG, PNG and WebP decode: our decoder against the library called directly, megapixels per second;\n"
          "overhead = our time / direct time - 1\n");
   for (const File& f : Corpus(dir, "libraries.txt")) {
     const std::string& name = f.name;
-    const bool jpeg = name.find(".jpg") != std::string::npos;
+    const uint32_t type = TypeOf(name);
     CImageObject probe;
     CMemoryStream s(f.bytes.data(), f.bytes.size());
-    probe.Decode(s, jpeg ? kImageJPEG : kImagePNG);
+    probe.Decode(s, type);
     const double mpx = static_cast<double>(probe.Width()) * probe.Height() / 1e6;
-    const double ours = Seconds([&] { Ours(f, jpeg ? kImageJPEG : kImagePNG); }, rounds);
-    const double direct = Seconds([&] { jpeg ? DirectJpeg(f) : DirectPng(f); }, rounds);
+    const double ours = Seconds([&] { Ours(f, type); }, rounds);
+    const double direct = Seconds([&] {
+      if (type == kImageJPEG) DirectJpeg(f);
+      else if (type == kImageWEBP) DirectWebP(f);
+      else DirectPng(f);
+    }, rounds);
     printf("%-28s ours %7.1f Mpx/s | direct %7.1f Mpx/s | overhead %+5.1f%%\n", name.c_str(), mpx / ours,
            mpx / direct, (ours / direct - 1) * 100);
   }

@@ -33,4 +33,12 @@ for size in 300x250 640x480 1024x768 1600x1200; do
   convert -seed 3 -size $size plasma:fractal -colors 64 PNG8:graphic_palette_$size.png
   convert -size $size xc:none -fill '#3366cc80' -draw "rectangle 10,10 200,120" PNG32:graphic_alpha_$size.png
 done
-ls ./*.jpg ./*.png | sed 's|^\./||' > libraries.txt
+# WebP as the web serves it: lossy photographs, lossless graphics, lossless
+# with alpha.
+rm -f ./*.webp
+for size in 300x250 640x480 1024x768 1600x1200; do
+  convert -seed 3 -size $size plasma:fractal -blur 0x1 -quality 80 photo_$size.webp
+  convert graphic_$size.png -define webp:lossless=true graphic_$size.webp
+  convert graphic_alpha_$size.png -define webp:lossless=true graphic_alpha_$size.webp
+done
+ls ./*.jpg ./*.png ./*.webp | sed 's|^\./||' > libraries.txt

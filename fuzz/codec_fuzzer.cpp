@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // sample conversion) is ours even where the libraries are fuzzed upstream.
   static const uint32_t kTypes[] = {kImageBMP,  kImageICO, kImageTGA, kImagePCX, kImageWBMP, kImageJPEG,
                                     kImagePNG,  kImageTIFF, kImageJ2K, kImageJBG, kImageJP2,  kImageJPC,
-                                    kImagePGX,  kImagePNM, kImageRAS, kImageUnknown};
+                                    kImagePGX,  kImagePNM, kImageRAS, kImageWEBP, kImageUnknown};
   for (uint32_t type : kTypes) {
     CImageObject image;
     if (size > 0) image.SetFrame(data[0] & 1);  // a second page or component now and then
@@ -48,11 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   CompareGifReadings(data, size);
-  if (size > 0) {
+  // The last byte picks a later frame of the animated formats too.
+  for (uint32_t type : {kImageGIF, kImageWEBP}) {
+    if (size == 0) break;
     CImageObject later;
-    later.SetFrame(data[size - 1] & 3);  // the last byte picks a later frame too
+    later.SetFrame(data[size - 1] & 3);
     CMemoryStream stream(data, size);
-    later.Decode(stream, kImageGIF);
+    later.Decode(stream, type);
   }
   return 0;
 }

@@ -259,7 +259,7 @@ TEST(Loading, NothingRecognisedGivesTheDispatchText) {
   CImageObject image;
   EXPECT_FALSE(DecodeBytes(image, junk, 0));
   EXPECT_STREQ(image.LastError(), "Decode: Unknown or wrong format");
-  EXPECT_FALSE(DecodeBytes(image, junk, 18));
+  EXPECT_FALSE(DecodeBytes(image, junk, kImageTypeCount));
   EXPECT_STREQ(image.LastError(), "Decode: Unknown or wrong format");
 }
 
