@@ -315,10 +315,15 @@ class DemoCache(unittest.TestCase):
             for line in manifest:
                 url, path, day = line.rstrip("\n").split("\t")
                 entries.append((url, path[2:].replace("\\", "/"), day))
-        cls.cache.commit(entries)
+        committed = cls.cache.commit(entries)
+        cls.names = {url.rsplit("/", 1)[1]: ntpath.basename(local)
+                     for url, local in committed.items()}
+        # As Windows 10 and later register it.
+        cls.types = zd.set_content_types(cls.wine, {".webp": "image/webp"})
 
     @classmethod
     def tearDownClass(cls):
+        zd.restore_content_types(cls.wine, cls.types)
         cls.cache.restore()
 
     def test_a_browser_full_of_thumbnails(self):
@@ -343,6 +348,32 @@ class DemoCache(unittest.TestCase):
             self.assertTrue(all(not r.endswith((".txt", ".pdf", ".wav")) for r in rows))
             time.sleep(1.0)
             zd.screenshot(ARGS.screenshots, "image-browser-demo", browser.rect)
+        finally:
+            program.kill()
+
+    def test_webp_rows_under_any_type(self):
+        program = zd.Program(self.wine, ARGS.zema)
+        try:
+            mouse = zd.Mouse()
+            launcher = self.probe.wait_window("Zema")
+            mouse.click(*next(c for c in self.probe.controls(launcher) if c.id == IMAGES).centre)
+            options = self.probe.wait_window("Options")
+            mouse.click(*next(c for c in self.probe.controls(options) if c.id == OK).centre)
+            browser = self.probe.wait_window("Images")
+            lst = next(c for c in self.probe.controls(browser) if c.id == LIST)
+            webp = [self.names[n] for n in ("photo.webp", "sticker.webp", "spinner.webp")]
+            rows = zd.wait_for(lambda: (lambda r: r if set(webp) <= {i.text for i in r} else None)(
+                zd.list_items(self.probe, lst)), timeout=60, what="the WebP rows")
+            photo = next(r for r in rows if r.text == self.names["photo.webp"])
+            time.sleep(1.0)
+            # The middle of the photograph's tile: a plasma, not the white of
+            # an empty tile.
+            left, top, right, _ = photo.rect
+            shot = zd.screenshot(ARGS.screenshots, "image-browser-webp",
+                                 ((left + right) // 2 - 20, top + 40, (left + right) // 2 + 20, top + 80))
+            mean = float(subprocess.run(["convert", shot, "-format", "%[fx:mean]", "info:"],
+                                        capture_output=True, text=True, check=True).stdout)
+            self.assertLess(mean, 0.85)
         finally:
             program.kill()
 

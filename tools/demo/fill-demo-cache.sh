@@ -14,7 +14,7 @@ python3 "$root/tools/demo/make_demo.py" "$demo"
 classes=(.gif=image/gif .jpg=image/jpeg .jpeg=image/jpeg .png=image/png .bmp=image/bmp
          .ico=image/x-icon .tif=image/tiff .tga=image/x-tga .pcx=image/x-pcx
          .wbmp=image/vnd.wap.wbmp .pgm=image/x-portable-graymap .ppm=image/x-portable-pixmap
-         .ras=image/x-cmu-raster .jp2=image/jp2 .j2k=image/jp2
+         .ras=image/x-cmu-raster .jp2=image/jp2 .j2k=image/jp2 .webp=image/webp
          .txt=text/plain .htm=text/html .html=text/html .js=application/x-javascript
          .vbs=text/vbscript .pdf=application/pdf .wav=audio/wav .avi=video/avi
          .swf=application/x-shockwave-flash)

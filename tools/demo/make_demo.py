@@ -58,7 +58,23 @@ def pictures(folder, rng):
     convert(os.path.join(folder, "logo.gif"), "-size", "120x90", "xc:none", "-fill", "purple",
             "-draw", "circle 60,45 60,5", "-interlace", "GIF")
     made.append("logo.gif")
-    return made
+    return made + webp_pictures(folder)
+
+
+def webp_pictures(folder):
+    """A lossy photograph, a lossless sticker with alpha and an animation."""
+    convert(os.path.join(folder, "photo.webp"), "-seed", "11", "-size", "320x240",
+            "plasma:fractal", "-blur", "0x1", "-quality", "80")
+    convert(os.path.join(folder, "sticker.webp"), "-size", "160x160", "xc:none",
+            "-fill", "#e04030", "-draw", "circle 80,80 80,12", "-fill", "white",
+            "-pointsize", "36", "-gravity", "center", "-annotate", "0", "NEW",
+            "-define", "webp:lossless=true")
+    frames = []
+    for angle in range(0, 360, 90):
+        frames += ["(", "-size", "120x120", "xc:lightyellow", "-fill", "darkorange",
+                   "-draw", f"translate 60,60 rotate {angle} rectangle -8,-50 8,0", ")"]
+    convert(os.path.join(folder, "spinner.webp"), "-delay", "25", *frames, "-loop", "0")
+    return ["photo.webp", "sticker.webp", "spinner.webp"]
 
 
 def text_files(folder):
