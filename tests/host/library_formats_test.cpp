@@ -366,6 +366,21 @@ TEST(LibraryFormats, ComponentFramesOfTheCodeStreamAndJasperTypes) {
   EXPECT_STREQ(pgx.LastError(), "wrong frame!");
 }
 
+TEST(LibraryFormats, Jpeg2000FourthComponentIsTheAlphaMask) {
+  const std::vector<uint8_t> file = ReadBytes(FixturePath("jp2_rgba.jp2"));
+  const std::vector<uint8_t> ref = ReadBytes(FixturePath("jp2_rgba.jp2.rgba"));
+  for (uint32_t type : {kImageJ2K, kImageJP2}) {
+    CImageObject image;
+    ASSERT_TRUE(DecodeBytes(image, file, type)) << image.LastError();
+    ASSERT_NE(image.AlphaMask(), nullptr) << type;
+    const int32_t w = image.Width(), h = image.Height();
+    int wrong = 0;
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) wrong += image.AlphaMask()[(h - 1 - y) * w + x] != ref[4 * (y * w + x) + 3];
+    EXPECT_EQ(wrong, 0) << type;
+  }
+}
+
 TEST(LibraryFormats, JbigWithTwoPlanesIsRefused) {
   std::vector<uint8_t> jbg = ReadBytes(FixturePath("jbg_1.jbg"));
   jbg[2] = 2;
