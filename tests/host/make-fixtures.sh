@@ -49,6 +49,7 @@ $IM -seed 7 -size 61x37 plasma:fractal -colors 12 -type palette pcx_4.pcx; ref p
 
 $IM -seed 7 -size 61x37 plasma:fractal -monochrome wbmp_1.wbmp; ref wbmp_1.wbmp
 $IM $grad -monochrome wbmp_grad.wbmp; ref wbmp_grad.wbmp
+$IM -seed 7 -size 120x600 plasma:fractal -monochrome wbmp_tall.wbmp; ref wbmp_tall.wbmp  # sides of two bytes
 
 # The formats of the image libraries. Alpha is all or nothing where a decoder
 # composites or premultiplies, so that the visible pixels stay comparable.
