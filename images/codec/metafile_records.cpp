@@ -394,7 +394,7 @@ bool WmfRecord(const Record& r, uint16_t function, WmfObjects& objects, Budget& 
     case 0x0B41: return words == 14 || PackedDib(r, 26, 0, -1);
     case 0x0F43: return PackedDib(r, 28, r.U16(10), -1);
     case 0x0D33: return PackedDib(r, 24, r.U16(6), r.U16(8));
-    case 0x0142: return PackedDib(r, 10, r.U16(8), -1);
+    case 0x0142: return PackedDib(r, 10, r.U16(6) == 3 ? 0 : r.U16(8), -1);  // BS_PATTERN: colours always RGB
     case 0x0922: return words == 12 || Bitmap16(r, 22);
     case 0x0B23: return words == 14 || Bitmap16(r, 26);
     case 0x01F9: return false;  // the obsolete pattern brush: its layout is read two ways
