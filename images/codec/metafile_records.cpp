@@ -14,6 +14,7 @@ const uint32_t kMaxObjects = 2048;
 const uint64_t kMaxRecords = 500000;
 const uint64_t kMaxWork = 2000000;
 const uint64_t kMaxFillPoints = 8192;
+const uint64_t kMaxFilledPoints = 200000;
 
 // One record's bytes. Reads outside it give 0; callers check sizes first.
 struct Record {
@@ -33,9 +34,14 @@ class Budget {
     work_ += n;
     return true;
   }
+  bool Fill(uint64_t n) {
+    if (n > kMaxFillPoints || n > kMaxFilledPoints - filled_) return false;
+    filled_ += n;
+    return true;
+  }
 
  private:
-  uint64_t records_ = 0, work_ = 0;
+  uint64_t records_ = 0, work_ = 0, filled_ = 0;
 };
 
 // --- Bitmaps ------------------------------------------------------------
@@ -123,7 +129,7 @@ bool Bitmap16(const Record& r, uint64_t at) {
 
 // `count` points of `size` bytes from `at`; filled shapes have a cap of their own.
 bool Points(const Record& r, uint64_t at, uint64_t count, uint64_t size, bool fill, Budget& budget) {
-  if (fill && count > kMaxFillPoints) return false;
+  if (fill && !budget.Fill(count)) return false;
   return r.Holds(at, count * size) && budget.Spend(count);
 }
 

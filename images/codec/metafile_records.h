@@ -10,8 +10,9 @@
 //   file's own table full (leaked too); Windows gives a process 10,000;
 // - at most 500,000 records and 2,000,000 points, characters and region
 //   rectangles in the whole file;
-// - at most 8,192 points in one filled polygon call, whose cost under the
-//   players grows far faster than its size.
+// - at most 8,192 points in one filled polygon call and 200,000 in all
+//   filled calls: filling costs far more than its size (measured under Wine
+//   on 2000 by 2000 pixels: 131 ms for 8,192 random points, 2.1 s for 32,767).
 #pragma once
 
 #include <cstddef>

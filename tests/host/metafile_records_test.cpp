@@ -106,6 +106,13 @@ TEST(MetafileRecords, WorkIsBounded) {
   many.resize(5 + 2 * 9000, 1);
   EXPECT_FALSE(Emf(EmfBuilder().Add(3, many)));
   EXPECT_TRUE(Emf(EmfBuilder().Add(4, many)));
+  // Filled points of the whole file.
+  std::vector<uint32_t> polygon = {0, 0, 9, 9, 8000};
+  polygon.resize(5 + 2 * 8000, 1);
+  EmfBuilder filled;
+  for (int i = 0; i < 25; ++i) filled.Add(3, polygon);
+  EXPECT_TRUE(Emf(filled));
+  EXPECT_FALSE(Emf(filled.Add(3, polygon)));
   // Points of the whole file.
   std::vector<uint32_t> line = {0, 0, 9, 9, 100000};
   line.resize(5 + 2 * 100000, 1);

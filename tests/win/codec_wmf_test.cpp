@@ -41,7 +41,8 @@ void DrawMany(HDC dc) {
   TextOutA(dc, 5, 40, "Zema", 4);
   const uint8_t bits[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
   BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, 2, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  // Wine's WMF recorder stores as many bytes of bits as the image size says.
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, 2, 1, 24, BI_RGB, sizeof bits, 0, 0, 0, 0};
   StretchDIBits(dc, 60, 60, 20, 20, 0, 0, 2, 2, bits, &info, DIB_RGB_COLORS, SRCCOPY);
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
