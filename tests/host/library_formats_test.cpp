@@ -197,21 +197,20 @@ TEST(LibraryFormats, SmallFilesOfTheWritersDecode) {
   EXPECT_EQ(image.PixelColor(3, 2).rgbRed, 0x80);
 }
 
-int32_t StopAtOnce(CImageObject*, int32_t) { return 1; }
-
 TEST(LibraryFormats, TiffStripsAreBoundByWhatTheFileHolds) {
   // The escape callback is asked just before the picture and the sample
   // buffers are allocated: a refusal with the callback unasked comes first.
-  auto refused = [](const std::vector<uint8_t>& file) {
+  const ImageEscapeCallback stopAtOnce = [](CImageObject*, auto) -> int32_t { return 1; };
+  auto refused = [&](const std::vector<uint8_t>& file) {
     CImageObject image;
-    image.SetEscape(StopAtOnce, 0);
+    image.SetEscape(stopAtOnce, 0);
     return !DecodeBytes(image, file, kImageTIFF) && strcmp(image.LastError(), "Corrupted TIFF file!") == 0;
   };
   EXPECT_TRUE(refused(Tiff(20000, 20000, 400000000)));  // one 400 MB strip in a file of 1.2 KB
   EXPECT_TRUE(refused(Tiff(16, 4, 63)));                // uncompressed, a byte short of its rows
   EXPECT_TRUE(refused(Tiff(10000, 10000, 1000, 8)));    // Deflate would have to expand 100,000 times
   CImageObject sane;
-  sane.SetEscape(StopAtOnce, 0);
+  sane.SetEscape(stopAtOnce, 0);
   EXPECT_FALSE(DecodeBytes(sane, Tiff(16, 4, 64), kImageTIFF));
   EXPECT_STREQ(sane.LastError(), "output dimensions returned");
 }
