@@ -1,6 +1,7 @@
 // Windows metafiles: a placeable WMF is turned into an enhanced metafile,
 // anything else is taken as an EMF; either is played onto a screen bitmap
-// and read back at the screen's depth.
+// and read back at the screen's depth. GDI trusts every record it plays, so
+// the records are checked first (metafile_records.h).
 #include <cstdlib>
 #include <cstring>
 #include <vector>
