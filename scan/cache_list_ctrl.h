@@ -15,6 +15,7 @@ public:
 
     bool IsRunning() const { return m_running != 0; }
     bool IsPaused() const { return m_paused != 0; }
+    bool StopRequested() const { return m_stopRequested != 0; }
     void SetPaused(bool paused) { m_paused = paused ? 1 : 0; }
 
     // The browser's Close: asks a running scan to unwind. True when the
