@@ -40,5 +40,7 @@ for size in 300x250 640x480 1024x768 1600x1200; do
   convert -seed 3 -size $size plasma:fractal -blur 0x1 -quality 80 photo_$size.webp
   convert graphic_$size.png -define webp:lossless=true graphic_$size.webp
   convert graphic_alpha_$size.png -define webp:lossless=true graphic_alpha_$size.webp
+  convert -seed 3 -size $size plasma:fractal -blur 0x1 \( +clone -threshold 101% -fill white \
+      -draw "circle 150,120 150,10" \) -alpha off -compose copy_opacity -composite -quality 80 photo_alpha_$size.webp
 done
 ls ./*.jpg ./*.png ./*.webp | sed 's|^\./||' > libraries.txt
