@@ -3,7 +3,6 @@
 #include "images/codec/image_object.h"
 #include "images/image_list_view.h"
 #include "images/thumbnail_fit.h"
-#include "scan/filter_rules.h"
 
 #include <cstring>
 #include <memory>
@@ -36,21 +35,11 @@ HBITMAP ComposeTile(HBITMAP picture, const ThumbnailFit& fit, uint32_t edge)
     return tile;
 }
 
-bool PassesPauseGate(const CImageListView& view)
-{
-    while (view.m_paused) {
-        if (view.m_stopRequested)
-            return false;
-        ::Sleep(100);
-    }
-    return !view.m_stopRequested;
-}
-
 }  // namespace
 
 void AddThumbnail(CImageListView& view, const char* path)
 {
-    if (!PassesPauseGate(view))
+    if (!view.PassPausePoint())
         return;
     uint32_t type = TypeFromExtension(path);
     if (type == 0)
@@ -60,10 +49,10 @@ void AddThumbnail(CImageListView& view, const char* path)
         return;
     uint32_t width = static_cast<uint32_t>(picture.Width());
     uint32_t height = static_cast<uint32_t>(picture.Height());
-    if (!PassesSizeTest(view.m_sizeMode, width, height, view.m_width, view.m_height))
+    if (!view.PassesSizeTest(width, height))
         return;
 
-    uint32_t edge = view.m_thumbnailEdge;
+    uint32_t edge = view.ThumbnailEdge();
     ThumbnailFit fit = FitThumbnail(width, height, edge);
     // A refused rescale leaves the picture at its size; the tile then shows
     // its top-left part.

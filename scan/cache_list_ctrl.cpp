@@ -1,6 +1,7 @@
 #include "scan/cache_list_ctrl.h"
 
 #include "scan/cache_folder.h"
+#include "scan/cache_item.h"
 #include "scan/filter_rules.h"
 #include "scan/normalize_path.h"
 
@@ -29,8 +30,10 @@ CCacheListCtrl::~CCacheListCtrl()
     }
 }
 
-void CCacheListCtrl::LaunchScan()
+void CCacheListCtrl::StartScan(const FilterOptions& filters)
 {
+    m_filters = filters;
+    PrepareScan();
     m_worker = AfxBeginThread(ScanThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     if (!m_worker) {
         m_running = 0;
@@ -109,9 +112,29 @@ bool CCacheListCtrl::PassesDateTest(const WIN32_FIND_DATAA& entry) const
     SYSTEMTIME calendar;
     if (!::FileTimeToLocalFileTime(&entry.ftLastWriteTime, &local) ||
         !::FileTimeToSystemTime(&local, &calendar))
-        return m_dateMode < Before || m_dateMode > Exactly;
+        return m_filters.dateMode < Before || m_filters.dateMode > Exactly;
     int32_t fileDay = DayNumber(calendar.wYear, calendar.wMonth, calendar.wDay);
-    return ::PassesDateTest(m_dateMode, fileDay, m_dayNumber);
+    return ::PassesDateTest(m_filters.dateMode, fileDay, m_filters.dayNumber);
+}
+
+CString CCacheListCtrl::SelectedPath() const
+{
+    int row = GetNextItem(-1, LVNI_SELECTED);
+    if (row < 0 || row >= GetItemCount())
+        return CString();
+    const CacheItem* item = reinterpret_cast<const CacheItem*>(GetItemData(row));
+    return item ? CString(item->path) : CString();
+}
+
+std::vector<std::string> CCacheListCtrl::SelectedPaths() const
+{
+    std::vector<std::string> paths;
+    for (int row = GetNextItem(-1, LVNI_SELECTED); row >= 0;
+         row = GetNextItem(row, LVNI_SELECTED)) {
+        if (auto* item = reinterpret_cast<const CacheItem*>(GetItemData(row)))
+            paths.emplace_back(item->path);
+    }
+    return paths;
 }
 
 bool CCacheListCtrl::BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name)

@@ -4,32 +4,45 @@
 // browser's list derives from it and adds its category test and its rows.
 #pragma once
 #include "afxwin.h"
+#include "scan/filter_options.h"
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CCacheListCtrl : public CListCtrl {
 public:
     CCacheListCtrl() = default;
     ~CCacheListCtrl() override;
 
+    // Keeps the filters and starts the worker, once per list; running is 1
+    // when a thread was created.
+    void StartScan(const FilterOptions& filters);
+
     bool IsRunning() const { return m_running != 0; }
     bool IsPaused() const { return m_paused != 0; }
     void SetPaused(bool paused) { m_paused = paused ? 1 : 0; }
+    bool StopRequested() const { return m_stopRequested != 0; }
 
     // The browser's Close: asks a running scan to unwind. True when the
     // window may close now; otherwise the worker posts IDCANCEL to the
     // browser once it has unwound.
     bool RequestStop();
 
-    // Scan flags, shared with the worker without a lock.
-    std::atomic<int32_t> m_running{0};
-    std::atomic<int32_t> m_stopRequested{0};
-    std::atomic<int32_t> m_paused{0};
+    // On the worker thread: waits while paused; false when the walk must
+    // unwind.
+    bool PassPausePoint() const;
+
+    // Rows carry records that begin with the path, whatever their layout.
+    // The first selected row's path, or an empty text when none is selected.
+    CString SelectedPath() const;
+    std::vector<std::string> SelectedPaths() const;
 
 protected:
-    // Starts the worker; running is 1 when a thread was created.
-    void LaunchScan();
+    // The list's own preparation before the worker starts (image list, type
+    // list defaults), on the user-interface thread.
+    virtual void PrepareScan() {}
 
     // The category test and what follows it, for one file of a folder.
     virtual void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) = 0;
@@ -37,8 +50,6 @@ protected:
     virtual void FreeCacheItem(LPARAM record) = 0;
 
     virtual void WalkFolder(const char* folder);
-    // Waits while paused; false when the walk must unwind.
-    bool PassPausePoint() const;
     bool PassesDateTest(const WIN32_FIND_DATAA& entry) const;
     // "folder\name", normalised; false when it would not fit MAX_PATH.
     static bool BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name);
@@ -53,12 +64,17 @@ protected:
     LRESULT OnAppendRow(WPARAM wParam, LPARAM record);
     void OnTimer(UINT_PTR id);
 
-    int32_t m_dateMode = 0;
-    int32_t m_dayNumber = 0;
+    FilterOptions m_filters;
 
 private:
     static UINT ScanThreadProc(LPVOID parameter);
     void Scan();
+
+    // Scan flags, shared with the worker without a lock: each is written
+    // whole by one side and polled by the other.
+    std::atomic<int32_t> m_running{0};
+    std::atomic<int32_t> m_stopRequested{0};
+    std::atomic<int32_t> m_paused{0};
 
     CWinThread* m_worker = nullptr;
     // Repainting is held while rows arrive and released a few times a

@@ -1,0 +1,87 @@
+#include "scan/file_list_ctrl.h"
+
+#include "res/resource.h"
+#include "widgets/shell_open.h"
+
+#include <new>
+#include <shellapi.h>
+
+BEGIN_MESSAGE_MAP(CFileListCtrl, CCacheListCtrl)
+    ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
+    ON_NOTIFY_REFLECT(LVN_ITEMCHANGED, OnItemChanged)
+END_MESSAGE_MAP()
+
+// The system image lists are the shell's: the shared style keeps the list
+// from destroying them. The one column is twice as wide as the list, so a
+// long name scrolls rather than being cut.
+void CFileListCtrl::PreSubclassWindow()
+{
+    CCacheListCtrl::PreSubclassWindow();
+    ModifyStyle(0, LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS);
+    SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SHFILEINFOA info = {};
+    auto small = ::SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    auto large = ::SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX);
+    SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, static_cast<LPARAM>(large));
+    SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, static_cast<LPARAM>(small));
+    RECT client;
+    GetClientRect(&client);
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = 2 * (client.right - client.left);
+    column.pszText = const_cast<char*>("");
+    SendMessage(LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+void CFileListCtrl::FreeCacheItem(LPARAM record)
+{
+    delete reinterpret_cast<FileItem*>(record);
+}
+
+void CFileListCtrl::AddFileRow(const char* path)
+{
+    if (!PassPausePoint())
+        return;
+    FileItem* item = new (std::nothrow) FileItem;
+    if (!item)
+        return;
+    lstrcpynA(item->path, path, sizeof item->path);
+    item->name = FileNamePart(item->path);
+    SHFILEINFOA info = {};
+    item->iconIndex = ::SHGetFileInfoA(item->path, ::GetFileAttributesA(item->path), &info,
+                                       sizeof info, SHGFI_SYSICONINDEX)
+                          ? info.iIcon
+                          : -1;
+    AppendRow(reinterpret_cast<LPARAM>(item));
+}
+
+void CFileListCtrl::OnGetDispInfo(NMHDR* header, LRESULT* result)
+{
+    NMLVDISPINFOA* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+    const FileItem* item = reinterpret_cast<const FileItem*>(info->item.lParam);
+    *result = 0;
+    if (!item)
+        return;
+    if (info->item.mask & LVIF_IMAGE)
+        info->item.iImage = item->iconIndex;
+    if ((info->item.mask & LVIF_TEXT) && info->item.iSubItem == 0 && info->item.pszText &&
+        info->item.cchTextMax > 0)
+        lstrcpynA(info->item.pszText, item->name, info->item.cchTextMax);
+}
+
+void CFileListCtrl::OnItemChanged(NMHDR* header, LRESULT* result)
+{
+    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    *result = 0;
+    if ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)
+        ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, ID_SELECTION_COMMAND, 0);
+}
+
+void CFileListCtrl::OnLButtonDblClk(UINT, POINT)
+{
+    Default();
+    CString path = SelectedPath();
+    if (!path.IsEmpty())
+        OpenWithShell(path);
+}
