@@ -20,10 +20,11 @@ void CFileListCtrl::PreSubclassWindow()
     ModifyStyle(0, LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS);
     SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     SHFILEINFOA info = {};
-    auto small = ::SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    auto large = ::SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX);
-    SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, static_cast<LPARAM>(large));
-    SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, static_cast<LPARAM>(small));
+    DWORD_PTR smallIcons =
+        ::SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    DWORD_PTR largeIcons = ::SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX);
+    SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, static_cast<LPARAM>(largeIcons));
+    SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, static_cast<LPARAM>(smallIcons));
     RECT client;
     GetClientRect(&client);
     LVCOLUMNA column = {};
