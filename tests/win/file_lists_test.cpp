@@ -154,31 +154,40 @@ TEST_F(OtherScan, TheWildcardMatchesNamesOnlyAndSubfoldersComeFirst)
     EXPECT_EQ(Sorted(rows), (std::vector<std::string>{"REPORT[2].PDF", "report[1].pdf", "top.pdf"}));
 }
 
-TEST_F(OtherScan, PauseHoldsTheWalkBetweenFoldersAndCloseEndsItWhilePaused)
+// Pauses the scan as its first row arrives, as a user pressing Pause would.
+class CPausingOtherList : public COtherListCtrl {
+protected:
+    LRESULT OnInsertItem(WPARAM, LPARAM)
+    {
+        SetPaused(true);
+        return Default();
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CPausingOtherList, COtherListCtrl)
+    ON_MESSAGE(LVM_INSERTITEMA, OnInsertItem)
+END_MESSAGE_MAP()
+
+using PausedOtherScan = FileScan<CPausingOtherList>;
+
+TEST_F(PausedOtherScan, PauseHoldsTheWalkBetweenFoldersAndCloseEndsItWhilePaused)
 {
     for (int i = 0; i < 12; ++i)
         tree.AddFile("D" + std::to_string(i) + "\\f.pdf", "%PDF");
-    list.SetPaused(true);
     list.StartScan(Wildcard("*.pdf"));
-    ::Sleep(300);
-    host.PumpUntil([] { return false; }, 50);
-    EXPECT_EQ(list.GetItemCount(), 0) << "no folder is entered while paused";
-
-    list.SetPaused(false);
-    ASSERT_TRUE(host.PumpUntil([&] { return list.GetItemCount() >= 1; }, 5000));
-    list.SetPaused(true);
-    ::Sleep(300);
-    host.PumpUntil([] { return false; }, 50);
-    int held = list.GetItemCount();
-    ::Sleep(300);
-    host.PumpUntil([] { return false; }, 50);
-    EXPECT_EQ(list.GetItemCount(), held);
+    ASSERT_TRUE(host.PumpUntil([&] { return list.GetItemCount() == 1; }, 5000));
+    host.PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(list.GetItemCount(), 1) << "no further folder is walked while paused";
+    EXPECT_TRUE(list.IsRunning());
 
     EXPECT_FALSE(list.RequestStop());
     DWORD start = ::GetTickCount();
     ASSERT_TRUE(host.PumpUntil([&] { return host.CancelsReceived() == 1; }, 2000));
     EXPECT_LT(::GetTickCount() - start, 400u);
     EXPECT_FALSE(list.IsRunning());
+    EXPECT_EQ(list.GetItemCount(), 1);
 }
 
 class ContentPane : public ::testing::Test {
