@@ -88,15 +88,10 @@ LRESULT CImageListView::OnAppendThumbnail(WPARAM tile, LPARAM record)
 
 void CImageListView::OnGetDispInfo(NMHDR* header, LRESULT* result)
 {
-    NMLVDISPINFOA* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-    const ImageItem* item = reinterpret_cast<const ImageItem*>(info->item.lParam);
     *result = 0;
-    if (!item)
-        return;
-    if (info->item.mask & LVIF_IMAGE)
-        info->item.iImage = item->thumbnailIndex;
-    if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0)
-        lstrcpynA(info->item.pszText, FileNamePart(item->path), info->item.cchTextMax);
+    auto* item = reinterpret_cast<const ImageItem*>(reinterpret_cast<NMLVDISPINFOA*>(header)->item.lParam);
+    if (item)
+        AnswerDisplayRequest(header, FileNamePart(item->path), item->thumbnailIndex);
 }
 
 void CImageListView::OnSize(UINT, int, int)

@@ -187,6 +187,15 @@ void CCacheListCtrl::OnTimer(UINT_PTR id)
     Invalidate(TRUE);
 }
 
+void CCacheListCtrl::AnswerDisplayRequest(NMHDR* header, const char* name, int image)
+{
+    LVITEMA& row = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+    if (row.mask & LVIF_IMAGE)
+        row.iImage = image;
+    if ((row.mask & LVIF_TEXT) && row.iSubItem == 0 && row.pszText && row.cchTextMax > 0)
+        lstrcpynA(row.pszText, name, row.cchTextMax);
+}
+
 void CCacheListCtrl::OnDeleteItem(NMHDR* header, LRESULT* result)
 {
     const NMLISTVIEW* row = reinterpret_cast<const NMLISTVIEW*>(header);

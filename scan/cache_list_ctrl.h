@@ -60,6 +60,10 @@ protected:
     // The same on the user-interface thread itself.
     bool InsertRowNow(LPARAM record);
 
+    // Answers a row's display request (LVN_GETDISPINFO) with the name as its
+    // text and the image index as its image, whichever the request asks for.
+    static void AnswerDisplayRequest(NMHDR* header, const char* name, int image);
+
     void OnDeleteItem(NMHDR* header, LRESULT* result);
     LRESULT OnAppendRow(WPARAM wParam, LPARAM record);
     void OnTimer(UINT_PTR id);

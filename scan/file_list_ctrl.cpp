@@ -59,16 +59,10 @@ void CFileListCtrl::AddFileRow(const char* path)
 
 void CFileListCtrl::OnGetDispInfo(NMHDR* header, LRESULT* result)
 {
-    NMLVDISPINFOA* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-    const FileItem* item = reinterpret_cast<const FileItem*>(info->item.lParam);
     *result = 0;
-    if (!item)
-        return;
-    if (info->item.mask & LVIF_IMAGE)
-        info->item.iImage = item->iconIndex;
-    if ((info->item.mask & LVIF_TEXT) && info->item.iSubItem == 0 && info->item.pszText &&
-        info->item.cchTextMax > 0)
-        lstrcpynA(info->item.pszText, item->name, info->item.cchTextMax);
+    auto* item = reinterpret_cast<const FileItem*>(reinterpret_cast<NMLVDISPINFOA*>(header)->item.lParam);
+    if (item)
+        AnswerDisplayRequest(header, item->name, item->iconIndex);
 }
 
 void CFileListCtrl::OnItemChanged(NMHDR* header, LRESULT* result)
