@@ -68,6 +68,9 @@ protected:
     LRESULT OnAppendRow(WPARAM wParam, LPARAM record);
     void OnTimer(UINT_PTR id);
 
+    // Written on the user-interface thread before the worker starts (by
+    // StartScan and PrepareScan) and only read afterwards, by either thread:
+    // the thread's creation orders the writes before the worker's reads.
     FilterOptions m_filters;
 
 private:
