@@ -1,7 +1,8 @@
 # The image libraries under stable names for both trees:
 #   zema::jpeg zema::png zema::tiff zema::openjp2 zema::jbig zema::zlib
-# Windows tree: the static i686 builds of deps/build.sh (build/deps/i686) and
-# zlib from libz-mingw-w64-dev. Host tree: Debian's -dev packages.
+# Windows tree: the static builds of deps/build.sh for the tree's architecture
+# (build/deps/i686 or build/deps/x86_64) and zlib from libz-mingw-w64-dev.
+# Host tree: Debian's -dev packages.
 # The targets are GLOBAL so that one include (from the top level) serves every
 # directory; a second include is a no-op.
 if(TARGET zema::jpeg)
@@ -25,14 +26,14 @@ if(WIN32)
     message(STATUS "Image libraries: checking ${ZEMA_DEPS_DIR}")
     execute_process(
       COMMAND ${CMAKE_COMMAND} -E env ZEMA_DEPS_DIR=${ZEMA_DEPS_DIR}
-              ${zema_root}/deps/build.sh
+              ZEMA_ARCH=${CMAKE_SYSTEM_PROCESSOR} ${zema_root}/deps/build.sh
       RESULT_VARIABLE zema_deps_rc)
     if(NOT zema_deps_rc EQUAL 0)
       message(FATAL_ERROR "deps/build.sh failed (${zema_deps_rc})")
     endif()
   endif()
 
-  set(zema_deps_prefix ${ZEMA_DEPS_DIR}/i686)
+  set(zema_deps_prefix ${ZEMA_DEPS_DIR}/${CMAKE_SYSTEM_PROCESSOR})
   if(NOT EXISTS ${zema_deps_prefix}/.stamp)
     message(FATAL_ERROR "No image libraries in ${zema_deps_prefix}: run deps/build.sh (or `make deps`)")
   endif()
@@ -49,7 +50,7 @@ if(WIN32)
       INTERFACE_COMPILE_DEFINITIONS "${I_DEFINES}")
   endfunction()
 
-  set(zema_mingw_zlib /usr/i686-w64-mingw32/lib/libz.a)
+  set(zema_mingw_zlib /usr/${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32/lib/libz.a)
   if(NOT EXISTS ${zema_mingw_zlib})
     message(FATAL_ERROR "${zema_mingw_zlib} is missing (package libz-mingw-w64-dev)")
   endif()

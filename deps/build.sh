@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Cross-builds the image libraries of the Windows tree as static i686
-# libraries into build/deps/i686 (include/, lib/). Returns at once when the
+# Cross-builds the image libraries of a Windows tree as static libraries of
+# its architecture (ZEMA_ARCH, i686 by default) into build/deps/ARCH
+# (include/, lib/). Returns at once when the
 # stamp shows the same pins, scripts and toolchain as the installed build;
 # otherwise fetches what is missing and rebuilds everything, since one
 # library's headers feed the next (zlib and jpeg into tiff).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-triple=i686-w64-mingw32
-toolchain=$ZEMA_ROOT/cmake/mingw-i686.cmake
+triple=$DEPS_ARCH-w64-mingw32
+toolchain=$ZEMA_ROOT/cmake/mingw-$DEPS_ARCH.cmake
 mingw_root=/usr/$triple
 zlib_lib=$mingw_root/lib/libz.a
 
@@ -17,7 +18,7 @@ zlib_lib=$mingw_root/lib/libz.a
 stamp_key() {
   echo "pins:"
   deps_pins
-  echo "scripts: $(cd "$ZEMA_ROOT" && cat deps/versions deps/*.sh cmake/mingw-i686.cmake | sha256sum | cut -d' ' -f1)"
+  echo "scripts: $(cd "$ZEMA_ROOT" && cat deps/versions deps/*.sh cmake/mingw-*.cmake | sha256sum | cut -d' ' -f1)"
   echo "compiler: $($triple-gcc-posix -dumpfullversion) $(nasm -v | cut -d' ' -f3)"
   echo "zlib: $(dpkg-query -W -f='${Version}' libz-mingw-w64-dev 2>/dev/null || echo unknown)"
 }
@@ -25,7 +26,7 @@ stamp_key() {
 mkdir -p "$DEPS_DIR"
 # Several trees (or engineers) may configure at once; one builds, the others
 # wait and then find the stamp.
-exec 9>"$DEPS_DIR/.lock"
+exec 9>"$DEPS_DIR/.lock-$DEPS_ARCH"
 flock 9
 
 key=$(stamp_key)
@@ -37,7 +38,8 @@ fi
 command -v nasm >/dev/null || deps_die "nasm is missing; libjpeg-turbo's SIMD code needs it"
 
 started=$SECONDS
-"$DEPS_SCRIPTS/fetch.sh"
+# The sources are shared by both architectures: one fetch at a time.
+flock "$DEPS_DIR/.lock-fetch" "$DEPS_SCRIPTS/fetch.sh"
 
 rm -rf "$DEPS_PREFIX" "$DEPS_WORK"
 mkdir -p "$DEPS_PREFIX/include" "$DEPS_PREFIX/lib" "$DEPS_WORK"

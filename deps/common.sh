@@ -9,8 +9,12 @@ DEPS_DIR=${ZEMA_DEPS_DIR:-$ZEMA_ROOT/build/deps}
 # A different pin list is only for trying a version out by hand.
 DEPS_VERSIONS=${ZEMA_DEPS_VERSIONS:-$DEPS_SCRIPTS/versions}
 DEPS_SRC=$DEPS_DIR/src
-DEPS_WORK=$DEPS_DIR/work
-DEPS_PREFIX=$DEPS_DIR/i686
+DEPS_WORK=$DEPS_DIR/work/${ZEMA_ARCH:-i686}
+# The Windows architecture: i686 for the shipped programs; x86_64 for the test
+# tree of machines whose kernel runs no 32-bit code (tools/wine-arch.sh).
+DEPS_ARCH=${ZEMA_ARCH:-i686}
+case "$DEPS_ARCH" in i686|x86_64) ;; *) echo "deps: unknown ZEMA_ARCH $DEPS_ARCH" >&2; exit 1 ;; esac
+DEPS_PREFIX=$DEPS_DIR/$DEPS_ARCH
 DEPS_STAMP=$DEPS_PREFIX/.stamp
 DEPS_APT=$DEPS_DIR/apt
 JOBS=${JOBS:-2}

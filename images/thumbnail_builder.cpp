@@ -35,6 +35,28 @@ HBITMAP ComposeTile(HBITMAP picture, const ThumbnailFit& fit, uint32_t edge)
     return tile;
 }
 
+// No picture of a cache is worth holding the scan longer than this; real
+// ones decode in well under a second.
+constexpr DWORD decodeBudgetMs = 10000;
+
+// What the image object's escape callback answers from: a Close ends a
+// decode in progress at its next row or frame, and a picture that outruns
+// the budget is given up.
+struct DecodeWatch {
+    const CImageListView* view;
+    DWORD started;
+
+    bool ShouldStop() const
+    {
+        return view->StopRequested() || ::GetTickCount() - started > decodeBudgetMs;
+    }
+};
+
+int32_t EscapeDecode(CImageObject*, intptr_t watch)
+{
+    return reinterpret_cast<const DecodeWatch*>(watch)->ShouldStop() ? 1 : 0;
+}
+
 }  // namespace
 
 void AddThumbnail(CImageListView& view, const char* path)
@@ -44,8 +66,11 @@ void AddThumbnail(CImageListView& view, const char* path)
     uint32_t type = TypeFromExtension(path);
     if (type == 0)
         return;
-    CImageObject picture(path, type);
-    if (!picture.HasPixels())
+    DecodeWatch watch = {&view, ::GetTickCount()};
+    CImageObject picture;
+    picture.SetEscape(EscapeDecode, reinterpret_cast<intptr_t>(&watch));
+    picture.Load(path, type);
+    if (!picture.HasPixels() || watch.ShouldStop())
         return;
     uint32_t width = static_cast<uint32_t>(picture.Width());
     uint32_t height = static_cast<uint32_t>(picture.Height());
@@ -58,6 +83,8 @@ void AddThumbnail(CImageListView& view, const char* path)
     // its top-left part.
     if (fit.scale)
         picture.Rescale(fit.width, fit.height, 3, nullptr);
+    if (watch.ShouldStop())  // the rescale kept only the rows it reached
+        return;
     HBITMAP bitmap = picture.ToBitmap(nullptr);
     if (!bitmap)
         return;

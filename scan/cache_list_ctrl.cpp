@@ -3,6 +3,7 @@
 #include "scan/cache_folder.h"
 #include "scan/cache_item.h"
 #include "scan/filter_rules.h"
+#include "scan/folder_search.h"
 #include "scan/normalize_path.h"
 
 #include <cstdio>
@@ -78,9 +79,9 @@ void CCacheListCtrl::WalkFolder(const char* folder)
     char pattern[MAX_PATH];
     if (!BuildPath(pattern, folder, "*.*"))
         return;
+    CFolderSearch search;
     WIN32_FIND_DATAA entry;
-    HANDLE search = ::FindFirstFileA(pattern, &entry);
-    if (search == INVALID_HANDLE_VALUE)
+    if (!search.First(pattern, entry))
         return;
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -92,8 +93,7 @@ void CCacheListCtrl::WalkFolder(const char* folder)
         }
         if (!PassPausePoint())
             break;
-    } while (!m_stopRequested && ::FindNextFileA(search, &entry));
-    ::FindClose(search);
+    } while (!m_stopRequested && search.Next(entry));
 }
 
 bool CCacheListCtrl::PassPausePoint() const

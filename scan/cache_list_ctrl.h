@@ -22,8 +22,8 @@ public:
 
     bool IsRunning() const { return m_running != 0; }
     bool IsPaused() const { return m_paused != 0; }
-    void SetPaused(bool paused) { m_paused = paused ? 1 : 0; }
     bool StopRequested() const { return m_stopRequested != 0; }
+    void SetPaused(bool paused) { m_paused = paused ? 1 : 0; }
 
     // The browser's Close: asks a running scan to unwind. True when the
     // window may close now; otherwise the worker posts IDCANCEL to the

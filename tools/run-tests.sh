@@ -23,6 +23,6 @@ zema_start_display || exit 1
 wineserver -p
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
-echo "== Windows tests under Wine (display $DISPLAY)"
-ctest --test-dir build/win --output-on-failure || status=1
+echo "== Windows tests under Wine, $ZEMA_WIN_TREE ($WINEARCH, display $DISPLAY)"
+ctest --test-dir "$ZEMA_WIN_TREE" --output-on-failure || status=1
 exit $status

@@ -13,7 +13,7 @@ zema_make_prefix
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   tools/demo/fill-demo-cache.sh
-  exec wine "$viewer"
+  exec "$WINELOADER" "$viewer"
 fi
 
 trap 'wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; zema_stop_display' EXIT

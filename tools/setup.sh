@@ -7,13 +7,16 @@ packages=(
   # Windows build
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev libz-mingw-w64-dev nasm cmake ninja-build make pkg-config
+  # the 64-bit test tree, for machines whose kernel runs no 32-bit code
+  gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-x86-64-dev
   dpkg-dev autoconf automake libtool
   # host build, tests, fuzzing and benchmarks
   g++ clang libclang-rt-14-dev googletest
   libjpeg-dev libpng-dev libtiff-dev libopenjp2-7-dev libjbig-dev zlib1g-dev
   libgif-dev libstb-dev imagemagick
   # Wine on a virtual display, driven by the end-to-end tests
-  wine wine32:i386 xvfb openbox xdotool x11-utils python3
+  wine wine32:i386 wine64 xvfb openbox xdotool x11-utils python3
 )
 
 missing=()

@@ -3,4 +3,4 @@
 # the emulator of the Windows tree.
 source "$(dirname "$0")/wine-env.sh"
 zema_make_prefix
-exec wine "$@" </dev/null
+exec "$WINELOADER" "$@" </dev/null

@@ -138,6 +138,9 @@ int32_t CImageObjectGIF::CountFrames(CImageStream& stream, ColorTable table) {
       CountedFrame frame{stream.Tell(), 0, (d.flags & 0x40) != 0, nullptr};
       DecodeData(stream, picture.get(), d);
       frame.next = stream.Tell();
+      // Counting decodes every frame, which is most of the cost of a long
+      // animation: a caller that asks to stop is answered frame by frame.
+      if (Escape()) break;
       uint64_t bytes = picture->BlockSize();
       if (keep && (count <= wanted || keepAll) && picture->HasPixels() &&
           keptBytes + bytes <= kCountedBytesLimit) {
@@ -357,6 +360,7 @@ bool CImageObjectGIF::Decode(CImageStream& stream) {
     pass.trueColor = 1;
 
   pass.count = CountFrames(stream, pass.table);
+  if (Escape()) return false;
   Settings().frameCount = pass.count;
   // A file without any image in the screen has nothing to refuse: it decodes
   // to no picture, which the caller treats as undecodable.

@@ -21,6 +21,7 @@ struct JpegError {
   jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
   int warnings;
+  CImageObject* image;  // whose escape callback the progress monitor asks
 };
 
 void JpegErrorExit(j_common_ptr cinfo) {
@@ -46,9 +47,15 @@ void JpegEmit(j_common_ptr cinfo, int level) {
 void JpegProgress(j_common_ptr cinfo) {
   if (!cinfo->is_decompressor) return;
   j_decompress_ptr d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  JpegError* e = reinterpret_cast<JpegError*>(cinfo->err);
   if (d->input_scan_number > 1000) {
-    JpegError* e = reinterpret_cast<JpegError*>(cinfo->err);
     snprintf(e->message, sizeof e->message, "too many scans in JPEG file");
+    longjmp(e->jump, 1);
+  }
+  // The monitor runs for every row band read and every scan absorbed, so a
+  // caller that asks to stop is answered within one band of a large picture.
+  if (e->image->Escape()) {
+    snprintf(e->message, sizeof e->message, "Cancelled");
     longjmp(e->jump, 1);
   }
 }
@@ -213,6 +220,7 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
   err.mgr.emit_message = JpegEmit;
   err.message[0] = 0;
   err.warnings = 0;
+  err.image = this;
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);
     Release();

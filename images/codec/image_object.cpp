@@ -11,7 +11,7 @@
 
 namespace {
 
-int32_t NeverEscape(CImageObject*, int32_t) { return 0; }
+int32_t NeverEscape(CImageObject*, intptr_t) { return 0; }
 
 uint32_t NormalBpp(uint32_t bpp) {
   if (bpp <= 1) return 1;
@@ -49,7 +49,7 @@ void CImageObject::SetLastError(const char* text) {
   settings_.lastError[sizeof settings_.lastError - 1] = 0;
 }
 
-void CImageObject::SetEscape(ImageEscapeCallback escape, int32_t user) {
+void CImageObject::SetEscape(ImageEscapeCallback escape, intptr_t user) {
   settings_.escape = escape ? escape : NeverEscape;
   settings_.escapeUser = user;
 }

@@ -10,7 +10,9 @@
 #include "image_types.h"
 
 class CImageObject;
-typedef int32_t (*ImageEscapeCallback)(CImageObject* image, int32_t user);
+// The user value is pointer-sized so that a caller can hand over the state
+// its answer depends on (32 bits in the shipped program).
+typedef int32_t (*ImageEscapeCallback)(CImageObject* image, intptr_t user);
 
 // Settings: what one object copies into another (every field after the header
 // but the owned masks and layers). The row stride and pixel pointer describe
@@ -21,7 +23,7 @@ struct ImageSettings {
   char lastError[256];
   int32_t progress;
   ImageEscapeCallback escape;
-  int32_t escapeUser;
+  intptr_t escapeUser;
   int32_t transparentIndex;
   RGBQUAD transparentColor;
   uint8_t jpegQuality;
@@ -83,7 +85,7 @@ class CImageObject {
   int32_t TransparentIndex() const { return settings_.transparentIndex; }
   int32_t FrameCount() const { return settings_.frameCount; }
   void SetFrame(int32_t frame) { settings_.frame = frame; }
-  void SetEscape(ImageEscapeCallback escape, int32_t user);
+  void SetEscape(ImageEscapeCallback escape, intptr_t user);
   bool Escape();  // true when the callback asks to stop
 
   // Decodes with the dispatch table; type 0 detects the format.

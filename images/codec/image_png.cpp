@@ -13,6 +13,7 @@ namespace {
 
 struct PngState {
   CImageStream* stream;
+  CImageObject* image;  // whose escape callback is asked after every row
   char message[256];
 };
 
@@ -24,6 +25,11 @@ void PngError(png_structp png, png_const_charp text) {
 
 void PngWarning(png_structp, png_const_charp) {}
 
+void PngRowDone(png_structp png, png_uint_32, int) {
+  PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
+  if (state->image->Escape()) png_error(png, "Cancelled");
+}
+
 void PngRead(png_structp png, png_bytep out, png_size_t n) {
   PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
   if (!state->stream->ReadAll(out, n)) png_error(png, "Read Error");
@@ -34,6 +40,7 @@ void PngRead(png_structp png, png_bytep out, png_size_t n) {
 bool CImageObjectPNG::Decode(CImageStream& s) {
   PngState state;
   state.stream = &s;
+  state.image = this;
   state.message[0] = 0;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, PngError, PngWarning);
   if (!png) {
@@ -55,6 +62,7 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
     return false;
   }
   png_set_read_fn(png, &state, PngRead);
+  png_set_read_status_fn(png, PngRowDone);
   // Sides beyond these, and ancillary chunks beyond 8 MB, are refused by the
   // library before it allocates for them; the picture bound follows below.
   png_set_user_limits(png, 1000000, 1000000);

@@ -40,7 +40,7 @@ class Wine:
 
     def __init__(self, root):
         self.runner = os.path.join(root, "tools", "wine-run.sh")
-        # The same choice as tools/wine-env.sh makes.
+        # tools/wine-env.sh, sourced by the test runner, names the prefix.
         self.prefix = os.environ.get("ZEMA_WINEPREFIX") or os.path.join(root, "build",
                                                                          "wineprefix")
 
@@ -370,13 +370,12 @@ class TestCache:
 
 def set_content_types(wine, types):
     """Gives extensions a "Content Type" under HKEY_CLASSES_ROOT; returns
-    what to pass to restore_content_types."""
+    what to pass to restore_content_types: the value each had (not the type
+    column of reg's listing), or None where there was none."""
     saved = {}
     for extension, content_type in types.items():
         key = rf"HKCR\{extension}"
-        out = wine.reg("query", key, "/v", "Content Type", check=False)
-        saved[extension] = next((l.split(None, 2)[2] for l in out.splitlines()
-                                 if l.strip().startswith("Content Type")), None)
+        saved[extension] = wine.reg_value(key, "Content Type")
         wine.reg("add", key, "/v", "Content Type", "/d", content_type, "/f")
     return saved
 

@@ -95,7 +95,7 @@ TEST(Bmp, HostileSizeIsRefusedBeforeAnyPicture) {
   EXPECT_FALSE(image.HasPixels());
 }
 
-int32_t Stop(CImageObject*, int32_t) { return 1; }
+int32_t Stop(CImageObject*, intptr_t) { return 1; }
 
 TEST(Bmp, EscapeBeforeThePictureReturnsTheDimensions) {
   CImageObject image;

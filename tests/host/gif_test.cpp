@@ -201,7 +201,7 @@ TEST(Gif, NotAGifFailsWithoutText) {
   EXPECT_STREQ(image.LastError(), "");
 }
 
-int32_t AlwaysStop(CImageObject*, int32_t) { return 1; }
+int32_t AlwaysStop(CImageObject*, intptr_t) { return 1; }
 
 TEST(Gif, EscapeAtTheStartAsksForTheSizeOnly) {
   GifWriter w;

@@ -356,3 +356,23 @@ TEST(LibraryFormats, JbigWithTwoPlanesIsRefused) {
 }
 
 }  // namespace
+
+// A caller that asks to stop part-way (a Close during the scan) ends the
+// library decoders with "Cancelled" and no picture; one that never asks gets
+// the whole picture.
+int32_t StopOnSecondCall(CImageObject*, intptr_t calls) {
+  return ++*reinterpret_cast<int*>(calls) >= 2;
+}
+
+TEST(LibraryFormats, DecodersStopWhenTheCallerAsks) {
+  for (const char* name : {"jpg_colour.jpg", "jpg_progressive.jpg", "png_rgb8.png", "png_interlaced8.png", "gif_anim.gif"}) {
+    const std::vector<uint8_t> bytes = ReadBytes(FixturePath(name));
+    int calls = 0;
+    CImageObject stopped;
+    stopped.SetEscape(StopOnSecondCall, reinterpret_cast<intptr_t>(&calls));
+    EXPECT_FALSE(DecodeBytes(stopped, bytes, TypeFromExtension(name))) << name;
+    EXPECT_FALSE(stopped.HasPixels()) << name;
+    CImageObject whole;
+    EXPECT_TRUE(DecodeBytes(whole, bytes, TypeFromExtension(name))) << name;
+  }
+}

@@ -124,7 +124,7 @@ TEST(Rescale, AlphaFollowsByNearestNeighbour) {
   EXPECT_EQ(image.AlphaMask()[2], 80);
 }
 
-int32_t StopAtOnce(CImageObject*, int32_t) { return 1; }
+int32_t StopAtOnce(CImageObject*, intptr_t) { return 1; }
 
 TEST(Rescale, EscapeEndsThePassKeepingWhatWasFilled) {
   CImageObject image;

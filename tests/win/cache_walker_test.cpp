@@ -241,6 +241,40 @@ TEST_F(CacheWalk, PathsThatWouldNotFitAreSkippedNotCut)
 
 }
 
+// Two names whose best-fit ANSI spellings coincide: every examined path must
+// open its own file, never the other one.
+TEST_F(CacheWalk, EveryNameItHandsOnOpensTheFileItWasReadFrom)
+{
+    std::wstring root;
+    for (char c : tree.Root())
+        root += static_cast<wchar_t>(c);
+    auto addWide = [&](const std::wstring& name, const char* content) {
+        HANDLE file = ::CreateFileW((root + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ::WriteFile(file, content, lstrlenA(content), &written, nullptr);
+        ::CloseHandle(file);
+    };
+    addWide(L"\x0141\x00f3" L"d\x017a[1].gif", "polish");  // Łódź[1].gif: no ANSI form
+    addWide(L"L\x00f3" L"dz[1].gif", "latin");             // Lódz[1].gif: exact in ANSI
+    Scan();
+    std::vector<std::string> contents;
+    for (const std::string& path : list.Examined()) {
+        char text[16] = {};
+        DWORD read = 0;
+        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+        ::ReadFile(file, text, sizeof text - 1, &read, nullptr);
+        ::CloseHandle(file);
+        contents.push_back(text);
+    }
+    std::sort(contents.begin(), contents.end());
+    // The ANSI name stays as it is; the other is reached by its short name.
+    EXPECT_EQ(contents, (std::vector<std::string>{"latin", "polish"}));
+}
+
 TEST(ImageCategory, TypeListIsASubstringSearchOfTheLowerCasedExtension)
 {
     const char list[] = "gif;jpg;jpeg";
