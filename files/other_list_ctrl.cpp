@@ -18,17 +18,10 @@ void COtherListCtrl::ListMatchingFiles(const char* folder)
     char pattern[MAX_PATH];
     if (!BuildPath(pattern, folder, m_filters.wildcard))
         return;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = ::FindFirstFileA(pattern, &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
+    SearchFolder(pattern, [&](const WIN32_FIND_DATAA& entry) {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             ListFile(folder, entry);
-        if (!PassPausePoint())
-            break;
-    } while (!StopRequested() && ::FindNextFileA(search, &entry));
-    ::FindClose(search);
+    });
 }
 
 void COtherListCtrl::ListFile(const char* folder, const WIN32_FIND_DATAA& entry)

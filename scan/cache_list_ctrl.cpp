@@ -79,11 +79,7 @@ void CCacheListCtrl::WalkFolder(const char* folder)
     char pattern[MAX_PATH];
     if (!BuildPath(pattern, folder, "*.*"))
         return;
-    CFolderSearch search;
-    WIN32_FIND_DATAA entry;
-    if (!search.First(pattern, entry))
-        return;
-    do {
+    SearchFolder(pattern, [&](const WIN32_FIND_DATAA& entry) {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             char subfolder[MAX_PATH];
             if (entry.cFileName[0] != '.' && BuildPath(subfolder, folder, entry.cFileName))
@@ -91,6 +87,18 @@ void CCacheListCtrl::WalkFolder(const char* folder)
         } else {
             ExamineFile(folder, entry);
         }
+    });
+}
+
+void CCacheListCtrl::SearchFolder(const char* pattern,
+                                  const std::function<void(const WIN32_FIND_DATAA&)>& visit)
+{
+    CFolderSearch search;
+    WIN32_FIND_DATAA entry;
+    if (!search.First(pattern, entry))
+        return;
+    do {
+        visit(entry);
         if (!PassPausePoint())
             break;
     } while (!m_stopRequested && search.Next(entry));
