@@ -99,8 +99,10 @@ class BrowserCase(unittest.TestCase):
         return last
 
     def select(self, browser, name):
+        """Clicks the row's name: the one column is twice as wide as the list,
+        so the row's centre lies outside it."""
         row = next(r for r in self.rows(browser) if r.text == self.names[name])
-        self.mouse.click(*row.centre)
+        self.mouse.click(row.rect[0] + 12, row.centre[1])
 
     def message(self):
         box = zd.wait_for(lambda: next((w for w in self.probe.top_level()
@@ -136,11 +138,14 @@ class BrowserCase(unittest.TestCase):
                 (w for w in self.probe.top_level() if w.cls == "#32770"
                  and w.text not in ("Zema", self.TITLE) and w.owner == browser.hwnd), None),
                 what="the folder chooser")
-            # Wine's chooser highlights the remembered folder's parent at
-            # best; the folder's name typed into the tree selects it.
+            # Wine's chooser highlights one of the remembered folder's parents
+            # at best; the names typed into the tree walk down to it.
             time.sleep(1.0)
+            zd.Keyboard.type("build")
+            zd.Keyboard.press("Right")
             zd.Keyboard.type(os.path.basename(target))
             time.sleep(0.5)
+            zd.screenshot(ARGS.screenshots, f"{setting}-copy-to", chooser.rect)
             self.click(chooser, 1)
             zd.wait_for(lambda: os.path.exists(os.path.join(target, self.names[name])),
                         what="the copy")

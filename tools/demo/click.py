@@ -17,8 +17,10 @@ probe = zd.Probe(zd.Wine(root), probe_exe)
 window = probe.wait_window(title, timeout=30)
 if target.startswith("row:"):
     rows = zd.list_items(probe, next(c for c in probe.controls(window) if c.id == 1007))
-    control = rows[int(target[4:])]
+    # The row's name: a file list's one column reaches past the list's edge.
+    row = rows[int(target[4:])]
+    point = (row.rect[0] + 12, row.centre[1])
 else:
-    control = next(c for c in probe.controls(window) if c.id == int(target))
-zd.Mouse().click(*control.centre)
+    point = next(c for c in probe.controls(window) if c.id == int(target)).centre
+zd.Mouse().click(*point)
 time.sleep(0.5)
