@@ -1,12 +1,14 @@
 // libFuzzer target: every decoder, own code and library wrappers, on the same
 // bytes, by type and by detection; the GIF frame count both ways, which must
-// agree; and a small rescale of whatever decoded.
+// agree; a small rescale of whatever decoded; and the metafile record checks,
+// which the host tree cannot reach through a decoder (GDI plays metafiles).
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "image_decoders.h"
 #include "image_gif.h"
+#include "metafile_records.h"
 
 namespace {
 
@@ -48,6 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   CompareGifReadings(data, size);
+  EnhancedRecordsPlayable(data, size);
+  WindowsRecordsPlayable(data, size);
+  if (size > 22) WindowsRecordsPlayable(data + 22, size - 22);  // after a placeable header
   if (size > 0) {
     CImageObject later;
     later.SetFrame(data[size - 1] & 3);  // the last byte picks a later frame too

@@ -19,6 +19,15 @@ inline bool PlausiblePixels(CImageStream& stream, uint64_t pixels, uint64_t rati
   return pixels <= (remaining + 1) * ratio;
 }
 
+// A sample of `precision` bits (1 to 32, unsigned) on the 8-bit scale,
+// rounded, so that full scale stays full scale whatever the precision.
+inline uint8_t SampleTo8(uint32_t v, int precision) {
+  if (precision == 8) return static_cast<uint8_t>(v);
+  const uint64_t top = precision >= 32 ? 0xFFFFFFFFull : (1ull << precision) - 1;
+  const uint64_t u = v < top ? v : top;
+  return static_cast<uint8_t>((u * 255 + top / 2) / top);
+}
+
 inline int32_t DpiFromPelsPerMeter(int32_t ppm) {
   return static_cast<int32_t>(ppm * 0.0254 + (ppm >= 0 ? 0.5 : -0.5));
 }

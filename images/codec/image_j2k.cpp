@@ -1,5 +1,6 @@
-// JPEG 2000 through OpenJPEG: the whole file in memory, three equal
-// components as colour, otherwise one component as grey.
+// JPEG 2000 through OpenJPEG: the whole file in memory; three or more
+// components of equal sampling as colour (a fourth as alpha), otherwise one
+// component as grey. Every sample is scaled by its precision to 8 bits.
 #include <openjpeg.h>
 
 #include <cstring>
@@ -58,6 +59,19 @@ void OnError(const char* msg, void* user) {
   while (n && (m->text[n - 1] == '\n' || m->text[n - 1] == '\r')) m->text[--n] = 0;
 }
 void OnQuiet(const char*, void*) {}
+
+bool SameSampling(const opj_image_comp_t& a, const opj_image_comp_t& b) {
+  return a.dx == b.dx && a.dy == b.dy && a.w == b.w && a.h == b.h;
+}
+
+// Signed samples are centred on the middle of their range.
+uint8_t Sample8(const opj_image_comp_t& c, size_t at) {
+  const int precision = c.prec >= 1 && c.prec <= 31 ? static_cast<int>(c.prec) : 8;
+  int64_t v = c.data[at];
+  if (c.sgnd) v += int64_t{1} << (precision - 1);
+  const int64_t top = (int64_t{1} << precision) - 1;
+  return SampleTo8(static_cast<uint32_t>(v < 0 ? 0 : v > top ? top : v), precision);
+}
 
 }  // namespace
 
@@ -135,9 +149,8 @@ bool CImageObjectJ2K::Decode(CImageStream& s) {
     return false;
   }
   const opj_image_comp_t* comps = image->comps;
-  const bool colour = image->numcomps == 3 && comps[0].dx == comps[1].dx && comps[1].dx == comps[2].dx &&
-                      comps[0].dy == comps[1].dy && comps[1].dy == comps[2].dy && comps[0].w == comps[1].w &&
-                      comps[1].w == comps[2].w && comps[0].h == comps[1].h && comps[1].h == comps[2].h;
+  const bool colour = image->numcomps >= 3 && SameSampling(comps[0], comps[1]) && SameSampling(comps[0], comps[2]);
+  const bool alpha = colour && image->numcomps >= 4 && SameSampling(comps[0], comps[3]);
   uint32_t c = 0;
   if (!colour) {
     Settings().frameCount = static_cast<int32_t>(image->numcomps);
@@ -159,18 +172,29 @@ bool CImageObjectJ2K::Decode(CImageStream& s) {
     FreeJpeg2000(image);
     return false;
   }
+  if (alpha && !AllocateAlpha()) {
+    FreeJpeg2000(image);
+    Release();
+    SetLastError("failed to decode J2K image!");
+    return false;
+  }
   if (!colour) SetGreyPalette();
   for (uint32_t y = 0; y < height; ++y) {
-    uint8_t* out = Row(static_cast<int32_t>(height - 1 - y));
+    const int32_t memoryRow = static_cast<int32_t>(height - 1 - y);
+    uint8_t* out = Row(memoryRow);
     const size_t at = static_cast<size_t>(comp.w) * y;
     if (colour) {
       for (uint32_t x = 0; x < width; ++x, out += 3) {
-        out[0] = static_cast<uint8_t>(comps[2].data[at + x]);
-        out[1] = static_cast<uint8_t>(comps[1].data[at + x]);
-        out[2] = static_cast<uint8_t>(comps[0].data[at + x]);
+        out[0] = Sample8(comps[2], at + x);
+        out[1] = Sample8(comps[1], at + x);
+        out[2] = Sample8(comps[0], at + x);
+      }
+      if (alpha) {
+        uint8_t* a = AlphaMask() + static_cast<size_t>(width) * memoryRow;
+        for (uint32_t x = 0; x < width; ++x) a[x] = Sample8(comps[3], at + x);
       }
     } else {
-      for (uint32_t x = 0; x < width; ++x) out[x] = static_cast<uint8_t>(comp.data[at + x]);
+      for (uint32_t x = 0; x < width; ++x) out[x] = Sample8(comp, at + x);
     }
   }
   FreeJpeg2000(image);

@@ -305,10 +305,8 @@ void ReadJpeg2000(const uint8_t* d, size_t n, Components& out) {
   FreeJpeg2000(image);
 }
 
-uint8_t To8(uint32_t v, int precision) {
-  if (precision == 8) return static_cast<uint8_t>(v);
-  if (precision > 8) return static_cast<uint8_t>(v >> (precision - 8));
-  return static_cast<uint8_t>(v * 255 / ((1u << precision) - 1));
+bool SameSampling(const Component& a, const Component& b) {
+  return a.width == b.width && a.height == b.height && a.dx == b.dx && a.dy == b.dy;
 }
 
 uint32_t DetectType(const uint8_t* d, size_t n) {
@@ -348,18 +346,25 @@ bool CImageObjectJAS::Decode(CImageStream& s) {
     }
     if (image.comps.empty()) throw Fail{kLoadFailed};
     const std::vector<Component>& c = image.comps;
-    const bool colour = c.size() == 3 && c[0].width == c[1].width && c[1].width == c[2].width &&
-                        c[0].height == c[1].height && c[1].height == c[2].height;
+    // Three or more components of equal sampling are colour, a fourth alpha.
+    const bool colour = c.size() >= 3 && SameSampling(c[0], c[1]) && SameSampling(c[0], c[2]);
+    const bool alpha = colour && c.size() >= 4 && SameSampling(c[0], c[3]);
     if (colour) {
       const uint32_t width = c[0].width, height = c[0].height;
       if (!Create(width, height, 24, type)) throw Fail{"Can't allocate memory"};
+      if (alpha && !AllocateAlpha()) throw Fail{"Can't allocate memory"};
       for (uint32_t y = 0; y < height; ++y) {
-        uint8_t* out = Row(static_cast<int32_t>(height - 1 - y));
+        const int32_t memoryRow = static_cast<int32_t>(height - 1 - y);
+        uint8_t* out = Row(memoryRow);
         const size_t at = static_cast<size_t>(width) * y;
         for (uint32_t x = 0; x < width; ++x, out += 3) {
-          out[0] = To8(c[2].samples[at + x], c[2].precision);
-          out[1] = To8(c[1].samples[at + x], c[1].precision);
-          out[2] = To8(c[0].samples[at + x], c[0].precision);
+          out[0] = SampleTo8(c[2].samples[at + x], c[2].precision);
+          out[1] = SampleTo8(c[1].samples[at + x], c[1].precision);
+          out[2] = SampleTo8(c[0].samples[at + x], c[0].precision);
+        }
+        if (alpha) {
+          uint8_t* a = AlphaMask() + static_cast<size_t>(width) * memoryRow;
+          for (uint32_t x = 0; x < width; ++x) a[x] = SampleTo8(c[3].samples[at + x], c[3].precision);
         }
       }
       return true;
@@ -372,14 +377,17 @@ bool CImageObjectJAS::Decode(CImageStream& s) {
     // The palette spans the component's own levels, whatever depth holds them.
     const uint32_t levels = 1u << depth;
     for (uint32_t i = 0; i < levels && i < ColorsUsed(); ++i) {
-      const uint8_t v = To8(i, depth);
+      const uint8_t v = SampleTo8(i, depth);
       SetPaletteColor(static_cast<uint8_t>(i), v, v, v);
     }
-    const int shift = g.precision > 8 ? g.precision - 8 : 0;
+    // Deeper samples are scaled onto the 256 greys.
     for (uint32_t y = 0; y < g.height; ++y) {
       const int32_t memoryRow = static_cast<int32_t>(g.height - 1 - y);
       const uint32_t* in = g.samples.data() + static_cast<size_t>(g.width) * y;
-      for (uint32_t x = 0; x < g.width; ++x) PutIndex(static_cast<int32_t>(x), memoryRow, static_cast<uint8_t>(in[x] >> shift));
+      for (uint32_t x = 0; x < g.width; ++x) {
+        const uint8_t v = g.precision > 8 ? SampleTo8(in[x], g.precision) : static_cast<uint8_t>(in[x]);
+        PutIndex(static_cast<int32_t>(x), memoryRow, v);
+      }
     }
     return true;
   } catch (const Fail& fail) {

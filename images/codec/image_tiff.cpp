@@ -75,6 +75,33 @@ uint32_t Sample(const uint8_t* row, uint64_t index, uint16_t bits) {
   }
 }
 
+// Compressed strips may expand to this many times their stored bytes: above
+// what Deflate, LZW or PackBits can reach, and what fax coding reaches on
+// blank pages.
+const uint64_t kMaxExpansion = 4096;
+
+// The strips or tiles the directory declares must lie inside the file, and
+// hold the decoded samples (uncompressed) or plausibly expand to them
+// (compressed): checked before anything is allocated for them, since the
+// declared sizes are the file's word only.
+bool StoredDataFits(TIFF* tif, uint64_t fileSize, uint64_t decodedBytes) {
+  const uint32_t count = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+  // Each one takes at least its offset in the file.
+  if (count == 0 || count > fileSize / 4 + 1) return false;
+  uint64_t stored = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    int err = 0;
+    const uint64_t offset = TIFFGetStrileOffsetWithErr(tif, i, &err);
+    const uint64_t bytes = TIFFGetStrileByteCountWithErr(tif, i, &err);
+    if (err || offset > fileSize || bytes > fileSize - offset) return false;
+    stored += bytes;  // at most count times the file size: no overflow
+  }
+  uint16_t compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  const uint64_t ratio = compression == COMPRESSION_NONE ? 1 : kMaxExpansion;
+  return (decodedBytes + ratio - 1) / ratio <= stored;
+}
+
 }  // namespace
 
 CImageObjectTIF::~CImageObjectTIF() {
@@ -150,6 +177,11 @@ bool CImageObjectTIF::Decode(CImageStream& s) {
     if (!WithinMemoryBound(width, height, alpha ? 32 : bpp) ||
         !WithinMemoryBound(width, height, direct ? static_cast<uint32_t>(bits) * spp : 32))
       throw TiffFail{"IMAGE_MAX_MEMORY exceeded"};
+    {
+      const uint64_t planes = planar == PLANARCONFIG_SEPARATE ? spp : 1;
+      const uint64_t decoded = static_cast<uint64_t>(TIFFScanlineSize64(tif)) * height * planes;
+      if (decoded == 0 || !StoredDataFits(tif, TiffSize(&src), decoded)) throw TiffFail{"Corrupted TIFF file!"};
+    }
     if (Escape()) {
       SetSizeOnly(static_cast<int32_t>(width), static_cast<int32_t>(height));
       throw TiffFail{"output dimensions returned"};

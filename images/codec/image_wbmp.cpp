@@ -1,8 +1,27 @@
-// Wireless bitmaps: type 0 only, one byte per side, rows packed from the top.
+// Wireless bitmaps: type 0 only; the sides are multi-byte integers, rows
+// packed from the top.
 #include "image_decoders.h"
 
+namespace {
+
+// 7 bits a byte, most significant group first, the high bit set on every
+// byte but the last. Four bytes hold 28 bits, far beyond any side the
+// memory bound lets through; a longer integer is refused.
+bool ReadSide(CImageStream& s, uint32_t& side) {
+  side = 0;
+  for (int i = 0; i < 4; ++i) {
+    uint8_t b;
+    if (!s.ReadAll(&b, 1)) return false;
+    side = side << 7 | (b & 0x7F);
+    if (!(b & 0x80)) return side != 0;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool CImageObjectWBMP::Decode(CImageStream& s) {
-  uint8_t head[4];
+  uint8_t head[2];
   if (!s.ReadAll(head, sizeof head) || head[1] != 0) {
     SetLastError("Not a WBMP");
     return false;
@@ -11,9 +30,14 @@ bool CImageObjectWBMP::Decode(CImageStream& s) {
     SetLastError("Unsupported WBMP type");
     return false;
   }
-  const uint32_t width = head[2], height = head[3];
+  uint32_t width, height;
+  if (!ReadSide(s, width) || !ReadSide(s, height)) {
+    SetLastError("Corrupted WBMP");
+    return false;
+  }
+  // Every row must be in the file before any is allocated.
   const uint32_t bytes = (width + 7) / 8;
-  if (width == 0 || height == 0 || s.Remaining() < static_cast<int64_t>(bytes) * height) {
+  if (!WithinMemoryBound(width, height, 1) || s.Remaining() < static_cast<int64_t>(bytes) * height) {
     SetLastError("Corrupted WBMP");
     return false;
   }

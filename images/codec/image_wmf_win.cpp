@@ -1,12 +1,14 @@
 // Windows metafiles: a placeable WMF is turned into an enhanced metafile,
 // anything else is taken as an EMF; either is played onto a screen bitmap
-// and read back at the screen's depth.
+// and read back at the screen's depth. GDI trusts every record it plays, so
+// the records are checked first (metafile_records.h).
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "decode_util.h"
 #include "image_decoders.h"
+#include "metafile_records.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ HENHMETAFILE FromPlaceable(const std::vector<uint8_t>& bytes, SIZE& size) {
   const uint16_t kind = ReadLe16(&bytes[22]);
   const uint64_t words = ReadLe32(&bytes[22 + 6]);
   if (sum != ReadLe16(&bytes[20]) || inch < 1 || inch > 2540 || (kind != 1 && kind != 2) ||
-      words * 2 > bytes.size() - 22)
+      words * 2 > bytes.size() - 22 || !WindowsRecordsPlayable(&bytes[22], bytes.size() - 22))
     throw WmfFail{"corrupted WMF"};
   HDC screen = GetDC(nullptr);
   size.cx = MulDiv(abs(right - left), GetDeviceCaps(screen, LOGPIXELSX), inch);
@@ -54,6 +56,7 @@ HENHMETAFILE FromPlaceable(const std::vector<uint8_t>& bytes, SIZE& size) {
 }
 
 HENHMETAFILE FromEnhanced(const std::vector<uint8_t>& bytes, SIZE& size) {
+  if (!EnhancedRecordsPlayable(bytes.data(), bytes.size())) throw WmfFail{"corrupted WMF"};
   HENHMETAFILE emf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
   if (!emf) throw WmfFail{"corrupted WMF"};
   ENHMETAHEADER head;

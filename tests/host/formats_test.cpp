@@ -240,6 +240,16 @@ TEST(Wbmp, SidesAndTexts) {
   EXPECT_EQ(image.PixelIndex(8, 1), 1);
   EXPECT_EQ(image.PixelIndex(0, 0), 0);
   EXPECT_EQ(image.Palette()[1].rgbRed, 255);
+  // Sides of 128 and more take several bytes: 0x81 0x00 is 128.
+  std::vector<uint8_t> wide = {0, 0, 0x81, 0x00, 1};
+  wide.resize(wide.size() + 16, 0xFF);
+  ASSERT_TRUE(DecodeBytes(image, wide, kImageWBMP)) << image.LastError();
+  EXPECT_EQ(image.Width(), 128);
+  wide.pop_back();  // a byte short of its row
+  EXPECT_EQ(Decoded(wide, kImageWBMP, image), "Corrupted WBMP");
+  // Five bytes of side, and a side whose rows the file cannot hold.
+  EXPECT_EQ(Decoded({0, 0, 0x81, 0x80, 0x80, 0x80, 0x00, 1, 0}, kImageWBMP, image), "Corrupted WBMP");
+  EXPECT_EQ(Decoded({0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 0x7F, 0}, kImageWBMP, image), "Corrupted WBMP");
 }
 
 std::vector<uint8_t> Icon(uint8_t w, uint8_t h, const std::vector<uint8_t>& andRows, uint8_t xorRow = 0xAA) {

@@ -47,14 +47,14 @@ std::vector<uint8_t> Png(uint32_t width, uint32_t height, uint8_t depth, uint8_t
 }
 
 // A little-endian TIFF of one grey 8-bit strip.
-std::vector<uint8_t> Tiff(uint32_t width, uint32_t height, uint32_t stripBytes) {
+std::vector<uint8_t> Tiff(uint32_t width, uint32_t height, uint32_t stripBytes, uint32_t compression = 1) {
   std::vector<uint8_t> b = {'I', 'I', 42, 0, 8, 0, 0, 0};
   struct Entry {
     uint16_t tag, type;
     uint32_t count, value;
   };
   const uint32_t dataAt = 8 + 2 + 8 * 12 + 4;
-  const Entry entries[] = {{256, 4, 1, width},      {257, 4, 1, height}, {258, 3, 1, 8}, {259, 3, 1, 1},
+  const Entry entries[] = {{256, 4, 1, width},      {257, 4, 1, height}, {258, 3, 1, 8}, {259, 3, 1, compression},
                            {262, 3, 1, 1},          {273, 4, 1, dataAt}, {278, 4, 1, height},
                            {279, 4, 1, stripBytes}};
   auto le16 = [&](uint32_t v) {
@@ -195,6 +195,24 @@ TEST(LibraryFormats, SmallFilesOfTheWritersDecode) {
   ASSERT_TRUE(DecodeBytes(image, Tiff(16, 4, 64), kImageTIFF)) << image.LastError();
   EXPECT_EQ(image.Bpp(), 8);
   EXPECT_EQ(image.PixelColor(3, 2).rgbRed, 0x80);
+}
+
+TEST(LibraryFormats, TiffStripsAreBoundByWhatTheFileHolds) {
+  // The escape callback is asked just before the picture and the sample
+  // buffers are allocated: a refusal with the callback unasked comes first.
+  const ImageEscapeCallback stopAtOnce = [](CImageObject*, auto) -> int32_t { return 1; };
+  auto refused = [&](const std::vector<uint8_t>& file) {
+    CImageObject image;
+    image.SetEscape(stopAtOnce, 0);
+    return !DecodeBytes(image, file, kImageTIFF) && strcmp(image.LastError(), "Corrupted TIFF file!") == 0;
+  };
+  EXPECT_TRUE(refused(Tiff(20000, 20000, 400000000)));  // one 400 MB strip in a file of 1.2 KB
+  EXPECT_TRUE(refused(Tiff(16, 4, 63)));                // uncompressed, a byte short of its rows
+  EXPECT_TRUE(refused(Tiff(10000, 10000, 1000, 8)));    // Deflate would have to expand 100,000 times
+  CImageObject sane;
+  sane.SetEscape(stopAtOnce, 0);
+  EXPECT_FALSE(DecodeBytes(sane, Tiff(16, 4, 64), kImageTIFF));
+  EXPECT_STREQ(sane.LastError(), "output dimensions returned");
 }
 
 TEST(LibraryFormats, LibraryErrorsComeBackAsText) {
@@ -345,6 +363,21 @@ TEST(LibraryFormats, ComponentFramesOfTheCodeStreamAndJasperTypes) {
   pgx.Load(FixturePath("pgx_8.pgx").c_str(), 0);
   EXPECT_FALSE(pgx.HasPixels());
   EXPECT_STREQ(pgx.LastError(), "wrong frame!");
+}
+
+TEST(LibraryFormats, Jpeg2000FourthComponentIsTheAlphaMask) {
+  const std::vector<uint8_t> file = ReadBytes(FixturePath("jp2_rgba.jp2"));
+  const std::vector<uint8_t> ref = ReadBytes(FixturePath("jp2_rgba.jp2.rgba"));
+  for (uint32_t type : {kImageJ2K, kImageJP2}) {
+    CImageObject image;
+    ASSERT_TRUE(DecodeBytes(image, file, type)) << image.LastError();
+    ASSERT_NE(image.AlphaMask(), nullptr) << type;
+    const int32_t w = image.Width(), h = image.Height();
+    int wrong = 0;
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) wrong += image.AlphaMask()[(h - 1 - y) * w + x] != ref[4 * (y * w + x) + 3];
+    EXPECT_EQ(wrong, 0) << type;
+  }
 }
 
 TEST(LibraryFormats, JbigWithTwoPlanesIsRefused) {

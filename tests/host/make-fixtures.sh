@@ -49,6 +49,7 @@ $IM -seed 7 -size 61x37 plasma:fractal -colors 12 -type palette pcx_4.pcx; ref p
 
 $IM -seed 7 -size 61x37 plasma:fractal -monochrome wbmp_1.wbmp; ref wbmp_1.wbmp
 $IM $grad -monochrome wbmp_grad.wbmp; ref wbmp_grad.wbmp
+$IM -seed 7 -size 120x600 plasma:fractal -monochrome wbmp_tall.wbmp; ref wbmp_tall.wbmp  # sides of two bytes
 
 # The formats of the image libraries. Alpha is all or nothing where a decoder
 # composites or premultiplies, so that the visible pixels stay comparable.
@@ -98,6 +99,11 @@ mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -quality 100 j2k_rgb.j2k" j2k_rg
 mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 8 -quality 100 j2k_grey.j2k" j2k_grey.j2k
 mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -quality 100 jp2_rgb.jp2" jp2_rgb.jp2
 mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 8 -quality 100 jp2_grey.jp2" jp2_grey.jp2
+# Samples deeper than 8 bits (blurred, so that their low bytes carry
+# detail of their own) and a fourth component as alpha.
+mk "-seed 7 -size 61x37 plasma:fractal -blur 0x2 -colorspace Gray -depth 16 -quality 100 jp2_grey16.jp2" jp2_grey16.jp2
+mk "-seed 7 -size 61x37 plasma:fractal -blur 0x2 -depth 16 -quality 100 jp2_rgb16.jp2" jp2_rgb16.jp2
+mk "$alpha -depth 8 -quality 100 jp2_rgba.jp2" jp2_rgba.jp2
 mk "-seed 7 -size 61x37 plasma:fractal -depth 8 -quality 100 j2k:jpc_rgb.jpc" jpc_rgb.jpc
 mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -depth 8 -quality 100 j2k:j2c_grey.j2c" j2c_grey.j2c
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image_object.h"
+#include "metafile_samples.h"
 
 namespace {
 
@@ -25,15 +26,51 @@ void Put16(std::vector<uint8_t>& v, uint16_t x) {
   v.push_back(static_cast<uint8_t>(x >> 8));
 }
 
-std::vector<uint8_t> Placeable(int16_t width, int16_t height, uint16_t inch) {
+// Records of most kinds the record checks look into, as GDI writes them.
+void DrawMany(HDC dc) {
+  HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 0, 255));
+  HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+  HFONT font = CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+  HGDIOBJ oldPen = SelectObject(dc, pen), oldBrush = SelectObject(dc, brush), oldFont = SelectObject(dc, font);
+  const POINT points[6] = {{2, 2}, {30, 4}, {20, 30}, {40, 40}, {60, 45}, {50, 60}};
+  const INT counts[2] = {3, 3};
+  Polygon(dc, points, 3);
+  Polyline(dc, points + 3, 3);
+  PolyPolygon(dc, points, counts, 2);
+  Ellipse(dc, 40, 5, 60, 25);
+  TextOutA(dc, 5, 40, "Zema", 4);
+  const uint8_t bits[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
+  BITMAPINFO info = {};
+  // Wine's WMF recorder stores as many bytes of bits as the image size says.
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, 2, 1, 24, BI_RGB, sizeof bits, 0, 0, 0, 0};
+  StretchDIBits(dc, 60, 60, 20, 20, 0, 0, 2, 2, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldFont);
+  DeleteObject(pen);
+  DeleteObject(brush);
+  DeleteObject(font);
+}
+
+std::vector<uint8_t> ManyRecordsEnhanced() {
+  HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+  DrawMany(dc);
+  HENHMETAFILE emf = CloseEnhMetaFile(dc);
+  std::vector<uint8_t> bytes(GetEnhMetaFileBits(emf, 0, nullptr));
+  GetEnhMetaFileBits(emf, static_cast<UINT>(bytes.size()), bytes.data());
+  DeleteEnhMetaFile(emf);
+  return bytes;
+}
+
+// A WMF drawn by `draw` on a window of width by height units, behind a
+// placeable header.
+template <typename Draw>
+std::vector<uint8_t> Placeable(int16_t width, int16_t height, uint16_t inch, Draw draw) {
   HDC dc = CreateMetaFileA(nullptr);
-  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
-  SelectObject(dc, brush);
   SetWindowOrgEx(dc, 0, 0, nullptr);
   SetWindowExtEx(dc, width, height, nullptr);
-  Rectangle(dc, 0, 0, width, height);
+  draw(dc);
   HMETAFILE wmf = CloseMetaFile(dc);
-  DeleteObject(brush);
   std::vector<uint8_t> body(GetMetaFileBitsEx(wmf, 0, nullptr));
   GetMetaFileBitsEx(wmf, static_cast<UINT>(body.size()), body.data());
   DeleteMetaFile(wmf);
@@ -46,6 +83,16 @@ std::vector<uint8_t> Placeable(int16_t width, int16_t height, uint16_t inch) {
   Put16(v, sum);
   v.insert(v.end(), body.begin(), body.end());
   return v;
+}
+
+std::vector<uint8_t> Placeable(int16_t width, int16_t height, uint16_t inch) {
+  return Placeable(width, height, inch, [&](HDC dc) {
+    HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+    HGDIOBJ old = SelectObject(dc, brush);
+    Rectangle(dc, 0, 0, width, height);
+    SelectObject(dc, old);
+    DeleteObject(brush);
+  });
 }
 
 bool Decode(CImageObject& image, const std::vector<uint8_t>& bytes, uint32_t type) {
@@ -90,6 +137,31 @@ TEST(Wmf, DamagedFilesFail) {
   std::vector<uint8_t> junk(64, 0x11);
   EXPECT_FALSE(Decode(image, junk, kImageWMF));
   EXPECT_STREQ(image.LastError(), "corrupted WMF");
+}
+
+TEST(Wmf, RecordsAsGdiWritesThemPassTheChecks) {
+  for (const std::vector<uint8_t>& file : {ManyRecordsEnhanced(), Placeable(100, 100, 1440, DrawMany)}) {
+    CImageObject image;
+    EXPECT_TRUE(Decode(image, file, kImageWMF)) << image.LastError();
+  }
+  for (const Sample& s : GoodMetafiles()) {
+    CImageObject image;
+    EXPECT_TRUE(Decode(image, s.bytes, kImageWMF)) << s.name << ": " << image.LastError();
+  }
+}
+
+TEST(Wmf, HostileFilesAreRefusedBeforeThePlayerSeesThem) {
+  for (const Sample& s : HostileMetafiles()) {
+    const DWORD start = GetTickCount();
+    CImageObject image;
+    EXPECT_FALSE(Decode(image, s.bytes, kImageWMF)) << s.name;
+    EXPECT_STREQ(image.LastError(), "corrupted WMF") << s.name;
+    EXPECT_LT(GetTickCount() - start, 2000u) << s.name;
+  }
+  // The 70,000 brushes were never made: GDI still has room.
+  HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+  EXPECT_NE(brush, nullptr);
+  DeleteObject(brush);
 }
 
 TEST(Wmf, DetectedAfterTheOtherFormats) {

@@ -41,10 +41,14 @@ def pictures(folder, rng):
         name = f"picture{index:02d}.{fmt}"
         scene = scenes[index % len(scenes)]
         path = os.path.join(folder, name)
+        # ImageMagick 6 stores a TGA's top row first but marks the file as
+        # bottom-up unless told the origin: readers that honour the mark
+        # show it upside down.
+        orient = ["-orient", "TopLeft"] if fmt == "tga" else []
         try:
             convert(path, "-size", f"{width}x{height}", scene,
                     "-gravity", "center", "-pointsize", str(max(8, height // 5)),
-                    "-fill", "white", "-annotate", "0", fmt.upper())
+                    "-fill", "white", "-annotate", "0", fmt.upper(), *orient)
         except subprocess.CalledProcessError:
             continue  # a format this ImageMagick cannot write
         made.append(name)
