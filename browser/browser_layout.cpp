@@ -43,6 +43,13 @@ void BrowserLayout::Measure(HWND dialog)
         m_ruleMargins.push_back(MarginsOf(dialog, rule.id));
     if (!m_buttonRow.empty())
         m_rowMargins = MarginsOf(dialog, m_buttonRow.front());
+    // The row ends under the right edge of the control that stretches: the
+    // template puts them on one line, but dialog units may round them a
+    // pixel apart.
+    for (size_t i = 0; i < m_rules.size(); ++i) {
+        if (m_rules[i].follow == Follow::Stretch)
+            m_rowMargins.right = m_ruleMargins[i].right;
+    }
     m_measured = true;
 }
 

@@ -22,8 +22,9 @@ public:
     // A window of fixed size: nothing to measure, nothing moves.
     BrowserLayout() = default;
     // The button row is given from right to left, the rightmost first: it
-    // keeps its distance from the client's bottom right; the others take its
-    // size and stand one pixel apart.
+    // keeps its distance from the client's bottom and ends under the right
+    // edge of the stretching control; the others take its size and stand one
+    // pixel apart.
     BrowserLayout(std::initializer_list<LayoutRule> rules, std::initializer_list<UINT> buttonRow);
 
     void Measure(HWND dialog);

@@ -22,7 +22,8 @@ bool IsRealPlayerExtension(const char* extension)
 
 PlayerChoice ChooseByContentType(const char* extension)
 {
-    char contentType[80];
+    // A content type of 78 bytes or more, terminator included, is no player's.
+    char contentType[78];
     if (!ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, sizeof contentType))
         return PlayerChoice::None;
     if (char* slash = strchr(contentType, '/'))
