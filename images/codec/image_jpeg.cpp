@@ -196,6 +196,51 @@ bool CImageObjectJPG::ReadExif(const uint8_t* data, size_t size, ExifResolution&
   }
 }
 
+namespace {
+
+// The largest of libjpeg's scales (1/8, 1/4, 1/2) whose output keeps at
+// least edge pixels on the longer side, which is the side a picture larger
+// than the tile is fitted by; 1 when no scale does.
+uint8_t ScaleForEdge(uint32_t width, uint32_t height, uint32_t edge) {
+  const uint64_t longer = width > height ? width : height;
+  for (uint8_t denominator = 8; denominator > 1; denominator /= 2)
+    if ((longer + denominator - 1) / denominator >= edge) return denominator;
+  return 1;
+}
+
+// Grey and colour scan lines go straight into the picture's rows, bottom row
+// last, a band at a time.
+void ReadRowsInPlace(jpeg_decompress_struct& cinfo, CImageObject& image) {
+  const uint32_t height = cinfo.output_height;
+  JSAMPROW band[16];
+  while (cinfo.output_scanline < height) {
+    const uint32_t first = cinfo.output_scanline;
+    uint32_t rows = height - first < 16 ? height - first : 16;
+    for (uint32_t i = 0; i < rows; ++i) band[i] = image.Row(static_cast<int32_t>(height - 1 - first - i));
+    if (jpeg_read_scanlines(&cinfo, band, rows) == 0) break;
+  }
+}
+
+// CMYK as stored (Adobe's inverted form): each channel times black.
+void ReadCmykRows(jpeg_decompress_struct& cinfo, CImageObject& image) {
+  const uint32_t width = cinfo.output_width, height = cinfo.output_height;
+  std::vector<uint8_t> line(static_cast<size_t>(width) * 4);
+  JSAMPROW rows[1] = {line.data()};
+  while (cinfo.output_scanline < height) {
+    uint8_t* out = image.Row(static_cast<int32_t>(height - 1 - cinfo.output_scanline));
+    if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
+    const uint8_t* in = line.data();
+    for (uint32_t x = 0; x < width; ++x, in += 4, out += 3) {
+      const unsigned k = in[3];
+      out[0] = static_cast<uint8_t>(in[2] * k / 255);
+      out[1] = static_cast<uint8_t>(in[1] * k / 255);
+      out[2] = static_cast<uint8_t>(in[0] * k / 255);
+    }
+  }
+}
+
+}  // namespace
+
 bool CImageObjectJPG::Decode(CImageStream& s) {
   std::vector<uint8_t> data;
   if (!ReadRest(s, data) || data.size() < 2) {
@@ -213,7 +258,6 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
   JpegError err;
   jpeg_source_mgr src;
   jpeg_progress_mgr progress;
-  std::vector<uint8_t> line;
   memset(&cinfo, 0, sizeof cinfo);
   cinfo.err = jpeg_std_error(&err.mgr);
   err.mgr.error_exit = JpegErrorExit;
@@ -246,7 +290,8 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
     cinfo.out_color_space = JCS_GRAYSCALE;
     bpp = 8;
   } else if (components == 3) {
-    cinfo.out_color_space = JCS_RGB;
+    // The library writes blue, green, red: the rows' own order.
+    cinfo.out_color_space = JCS_EXT_BGR;
     bpp = 24;
   } else if (components == 4) {
     cinfo.out_color_space = JCS_CMYK;
@@ -254,6 +299,11 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
   } else {
     snprintf(err.message, sizeof err.message, "Unsupported JPEG with %d components", components);
     longjmp(err.jump, 1);
+  }
+  if (Settings().jpegFitEdge) {
+    Settings().jpegScale = ScaleForEdge(cinfo.image_width, cinfo.image_height, Settings().jpegFitEdge);
+    Settings().sourceWidth = static_cast<int32_t>(cinfo.image_width);
+    Settings().sourceHeight = static_cast<int32_t>(cinfo.image_height);
   }
   if (Settings().jpegScale > 1) {
     cinfo.scale_num = 1;
@@ -289,29 +339,10 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
     longjmp(err.jump, 1);
   }
   if (bpp == 8) SetGreyPalette();
-  line.resize(static_cast<size_t>(width) * cinfo.output_components);
-  while (cinfo.output_scanline < height) {
-    const uint32_t y = cinfo.output_scanline;
-    uint8_t* row = Row(static_cast<int32_t>(height - 1 - y));
-    JSAMPROW rows[1] = {bpp == 8 ? row : line.data()};
-    if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
-    if (bpp == 8) continue;
-    const uint8_t* in = line.data();
-    if (components == 3) {
-      for (uint32_t x = 0; x < width; ++x, in += 3, row += 3) {
-        row[0] = in[2];
-        row[1] = in[1];
-        row[2] = in[0];
-      }
-    } else {
-      for (uint32_t x = 0; x < width; ++x, in += 4, row += 3) {
-        const unsigned k = in[3];
-        row[0] = static_cast<uint8_t>(in[2] * k / 255);
-        row[1] = static_cast<uint8_t>(in[1] * k / 255);
-        row[2] = static_cast<uint8_t>(in[0] * k / 255);
-      }
-    }
-  }
+  if (components == 4)
+    ReadCmykRows(cinfo, *this);
+  else
+    ReadRowsInPlace(cinfo, *this);
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
   return true;

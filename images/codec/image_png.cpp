@@ -180,12 +180,21 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
     png_longjmp(png, 1);
   }
 
-  pixels.resize(rowBytes * height);
+  // Rows the library delivers in the picture's own layout are read straight
+  // into it, bottom row last; 2-bit samples and an alpha channel go through
+  // a buffer and are spread out below.
+  const bool inPlace = !(depth == 2 && bpp == 4) && outChannels != 4 && rowBytes <= Stride();
   rows.resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels.data() + rowBytes * y;
+  if (inPlace) {
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = Row(static_cast<int32_t>(height - 1 - y));
+  } else {
+    pixels.resize(rowBytes * height);
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels.data() + rowBytes * y;
+  }
   for (int pass = 0; pass < passes; ++pass) png_read_rows(png, rows.data(), nullptr, height);
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
+  if (inPlace) return true;
 
   const size_t width8 = width;
   for (png_uint_32 y = 0; y < height; ++y) {
@@ -208,7 +217,7 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
         a[x] = in[3];
       }
     } else {
-      memcpy(out, in, rowBytes < Stride() ? rowBytes : Stride());
+      memcpy(out, in, Stride());  // only when a row is wider than the picture's
     }
   }
   return true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image_object.h"
+#include "palette_match.h"
 
 namespace {
 
@@ -28,6 +29,25 @@ RGBQUAD Quad(int32_t red, int32_t green, int32_t blue) {
   c.rgbReserved = 0;
   return c;
 }
+
+// Writes the destination's pixels: 24-bit colours as they are, colours of a
+// paletted picture as their nearest entry, which is most of the cost of
+// rescaling one.
+class PixelWriter {
+ public:
+  explicit PixelWriter(CImageObject& out) : out_(out), paletted_(out.Bpp() <= 8), matcher_(out) {}
+  void operator()(int32_t x, int32_t y, RGBQUAD color) {
+    if (paletted_)
+      out_.PutIndex(x, y, matcher_.Nearest(color));
+    else
+      out_.PutColor(x, y, color);
+  }
+
+ private:
+  CImageObject& out_;
+  bool paletted_;
+  CPaletteMatcher matcher_;
+};
 
 }  // namespace
 
@@ -78,17 +98,19 @@ bool CImageObject::Rescale(uint32_t newWidth, uint32_t newHeight, int mode, CIma
 }
 
 bool CImageObject::RescaleNearest(CImageObject& out, float xScale, float yScale) {
+  PixelWriter put(out);
   int32_t newWidth = out.Width(), newHeight = out.Height();
   for (int32_t y = 0; y < newHeight; ++y) {
     if (!RowProgress(y, newHeight)) return false;
     int32_t sy = static_cast<int32_t>(y * yScale);
     for (int32_t x = 0; x < newWidth; ++x)
-      out.PutColor(x, y, PixelColor(static_cast<int32_t>(x * xScale), sy));
+      put(x, y, PixelColor(static_cast<int32_t>(x * xScale), sy));
   }
   return true;
 }
 
 bool CImageObject::RescaleBSpline(CImageObject& out, float xScale, float yScale) {
+  PixelWriter put(out);
   int32_t newWidth = out.Width(), newHeight = out.Height();
   int32_t width = Width(), height = Height();
   for (int32_t y = 0; y < newHeight; ++y) {
@@ -112,7 +134,7 @@ bool CImageObject::RescaleBSpline(CImageObject& out, float xScale, float yScale)
           blue += c.rgbBlue * w;
         }
       }
-      out.PutColor(x, y, Quad(static_cast<int32_t>(red), static_cast<int32_t>(green),
+      put(x, y, Quad(static_cast<int32_t>(red), static_cast<int32_t>(green),
                               static_cast<int32_t>(blue)));
     }
   }
@@ -120,6 +142,7 @@ bool CImageObject::RescaleBSpline(CImageObject& out, float xScale, float yScale)
 }
 
 bool CImageObject::RescaleBilinear(CImageObject& out, float xScale, float yScale) {
+  PixelWriter put(out);
   int32_t newWidth = out.Width(), newHeight = out.Height();
   int32_t width = Width(), height = Height();
   for (int32_t y = 0; y < newHeight; ++y) {
@@ -140,7 +163,7 @@ bool CImageObject::RescaleBilinear(CImageObject& out, float xScale, float yScale
         float b = a2 * (1 - dy) + a4 * dy;
         return static_cast<int32_t>(a * (1 - dx) + b * dx);
       };
-      out.PutColor(x, y, Quad(mix(c1.rgbRed, c2.rgbRed, c3.rgbRed, c4.rgbRed),
+      put(x, y, Quad(mix(c1.rgbRed, c2.rgbRed, c3.rgbRed, c4.rgbRed),
                               mix(c1.rgbGreen, c2.rgbGreen, c3.rgbGreen, c4.rgbGreen),
                               mix(c1.rgbBlue, c2.rgbBlue, c3.rgbBlue, c4.rgbBlue)));
     }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "palette_match.h"
 #include "test_util.h"
 
 namespace {
@@ -136,3 +137,28 @@ TEST(Rescale, EscapeEndsThePassKeepingWhatWasFilled) {
 }
 
 }  // namespace
+
+// The rescale looks up each blended colour through a faster search than the
+// object's own; both must name the same entry for every colour, ties
+// included (duplicate entries, coarse palettes with many equal distances).
+TEST(PaletteMatcher, NamesTheEntryNearestPaletteIndexNames) {
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, static_cast<uint8_t>(seed >> 16); };
+  for (int round = 0; round < 6; ++round) {
+    CImageObject image;
+    image.Create(4, 4, round < 3 ? 8 : 4, kImageGIF);
+    const uint32_t colors = image.ColorsUsed();
+    for (uint32_t i = 0; i < colors; ++i) {
+      const uint8_t coarse = round % 2 ? 64 : 1;  // coarse steps make many ties
+      image.SetPaletteColor(static_cast<uint8_t>(i), next() / coarse * coarse, next() / coarse * coarse,
+                            next() / coarse * coarse);
+    }
+    image.SetPaletteColor(static_cast<uint8_t>(colors - 1), 7, 7, 7);
+    image.SetPaletteColor(static_cast<uint8_t>(colors / 2), 7, 7, 7);
+    CPaletteMatcher matcher(image);
+    for (int i = 0; i < 20000; ++i) {
+      RGBQUAD c = {next(), next(), next(), 0};
+      ASSERT_EQ(matcher.Nearest(c), image.NearestPaletteIndex(c)) << "round " << round << " colour " << i;
+    }
+  }
+}
