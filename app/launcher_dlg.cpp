@@ -1,6 +1,8 @@
 #include "app/launcher_dlg.h"
 
 #include "app/about_dlg.h"
+#include "files/other_browser_dlg.h"
+#include "files/text_browser_dlg.h"
 #include "images/image_browser_dlg.h"
 #include "res/resource.h"
 
@@ -8,6 +10,8 @@ BEGIN_MESSAGE_MAP(CLauncherDlg, CDialog)
     ON_WM_SYSCOMMAND()
     ON_COMMAND(IDC_LAUNCHER_CLOSE, OnClose)
     ON_COMMAND(IDC_IMAGES, OnImages)
+    ON_COMMAND(IDC_TEXT_FILES, OnTextFiles)
+    ON_COMMAND(IDC_OTHER_FILES, OnOtherFiles)
     ON_COMMAND(IDC_ABOUT, OnAbout)
 END_MESSAGE_MAP()
 
@@ -51,6 +55,18 @@ void CLauncherDlg::OnClose()
 void CLauncherDlg::OnImages()
 {
     CImageBrowserDlg browser;
+    browser.DoModal();
+}
+
+void CLauncherDlg::OnTextFiles()
+{
+    CTextBrowserDlg browser;
+    browser.DoModal();
+}
+
+void CLauncherDlg::OnOtherFiles()
+{
+    COtherBrowserDlg browser;
     browser.DoModal();
 }
 

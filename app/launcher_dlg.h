@@ -16,6 +16,8 @@ protected:
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnClose();
     void OnImages();
+    void OnTextFiles();
+    void OnOtherFiles();
     void OnAbout();
 
     DECLARE_MESSAGE_MAP()

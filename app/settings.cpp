@@ -30,12 +30,15 @@ HKEY OpenRegKeyForWrite(HKEY root, const char* subkey)
     return key;
 }
 
-// Whatever type the value has, its bytes are read as they are.
+// Whatever type the value has, its bytes are read as they are. The buffer
+// always ends as a string: a value stored without its terminator gets one,
+// and a value that leaves no room for it is a failed read (an empty buffer).
 int ReadRegString(HKEY root, const char* subkey, const char* valueName, char* buffer,
                   DWORD bufferSize)
 {
-    if (!buffer)
+    if (!buffer || bufferSize == 0)
         return 0;
+    buffer[0] = '\0';
     HKEY key = OpenRegKeyForRead(root, subkey);
     if (!key)
         return 0;
@@ -44,7 +47,18 @@ int ReadRegString(HKEY root, const char* subkey, const char* valueName, char* bu
     LONG result = ::RegQueryValueExA(key, valueName, nullptr, &type,
                                      reinterpret_cast<BYTE*>(buffer), &size);
     ::RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    if (result != ERROR_SUCCESS) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    if (size < bufferSize) {
+        buffer[size] = '\0';
+        return 1;
+    }
+    if (buffer[bufferSize - 1] == '\0')
+        return 1;
+    buffer[0] = '\0';
+    return 0;
 }
 
 int WriteRegString(HKEY root, const char* subkey, const char* valueName, const char* text)

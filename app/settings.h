@@ -10,7 +10,8 @@ int CreateRegKey(HKEY root, const char* subkey);
 HKEY OpenRegKeyForRead(HKEY root, const char* subkey);
 HKEY OpenRegKeyForWrite(HKEY root, const char* subkey);
 
-// Writes no terminator of its own: callers zero their buffer first.
+// The value as a NUL-terminated string in the buffer; a value that does not
+// fit, terminator included, fails and leaves the buffer empty.
 int ReadRegString(HKEY root, const char* subkey, const char* valueName,
                   char* buffer, DWORD bufferSize);
 // A null text is stored as the empty string.

@@ -2,7 +2,9 @@
 
 #include "images/picture_window.h"
 #include "images/thumbnail_builder.h"
+#include "scan/filter_rules.h"
 #include "scan/image_category.h"
+#include "widgets/shell_open.h"
 
 #include <cstring>
 
@@ -37,27 +39,22 @@ void CImageListView::PreSubclassWindow()
     SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
 }
 
-void CImageListView::StartScan(uint32_t thumbnailEdge, int32_t dateMode, int32_t dayNumber,
-                               int32_t sizeMode, uint32_t width, uint32_t height,
-                               const char* typeList)
+void CImageListView::PrepareScan()
 {
-    m_thumbnailEdge = thumbnailEdge;
-    m_imageList.Create(static_cast<int>(thumbnailEdge), static_cast<int>(thumbnailEdge),
-                       ILC_COLOR24, 0, tileGrowth);
+    int edge = static_cast<int>(m_filters.thumbnailEdge);
+    m_imageList.Create(edge, edge, ILC_COLOR24, 0, tileGrowth);
     SetImageList(&m_imageList, LVSIL_NORMAL);
-    m_dateMode = dateMode;
-    m_dayNumber = dayNumber;
-    m_sizeMode = sizeMode;
-    m_width = width;
-    m_height = height;
-    m_typeList = typeList;
-    m_typeList.Trim().MakeLower();
-    LaunchScan();
+    m_filters.typeList.Trim().MakeLower();
+}
+
+bool CImageListView::PassesSizeTest(uint32_t width, uint32_t height) const
+{
+    return ::PassesSizeTest(m_filters.sizeMode, width, height, m_filters.width, m_filters.height);
 }
 
 void CImageListView::ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry)
 {
-    if (!IsImageCandidate(entry.cFileName, m_typeList) || !PassesDateTest(entry))
+    if (!IsImageCandidate(entry.cFileName, m_filters.typeList) || !PassesDateTest(entry))
         return;
     char path[MAX_PATH];
     if (BuildPath(path, folder, entry.cFileName))
@@ -91,15 +88,10 @@ LRESULT CImageListView::OnAppendThumbnail(WPARAM tile, LPARAM record)
 
 void CImageListView::OnGetDispInfo(NMHDR* header, LRESULT* result)
 {
-    NMLVDISPINFOA* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-    const ImageItem* item = reinterpret_cast<const ImageItem*>(info->item.lParam);
     *result = 0;
-    if (!item)
-        return;
-    if (info->item.mask & LVIF_IMAGE)
-        info->item.iImage = item->thumbnailIndex;
-    if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0)
-        lstrcpynA(info->item.pszText, FileNamePart(item->path), info->item.cchTextMax);
+    auto* item = reinterpret_cast<const ImageItem*>(reinterpret_cast<NMLVDISPINFOA*>(header)->item.lParam);
+    if (item)
+        AnswerDisplayRequest(header, FileNamePart(item->path), item->thumbnailIndex);
 }
 
 void CImageListView::OnSize(UINT, int, int)
@@ -108,18 +100,11 @@ void CImageListView::OnSize(UINT, int, int)
     PostMessage(LVM_ARRANGE, LVA_DEFAULT);
 }
 
+// A file the picture window cannot decode goes to its default program.
 void CImageListView::OnLButtonDblClk(UINT, POINT)
 {
     Default();
-    if (const char* path = FirstSelectedPath())
-        ShowPictureWindow(::GetParent(m_hWnd), path);
-}
-
-const char* CImageListView::FirstSelectedPath() const
-{
-    int row = GetNextItem(-1, LVNI_SELECTED);
-    if (row < 0 || row >= GetItemCount())
-        return nullptr;
-    const ImageItem* item = reinterpret_cast<const ImageItem*>(GetItemData(row));
-    return item ? item->path : nullptr;
+    CString path = SelectedPath();
+    if (!path.IsEmpty() && !ShowPictureWindow(::GetParent(m_hWnd), path))
+        OpenWithShell(path);
 }

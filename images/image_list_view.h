@@ -9,8 +9,11 @@ public:
     CImageListView() = default;
     ~CImageListView() override;
 
-    void StartScan(uint32_t thumbnailEdge, int32_t dateMode, int32_t dayNumber, int32_t sizeMode,
-                   uint32_t width, uint32_t height, const char* typeList);
+    // Read by the thumbnail builder on the worker thread; written before the
+    // worker starts.
+    uint32_t ThumbnailEdge() const { return m_filters.thumbnailEdge; }
+    bool PassesSizeTest(uint32_t width, uint32_t height) const;
+    HIMAGELIST Tiles() const { return m_imageList.GetSafeHandle(); }
 
     // From the worker: appends the tile to the image list and the row that
     // shows it, together on the user-interface thread, so that tiles and rows
@@ -18,20 +21,9 @@ public:
     // list's from now on.
     void AppendThumbnailRow(HBITMAP tile, ImageItem* item);
 
-    // The path of the first selected row, or null when none is selected.
-    const char* FirstSelectedPath() const;
-
-    // Read by the thumbnail builder on the worker thread; written before the
-    // worker starts.
-    int32_t m_sizeMode = 0;
-    uint32_t m_width = 0;
-    uint32_t m_height = 0;
-    CString m_typeList;
-    CImageList m_imageList;
-    uint32_t m_thumbnailEdge = 120;
-
 protected:
     void PreSubclassWindow() override;
+    void PrepareScan() override;
     void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) override;
     void FreeCacheItem(LPARAM record) override;
 
@@ -39,6 +31,9 @@ protected:
     void OnSize(UINT type, int cx, int cy);
     void OnLButtonDblClk(UINT flags, POINT point);
     LRESULT OnAppendThumbnail(WPARAM tile, LPARAM item);
+
+private:
+    CImageList m_imageList;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,7 +3,6 @@
 #include "images/codec/image_object.h"
 #include "images/image_list_view.h"
 #include "images/thumbnail_fit.h"
-#include "scan/filter_rules.h"
 
 #include <cstring>
 #include <memory>
@@ -58,37 +57,30 @@ int32_t EscapeDecode(CImageObject*, intptr_t watch)
     return reinterpret_cast<const DecodeWatch*>(watch)->ShouldStop() ? 1 : 0;
 }
 
-bool PassesPauseGate(const CImageListView& view)
-{
-    while (view.m_paused) {
-        if (view.m_stopRequested)
-            return false;
-        ::Sleep(100);
-    }
-    return !view.m_stopRequested;
-}
-
 }  // namespace
 
 void AddThumbnail(CImageListView& view, const char* path)
 {
-    if (!PassesPauseGate(view))
+    if (!view.PassPausePoint())
         return;
     uint32_t type = TypeFromExtension(path);
     if (type == 0)
         return;
+    uint32_t edge = view.ThumbnailEdge();
     DecodeWatch watch = {&view, ::GetTickCount()};
     CImageObject picture;
     picture.SetEscape(EscapeDecode, reinterpret_cast<intptr_t>(&watch));
+    // A large JPEG is decoded already shrunk towards the tile, several times
+    // faster than at full size; the filter and the row still see its size.
+    picture.Settings().jpegFitEdge = edge;
     picture.Load(path, type);
     if (!picture.HasPixels() || watch.ShouldStop())
         return;
-    uint32_t width = static_cast<uint32_t>(picture.Width());
-    uint32_t height = static_cast<uint32_t>(picture.Height());
-    if (!PassesSizeTest(view.m_sizeMode, width, height, view.m_width, view.m_height))
+    uint32_t width = static_cast<uint32_t>(picture.SourceWidth());
+    uint32_t height = static_cast<uint32_t>(picture.SourceHeight());
+    if (!view.PassesSizeTest(width, height))
         return;
 
-    uint32_t edge = view.m_thumbnailEdge;
     ThumbnailFit fit = FitThumbnail(width, height, edge);
     // A refused rescale leaves the picture at its size; the tile then shows
     // its top-left part.

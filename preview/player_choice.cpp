@@ -22,9 +22,9 @@ bool IsRealPlayerExtension(const char* extension)
 
 PlayerChoice ChooseByContentType(const char* extension)
 {
-    char contentType[80] = {};
-    // Two bytes short of the buffer, so that a value of any stored type ends in NUL.
-    if (!ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, 78))
+    // A content type of 78 bytes or more, terminator included, is no player's.
+    char contentType[78];
+    if (!ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, sizeof contentType))
         return PlayerChoice::None;
     if (char* slash = strchr(contentType, '/'))
         *slash = 0;

@@ -55,9 +55,17 @@
 #define ID_LAYOUT_COMMAND          32773
 #define ID_SELECTION_COMMAND       32774
 
-// Image browser
-#define IDD_IMAGE_BROWSER          129
-#define IDC_THUMBNAIL_LIST         1007
+// Every browser
+#define IDC_BROWSER_LIST           1007
 #define IDC_PAUSE                  1018
 #define IDC_COPY_TO                1028
+
+// Image browser
+#define IDD_IMAGE_BROWSER          129
 #define IDC_DRILL                  1037
+
+// Text and Other-files browsers
+#define IDD_TEXT_BROWSER           136
+#define IDD_OTHER_BROWSER          139
+#define IDC_FILE_DRILL             1040
+#define IDC_CONTENT_PANE           1031

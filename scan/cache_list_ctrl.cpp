@@ -1,6 +1,7 @@
 #include "scan/cache_list_ctrl.h"
 
 #include "scan/cache_folder.h"
+#include "scan/cache_item.h"
 #include "scan/filter_rules.h"
 #include "scan/folder_search.h"
 #include "scan/normalize_path.h"
@@ -30,8 +31,10 @@ CCacheListCtrl::~CCacheListCtrl()
     }
 }
 
-void CCacheListCtrl::LaunchScan()
+void CCacheListCtrl::StartScan(const FilterOptions& filters)
 {
+    m_filters = filters;
+    PrepareScan();
     m_worker = AfxBeginThread(ScanThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     if (!m_worker) {
         m_running = 0;
@@ -76,11 +79,7 @@ void CCacheListCtrl::WalkFolder(const char* folder)
     char pattern[MAX_PATH];
     if (!BuildPath(pattern, folder, "*.*"))
         return;
-    CFolderSearch search;
-    WIN32_FIND_DATAA entry;
-    if (!search.First(pattern, entry))
-        return;
-    do {
+    SearchFolder(pattern, [&](const WIN32_FIND_DATAA& entry) {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             char subfolder[MAX_PATH];
             if (entry.cFileName[0] != '.' && BuildPath(subfolder, folder, entry.cFileName))
@@ -88,6 +87,18 @@ void CCacheListCtrl::WalkFolder(const char* folder)
         } else {
             ExamineFile(folder, entry);
         }
+    });
+}
+
+void CCacheListCtrl::SearchFolder(const char* pattern,
+                                  const std::function<void(const WIN32_FIND_DATAA&)>& visit)
+{
+    CFolderSearch search;
+    WIN32_FIND_DATAA entry;
+    if (!search.First(pattern, entry))
+        return;
+    do {
+        visit(entry);
         if (!PassPausePoint())
             break;
     } while (!m_stopRequested && search.Next(entry));
@@ -109,9 +120,29 @@ bool CCacheListCtrl::PassesDateTest(const WIN32_FIND_DATAA& entry) const
     SYSTEMTIME calendar;
     if (!::FileTimeToLocalFileTime(&entry.ftLastWriteTime, &local) ||
         !::FileTimeToSystemTime(&local, &calendar))
-        return m_dateMode < Before || m_dateMode > Exactly;
+        return m_filters.dateMode < Before || m_filters.dateMode > Exactly;
     int32_t fileDay = DayNumber(calendar.wYear, calendar.wMonth, calendar.wDay);
-    return ::PassesDateTest(m_dateMode, fileDay, m_dayNumber);
+    return ::PassesDateTest(m_filters.dateMode, fileDay, m_filters.dayNumber);
+}
+
+CString CCacheListCtrl::SelectedPath() const
+{
+    int row = GetNextItem(-1, LVNI_SELECTED);
+    if (row < 0 || row >= GetItemCount())
+        return CString();
+    const CacheItem* item = reinterpret_cast<const CacheItem*>(GetItemData(row));
+    return item ? CString(item->path) : CString();
+}
+
+std::vector<std::string> CCacheListCtrl::SelectedPaths() const
+{
+    std::vector<std::string> paths;
+    for (int row = GetNextItem(-1, LVNI_SELECTED); row >= 0;
+         row = GetNextItem(row, LVNI_SELECTED)) {
+        if (auto* item = reinterpret_cast<const CacheItem*>(GetItemData(row)))
+            paths.emplace_back(item->path);
+    }
+    return paths;
 }
 
 bool CCacheListCtrl::BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name)
@@ -162,6 +193,15 @@ void CCacheListCtrl::OnTimer(UINT_PTR id)
     m_redrawHeld = false;
     SendMessage(WM_SETREDRAW, TRUE);
     Invalidate(TRUE);
+}
+
+void CCacheListCtrl::AnswerDisplayRequest(NMHDR* header, const char* name, int image)
+{
+    LVITEMA& row = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+    if (row.mask & LVIF_IMAGE)
+        row.iImage = image;
+    if ((row.mask & LVIF_TEXT) && row.iSubItem == 0 && row.pszText && row.cchTextMax > 0)
+        lstrcpynA(row.pszText, name, row.cchTextMax);
 }
 
 void CCacheListCtrl::OnDeleteItem(NMHDR* header, LRESULT* result)

@@ -4,14 +4,22 @@
 // browser's list derives from it and adds its category test and its rows.
 #pragma once
 #include "afxwin.h"
+#include "scan/filter_options.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 class CCacheListCtrl : public CListCtrl {
 public:
     CCacheListCtrl() = default;
     ~CCacheListCtrl() override;
+
+    // Keeps the filters and starts the worker, once per list; running is 1
+    // when a thread was created.
+    void StartScan(const FilterOptions& filters);
 
     bool IsRunning() const { return m_running != 0; }
     bool IsPaused() const { return m_paused != 0; }
@@ -23,14 +31,19 @@ public:
     // browser once it has unwound.
     bool RequestStop();
 
-    // Scan flags, shared with the worker without a lock.
-    std::atomic<int32_t> m_running{0};
-    std::atomic<int32_t> m_stopRequested{0};
-    std::atomic<int32_t> m_paused{0};
+    // On the worker thread: waits while paused; false when the walk must
+    // unwind.
+    bool PassPausePoint() const;
+
+    // Rows carry records that begin with the path, whatever their layout.
+    // The first selected row's path, or an empty text when none is selected.
+    CString SelectedPath() const;
+    std::vector<std::string> SelectedPaths() const;
 
 protected:
-    // Starts the worker; running is 1 when a thread was created.
-    void LaunchScan();
+    // The list's own preparation before the worker starts (image list, type
+    // list defaults), on the user-interface thread.
+    virtual void PrepareScan() {}
 
     // The category test and what follows it, for one file of a folder.
     virtual void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) = 0;
@@ -38,8 +51,9 @@ protected:
     virtual void FreeCacheItem(LPARAM record) = 0;
 
     virtual void WalkFolder(const char* folder);
-    // Waits while paused; false when the walk must unwind.
-    bool PassPausePoint() const;
+    // Hands each entry the search pattern finds to visit, with a pause point
+    // after each; ends early when the walk must unwind.
+    void SearchFolder(const char* pattern, const std::function<void(const WIN32_FIND_DATAA&)>& visit);
     bool PassesDateTest(const WIN32_FIND_DATAA& entry) const;
     // "folder\name", normalised; false when it would not fit MAX_PATH.
     static bool BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name);
@@ -50,16 +64,28 @@ protected:
     // The same on the user-interface thread itself.
     bool InsertRowNow(LPARAM record);
 
+    // Answers a row's display request (LVN_GETDISPINFO) with the name as its
+    // text and the image index as its image, whichever the request asks for.
+    static void AnswerDisplayRequest(NMHDR* header, const char* name, int image);
+
     void OnDeleteItem(NMHDR* header, LRESULT* result);
     LRESULT OnAppendRow(WPARAM wParam, LPARAM record);
     void OnTimer(UINT_PTR id);
 
-    int32_t m_dateMode = 0;
-    int32_t m_dayNumber = 0;
+    // Written on the user-interface thread before the worker starts (by
+    // StartScan and PrepareScan) and only read afterwards, by either thread:
+    // the thread's creation orders the writes before the worker's reads.
+    FilterOptions m_filters;
 
 private:
     static UINT ScanThreadProc(LPVOID parameter);
     void Scan();
+
+    // Scan flags, shared with the worker without a lock: each is written
+    // whole by one side and polled by the other.
+    std::atomic<int32_t> m_running{0};
+    std::atomic<int32_t> m_stopRequested{0};
+    std::atomic<int32_t> m_paused{0};
 
     CWinThread* m_worker = nullptr;
     // Repainting is held while rows arrive and released a few times a

@@ -8,11 +8,3 @@ void CDateOptionsDlg::DoDataExchange(CDataExchange* pDX)
     ExchangeDateMode(pDX);
     ExchangeDate(pDX);
 }
-
-void CDateOptionsDlg::OnOK()
-{
-    if (!UpdateData(TRUE))
-        return;
-    ComputeDayNumber();
-    COptionsDlg::OnOK();
-}

@@ -9,5 +9,4 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    void OnOK() override;
 };

@@ -12,8 +12,9 @@ bool IsImageCandidate(const char* fileName, const char* lowerTypeList)
         return TypeListContains(lowerTypeList, extension);
     // The key is the extension with its dot, or the whole name without one.
     const char* key = extension == fileName ? fileName : extension - 1;
-    char contentType[128] = {};
-    if (!ReadRegString(HKEY_CLASSES_ROOT, key, "Content Type", contentType, 127))
+    // A content type of 127 bytes or more, terminator included, is no image's.
+    char contentType[127];
+    if (!ReadRegString(HKEY_CLASSES_ROOT, key, "Content Type", contentType, sizeof contentType))
         return false;
     return IsImageContentType(contentType);
 }

@@ -22,10 +22,13 @@ BOOL CImageOptionsDlg::OnInitDialog()
     return TRUE;
 }
 
-void CImageOptionsDlg::OnOK()
+FilterOptions CImageOptionsDlg::Filters() const
 {
-    if (!UpdateData(TRUE))
-        return;
-    ComputeDayNumber();
-    COptionsDlg::OnOK();
+    FilterOptions filters = COptionsDlg::Filters();
+    filters.sizeMode = m_sizeMode;
+    filters.width = m_width;
+    filters.height = m_height;
+    filters.typeList = m_typeMode == 1 ? m_types : CString();
+    filters.thumbnailEdge = m_thumbnailEdge;
+    return filters;
 }

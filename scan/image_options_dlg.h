@@ -7,9 +7,8 @@ class CImageOptionsDlg : public COptionsDlg {
 public:
     CImageOptionsDlg();
 
-    // The type list the scan receives: the types when "These types:" is
-    // chosen, else the empty string.
-    LPCSTR ChosenTypes() const { return m_typeMode == 1 ? static_cast<LPCSTR>(m_types) : ""; }
+    // The type list is the types when "These types:" is chosen, else empty.
+    FilterOptions Filters() const override;
 
     int m_sizeMode = 0;  // 0 Any size, 1 Not smaller than, 2 Smaller than, 3 Exactly
     UINT m_width = 320;
@@ -21,5 +20,4 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    void OnOK() override;
 };

@@ -20,3 +20,19 @@ void COptionsDlg::ExchangeDate(CDataExchange* pDX)
 {
     DDX_DateTimeCtrl(pDX, IDC_DATE_PICKER, m_date);
 }
+
+void COptionsDlg::OnOK()
+{
+    if (!UpdateData(TRUE) || !Validate())
+        return;
+    m_dayNumber = DayNumberOf(m_date);
+    EndDialog(IDOK);
+}
+
+FilterOptions COptionsDlg::Filters() const
+{
+    FilterOptions filters;
+    filters.dateMode = m_dateMode;
+    filters.dayNumber = m_dayNumber;
+    return filters;
+}

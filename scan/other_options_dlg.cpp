@@ -10,17 +10,18 @@ void COtherOptionsDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_WILDCARD, m_wildcard);
 }
 
-// The base OnOK exchanges again and so re-reads the wildcard as typed: it is
-// trimmed once more after it.
-void COtherOptionsDlg::OnOK()
+bool COtherOptionsDlg::Validate()
 {
-    if (!UpdateData(TRUE))
-        return;
     if (m_wildcard.Trim().IsEmpty()) {
         AfxMessageBox("Filter can not be blank.", MB_ICONINFORMATION);
-        return;
+        return false;
     }
-    COptionsDlg::OnOK();
-    m_wildcard.Trim();
-    ComputeDayNumber();
+    return true;
+}
+
+FilterOptions COtherOptionsDlg::Filters() const
+{
+    FilterOptions filters = COptionsDlg::Filters();
+    filters.wildcard = m_wildcard;
+    return filters;
 }

@@ -10,7 +10,9 @@ public:
     // After OK: trimmed, never empty.
     CString m_wildcard = "some*.pdf";
 
+    FilterOptions Filters() const override;
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    void OnOK() override;
+    bool Validate() override;
 };

@@ -11,18 +11,21 @@ void CTextOptionsDlg::DoDataExchange(CDataExchange* pDX)
     ExchangeDateMode(pDX);
 }
 
-// The base OnOK exchanges again and so re-reads both texts as typed: they are
-// tidied once more after it.
-void CTextOptionsDlg::OnOK()
+// A text scan always has a search text.
+bool CTextOptionsDlg::Validate()
 {
-    if (!UpdateData(TRUE))
-        return;
     if (m_searchText.Trim().IsEmpty()) {
         AfxMessageBox("Search Text can not be blank.", MB_ICONINFORMATION);
-        return;
+        return false;
     }
-    COptionsDlg::OnOK();
-    ComputeDayNumber();
     m_types.Trim().MakeLower();
-    m_searchText.Trim();
+    return true;
+}
+
+FilterOptions CTextOptionsDlg::Filters() const
+{
+    FilterOptions filters = COptionsDlg::Filters();
+    filters.typeList = m_types;
+    filters.searchText = m_searchText;
+    return filters;
 }

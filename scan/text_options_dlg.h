@@ -11,7 +11,9 @@ public:
     CString m_types = "txt;htm;html;js;vbs";
     CString m_searchText;
 
+    FilterOptions Filters() const override;
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    void OnOK() override;
+    bool Validate() override;
 };

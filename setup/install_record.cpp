@@ -13,15 +13,9 @@ namespace {
 
 const char kWindowsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
-// Registry reads write no terminator: a zeroed buffer and one byte kept back
-// keep whatever is stored a string.
 bool ReadMachineString(const char* subkey, const char* name, char* text)
 {
-    memset(text, 0, MAX_PATH);
-    if (ReadRegString(HKEY_LOCAL_MACHINE, subkey, name, text, MAX_PATH - 1))
-        return true;
-    text[0] = '\0';
-    return false;
+    return ReadRegString(HKEY_LOCAL_MACHINE, subkey, name, text, MAX_PATH) != 0;
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # `make run`: fills the project prefix's Internet cache with the demo set and
 # starts the viewer under Wine. Without a usable display it runs on a virtual
-# one, opens the Image browser on the demo cache, saves screenshots, prints
-# their paths and ends the viewer again.
+# one, opens the Image, Text and Other-files browsers on the demo cache in
+# turn, saves screenshots, prints their paths and ends the viewer again.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source tools/wine-env.sh
@@ -38,9 +38,33 @@ python3 tools/demo/click.py "$probe" Zema 1000
 python3 tools/demo/click.py "$probe" Options 1
 sleep 8
 import -window root "$shots/run-images.png"
+python3 tools/demo/click.py "$probe" Images 2
+sleep 2
+# The Text browser searching for a text the demo's readme holds, its first row
+# shown in the content pane.
+python3 tools/demo/click.py "$probe" Zema 1007
+python3 tools/demo/click.py "$probe" Options 1036
+xdotool type --delay 30 shop
+python3 tools/demo/click.py "$probe" Options 1
+sleep 4
+python3 tools/demo/click.py "$probe" "Text Files" row:0
+sleep 1
+import -window root "$shots/run-text.png"
+python3 tools/demo/click.py "$probe" "Text Files" 2
+sleep 2
+# The Other-files browser listing the demo's PDF.
+python3 tools/demo/click.py "$probe" Zema 1005
+python3 tools/demo/click.py "$probe" Options 1045
+xdotool key End shift+Home BackSpace
+xdotool type --delay 30 '*.pdf'
+python3 tools/demo/click.py "$probe" Options 1
+sleep 4
+import -window root "$shots/run-other.png"
 echo "The viewer runs on the virtual display $DISPLAY."
 echo "Launcher window: $PWD/$shots/run-launcher.png"
 echo "Image browser on the demo cache: $PWD/$shots/run-images.png"
+echo "Text browser searching for \"shop\": $PWD/$shots/run-text.png"
+echo "Other-files browser with *.pdf: $PWD/$shots/run-other.png"
 kill "$viewer_pid" 2>/dev/null
 wait "$viewer_pid" 2>/dev/null
 exit 0

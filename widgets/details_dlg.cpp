@@ -1,8 +1,8 @@
 #include "details_dlg.h"
 #include "res/resource.h"
 #include "widgets/cache_source_url.h"
+#include "widgets/shell_open.h"
 
-#include <shellapi.h>
 
 const char CDetailsDlg::noSourceUrlText[] =
     "No source URL: the Internet cache index has no entry for this file.";
@@ -76,13 +76,7 @@ void CDetailsDlg::OnOpen()
 {
     CString url;
     m_urlEdit.GetWindowText(url);
-    SHELLEXECUTEINFOA execute = {};
-    execute.cbSize = sizeof execute;
-    execute.fMask = SEE_MASK_FLAG_NO_UI;
-    execute.hwnd = ::GetDesktopWindow();
-    execute.lpFile = url;
-    execute.nShow = SW_SHOWNORMAL;
-    ::ShellExecuteExA(&execute);
+    OpenWithShell(url);
 }
 
 UINT CDetailsDlg::LookUpThreadProc(LPVOID dialog)

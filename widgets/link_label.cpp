@@ -1,10 +1,10 @@
 #include "widgets/link_label.h"
 
 #include "widgets/link_cursor.h"
+#include "widgets/shell_open.h"
 
 #include <commctrl.h>
 #include <cstring>
-#include <shellapi.h>
 
 namespace {
 
@@ -13,13 +13,7 @@ namespace {
 DWORD WINAPI OpenLinkThread(LPVOID parameter)
 {
     char* target = static_cast<char*>(parameter);
-    SHELLEXECUTEINFOA info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_FLAG_NO_UI;
-    info.hwnd = ::GetDesktopWindow();
-    info.nShow = SW_SHOWNORMAL;
-    info.lpFile = target;
-    ::ShellExecuteExA(&info);
+    OpenWithShell(target);
     delete[] target;
     return 0;
 }

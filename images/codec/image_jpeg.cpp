@@ -198,6 +198,16 @@ bool CImageObjectJPG::ReadExif(const uint8_t* data, size_t size, ExifResolution&
 
 namespace {
 
+// The largest of libjpeg's scales (1/8, 1/4, 1/2) whose output keeps at
+// least edge pixels on the longer side, which is the side a picture larger
+// than the tile is fitted by; 1 when no scale does.
+uint8_t ScaleForEdge(uint32_t width, uint32_t height, uint32_t edge) {
+  const uint64_t longer = width > height ? width : height;
+  for (uint8_t denominator = 8; denominator > 1; denominator /= 2)
+    if ((longer + denominator - 1) / denominator >= edge) return denominator;
+  return 1;
+}
+
 // Grey and colour scan lines go straight into the picture's rows, bottom row
 // last, a band at a time.
 void ReadRowsInPlace(jpeg_decompress_struct& cinfo, CImageObject& image) {
@@ -289,6 +299,11 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
   } else {
     snprintf(err.message, sizeof err.message, "Unsupported JPEG with %d components", components);
     longjmp(err.jump, 1);
+  }
+  if (Settings().jpegFitEdge) {
+    Settings().jpegScale = ScaleForEdge(cinfo.image_width, cinfo.image_height, Settings().jpegFitEdge);
+    Settings().sourceWidth = static_cast<int32_t>(cinfo.image_width);
+    Settings().sourceHeight = static_cast<int32_t>(cinfo.image_height);
   }
   if (Settings().jpegScale > 1) {
     cinfo.scale_num = 1;

@@ -28,6 +28,12 @@ struct ImageSettings {
   RGBQUAD transparentColor;
   uint8_t jpegQuality;
   uint8_t jpegScale;
+  // When set, the JPEG decoder chooses jpegScale itself: the largest that
+  // still leaves this many pixels on the picture's longer side (a thumbnail
+  // tile's edge). The picture's size in the file is then kept in
+  // sourceWidth and sourceHeight; 0 there means the decoded size.
+  uint32_t jpegFitEdge;
+  int32_t sourceWidth, sourceHeight;
   int32_t frame;
   int32_t frameCount;
   uint32_t frameDelay;
@@ -62,6 +68,10 @@ class CImageObject {
   bool HasPixels() const { return block_ != nullptr; }
   int32_t Width() const { return header_.biWidth; }
   int32_t Height() const { return header_.biHeight; }
+  // The picture's size in its file, which a decoder that shrinks on load
+  // (the JPEG scale) leaves larger than Width() and Height().
+  int32_t SourceWidth() const { return settings_.sourceWidth ? settings_.sourceWidth : Width(); }
+  int32_t SourceHeight() const { return settings_.sourceHeight ? settings_.sourceHeight : Height(); }
   uint16_t Bpp() const { return header_.biBitCount; }
   uint32_t ColorsUsed() const { return header_.biClrUsed; }
   uint32_t Stride() const { return stride_; }

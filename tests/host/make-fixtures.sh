@@ -61,6 +61,9 @@ mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -quality 92 jpg_grey.jpg
 mk "-seed 7 -size 61x37 plasma:fractal -colorspace CMYK -quality 92 jpg_cmyk.jpg" jpg_cmyk.jpg
 mk "-seed 7 -size 61x37 plasma:fractal -interlace JPEG -quality 92 jpg_progressive.jpg" jpg_progressive.jpg
 mk "-seed 7 -size 64x48 plasma:fractal -sampling-factor 2x2 -density 72x72 -units PixelsPerCentimeter jpg_density.jpg" jpg_density.jpg
+# A photo large enough for the thumbnail's shrink on load (1/8 of it still
+# covers a 120-pixel tile's edge once, 1/4 twice).
+mk "-seed 9 -size 1000x750 plasma:fractal -blur 0x1 -quality 88 jpg_photo.jpg" jpg_photo.jpg
 
 for d in 1 2 4 8 16; do
   mk "-seed 7 -size 61x37 plasma:fractal -colorspace Gray -define png:color-type=0 -define png:bit-depth=$d png_grey$d.png" png_grey$d.png

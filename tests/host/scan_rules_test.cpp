@@ -1,7 +1,7 @@
 // The portable rules of the scan and the Image browser: the date and size
 // filters, the type-list search, where a picture goes on its tile and what
 // a copy is called.
-#include "images/copy_names.h"
+#include "browser/copy_names.h"
 #include "images/thumbnail_fit.h"
 #include "scan/filter_rules.h"
 

@@ -24,9 +24,10 @@ class CRecordingList : public CCacheListCtrl {
 public:
     void Start(int32_t dateMode = AnyDate, int32_t dayNumber = 0)
     {
-        m_dateMode = dateMode;
-        m_dayNumber = dayNumber;
-        LaunchScan();
+        FilterOptions filters;
+        filters.dateMode = dateMode;
+        filters.dayNumber = dayNumber;
+        StartScan(filters);
     }
     std::vector<std::string> Examined()
     {

@@ -219,7 +219,7 @@ TEST(ImageOptions, ShowsTheDefaultsAndHandsThemOverOnOk)
     EXPECT_EQ(dialog.m_width, 320u);
     EXPECT_EQ(dialog.m_height, 200u);
     EXPECT_EQ(dialog.m_typeMode, 0);
-    EXPECT_STREQ(dialog.ChosenTypes(), "") << "Any type hands over no list";
+    EXPECT_STREQ(dialog.Filters().typeList, "") << "Any type hands over no list";
     EXPECT_EQ(dialog.m_thumbnailEdge, 120u);
     EXPECT_EQ(dialog.m_dateMode, 0);
     EXPECT_EQ(dialog.m_dayNumber, Today());
@@ -271,7 +271,7 @@ TEST(ImageOptions, RefusalsComeInExchangeOrderWithTheControlFocused)
     EXPECT_EQ(dialog.m_sizeMode, 2);
     EXPECT_EQ(dialog.m_width, 0u) << "no range check on the width";
     EXPECT_EQ(dialog.m_height, 7u);
-    EXPECT_STREQ(dialog.ChosenTypes(), " PNG;Gif ") << "handed over as typed";
+    EXPECT_STREQ(dialog.Filters().typeList, " PNG;Gif ") << "handed over as typed";
     EXPECT_EQ(dialog.m_thumbnailEdge, 200u);
     EXPECT_EQ(dialog.m_dateMode, 3);
     EXPECT_EQ(dialog.m_dayNumber, Today()) << "Exactly with today's date";
@@ -307,7 +307,7 @@ TEST(ImageOptions, TheseTypesHandsOverItsListAndAChosenDateGivesItsDayNumber)
     script.Do(steps::Click(script, IDOK));
     EXPECT_EQ(script.Run(dialog), IDOK);
     EXPECT_EQ(dialog.m_typeMode, 1);
-    EXPECT_STREQ(dialog.ChosenTypes(), "GIF;JPG;JPEG");
+    EXPECT_STREQ(dialog.Filters().typeList, "GIF;JPG;JPEG");
     EXPECT_EQ(dialog.m_dateMode, 1);
     EXPECT_EQ(dialog.m_dayNumber, 20051205) << "the time of day is dropped";
 }

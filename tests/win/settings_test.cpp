@@ -132,7 +132,7 @@ TEST_F(SettingsStore, ReaderAcceptsAnyStoredType)
     EXPECT_STREQ("abc", folder);
 }
 
-TEST_F(SettingsStore, ReaderAddsNoTerminatorOfItsOwn)
+TEST_F(SettingsStore, AValueStoredWithoutTerminatorIsTerminated)
 {
     const char bytes[] = {'a', 'b', 'c'};
     StoreRaw(HKEY_CURRENT_USER, kSettingsKey, "DirOf2", REG_BINARY, bytes, sizeof(bytes));
@@ -140,7 +140,24 @@ TEST_F(SettingsStore, ReaderAddsNoTerminatorOfItsOwn)
     char folder[8];
     memset(folder, '#', sizeof(folder));
     EXPECT_TRUE(ReadSetting("DirOf2", folder, sizeof(folder)));
-    EXPECT_EQ(std::string("abc#####", 8), std::string(folder, 8));
+    EXPECT_EQ(std::string("abc\0", 4), std::string(folder, 4));
+}
+
+// A Copy To folder of exactly MAX_PATH bytes leaves no room for the
+// terminator: the read fails rather than hand over an unterminated path.
+TEST_F(SettingsStore, AValueThatLeavesNoRoomForTheTerminatorFails)
+{
+    std::string full(MAX_PATH, 'd');
+    StoreRaw(HKEY_CURRENT_USER, kSettingsKey, "ImageCopyToDir", REG_BINARY, full.data(), MAX_PATH);
+    char folder[MAX_PATH];
+    memset(folder, '#', sizeof(folder));
+    EXPECT_FALSE(ReadSetting("ImageCopyToDir", folder, sizeof(folder)));
+    EXPECT_STREQ("", folder);
+
+    StoreRaw(HKEY_CURRENT_USER, kSettingsKey, "ImageCopyToDir", REG_BINARY, full.data(),
+             MAX_PATH - 1);
+    EXPECT_TRUE(ReadSetting("ImageCopyToDir", folder, sizeof(folder)));
+    EXPECT_EQ(std::string(folder), std::string(MAX_PATH - 1, 'd'));
 }
 
 TEST_F(SettingsStore, RegStringsWorkUnderAnyKey)

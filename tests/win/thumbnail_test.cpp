@@ -89,6 +89,16 @@ Box PaintedPart(HIMAGELIST list, int index, int edge)
     return box;
 }
 
+FilterOptions BmpFilters(int32_t sizeMode, uint32_t width, uint32_t height)
+{
+    FilterOptions filters;
+    filters.sizeMode = sizeMode;
+    filters.width = width;
+    filters.height = height;
+    filters.typeList = "bmp";
+    return filters;
+}
+
 class ThumbnailScan : public ::testing::Test {
 protected:
     void SetUp() override { view.SubclassWindow(host.List()); }
@@ -99,7 +109,7 @@ protected:
     }
     void Scan(int32_t sizeMode = AnySize, uint32_t width = 0, uint32_t height = 0)
     {
-        view.StartScan(120, AnyDate, 0, sizeMode, width, height, "bmp");
+        view.StartScan(BmpFilters(sizeMode, width, height));
         ASSERT_TRUE(host.PumpUntil([&] { return !view.IsRunning(); }, 30000));
     }
     std::map<std::string, const ImageItem*> Rows()
@@ -136,7 +146,7 @@ TEST_F(ThumbnailScan, WorkedTilesArePlacedOnTheirTiles)
     Scan();
     auto rows = Rows();
     ASSERT_EQ(rows.size(), std::size(cases)) << "the broken file has no row";
-    HIMAGELIST list = view.m_imageList.GetSafeHandle();
+    HIMAGELIST list = view.Tiles();
     for (const Case& c : cases) {
         const ImageItem* item = rows[c.name];
         ASSERT_NE(item, nullptr) << c.name;
@@ -167,7 +177,7 @@ TEST_F(ThumbnailScan, RowsShowTheFileNameAndTheirOwnTile)
         tiles.push_back(row.iImage);
     }
     EXPECT_NE(tiles[0], tiles[1]);
-    EXPECT_EQ(ImageList_GetImageCount(view.m_imageList.GetSafeHandle()), 2);
+    EXPECT_EQ(ImageList_GetImageCount(view.Tiles()), 2);
 }
 
 TEST_F(ThumbnailScan, TheSizeTestUsesTheDecodedSize)
@@ -187,7 +197,7 @@ TEST_F(ThumbnailScan, AStoppedScanAddsNothingMore)
     for (int i = 0; i < 40; ++i)
         AddPicture("p" + std::to_string(i) + ".bmp", 300, 300);
     view.SetPaused(true);
-    view.StartScan(120, AnyDate, 0, AnySize, 0, 0, "bmp");
+    view.StartScan(BmpFilters(AnySize, 0, 0));
     ::Sleep(250);
     EXPECT_FALSE(view.RequestStop());
     ASSERT_TRUE(host.PumpUntil([&] { return host.CancelsReceived() == 1; }, 2000));

@@ -1,4 +1,4 @@
-#include "images/copy_names.h"
+#include "browser/copy_names.h"
 
 std::string FreeCopyName(const std::string& name, const std::function<bool(const std::string&)>& taken)
 {

@@ -1,7 +1,7 @@
-#include "images/copy_files.h"
+#include "browser/copy_files.h"
 
 #include "afxapp.h"
-#include "images/copy_names.h"
+#include "browser/copy_names.h"
 #include "scan/cache_item.h"
 #include "scan/normalize_path.h"
 

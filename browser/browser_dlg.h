@@ -1,0 +1,73 @@
+// What every category browser does the same way: a modal window that opens
+// its Options dialog 300 ms after it is shown, lets its list control scan
+// once while the user watches, and offers Pause, Copy To..., Drill... and
+// Close. A browser tells itself apart by its traits (data) and by its Options
+// dialog; one that shows the selected row overrides ShowSelection.
+#pragma once
+#include "afxwin.h"
+#include "browser/browser_layout.h"
+#include "scan/cache_list_ctrl.h"
+#include "scan/filter_options.h"
+
+struct BrowserTraits {
+    UINT dialogId;
+    UINT startTimerId;
+    // Where Copy To remembers its destination folder.
+    const char* copyToSetting;
+    // The refusals of Copy To and Drill when no row is selected.
+    const char* nothingToCopy;
+    const char* nothingToDrill;
+    BrowserLayout layout;
+};
+
+class CBrowserDlg : public CDialog {
+protected:
+    // The list is a member of the derived browser, bound in DoDataExchange.
+    CBrowserDlg(const BrowserTraits& traits, CCacheListCtrl& list);
+
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    // Enter never closes a browser.
+    void OnOK() override {}
+    // Close, Escape and the close box defer to a running scan: the worker
+    // posts IDCANCEL once it has unwound.
+    void OnCancel() override;
+
+    // Runs the browser's Options dialog; false when the user cancelled it.
+    virtual bool ChooseFilters(FilterOptions& filters) = 0;
+    // After the list's selection changed.
+    virtual void ShowSelection() {}
+
+    // The usual ChooseFilters: the dialog's values after OK.
+    template <class OptionsDialog>
+    static bool RunOptionsDialog(FilterOptions& filters)
+    {
+        OptionsDialog options;
+        if (options.DoModal() != IDOK)
+            return false;
+        filters = options.Filters();
+        return true;
+    }
+
+    void OnTimer(UINT_PTR id);
+    void OnSize(UINT type, int cx, int cy);
+    void OnLayout();
+    void OnStart();
+    void OnSelectionCommand();
+    BOOL OnSetCursor(HWND wnd, UINT hitTest, UINT message);
+    void OnPause();
+    void OnCopyTo();
+    void OnDrill();
+
+private:
+    bool IsCursorOver(const CWnd& child) const;
+
+    BrowserTraits m_traits;
+    CCacheListCtrl& m_list;
+    CButton m_pauseButton;
+    CButton m_closeButton;
+    int m_pauseCheck = 0;
+    UINT_PTR m_startTimer = 0;
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,20 @@
+// The Other-files browser's list: the scan that lists the cache files whose
+// names match a wildcard, letting the platform's directory search do the
+// matching.
+#pragma once
+#include "scan/file_list_ctrl.h"
+
+class COtherListCtrl : public CFileListCtrl {
+protected:
+    // Two passes per folder: every subfolder is walked first, then a search
+    // with the wildcard lists the folder's own matching files.
+    void WalkFolder(const char* folder) override;
+    // The subfolder pass examines no file.
+    void ExamineFile(const char*, const WIN32_FIND_DATAA&) override {}
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ListMatchingFiles(const char* folder);
+    void ListFile(const char* folder, const WIN32_FIND_DATAA& entry);
+};

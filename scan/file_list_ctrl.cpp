@@ -1,0 +1,82 @@
+#include "scan/file_list_ctrl.h"
+
+#include "res/resource.h"
+#include "widgets/shell_open.h"
+
+#include <new>
+#include <shellapi.h>
+
+BEGIN_MESSAGE_MAP(CFileListCtrl, CCacheListCtrl)
+    ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
+    ON_NOTIFY_REFLECT(LVN_ITEMCHANGED, OnItemChanged)
+END_MESSAGE_MAP()
+
+// The system image lists are the shell's: the shared style keeps the list
+// from destroying them. The one column is twice as wide as the list, so a
+// long name scrolls rather than being cut.
+void CFileListCtrl::PreSubclassWindow()
+{
+    CCacheListCtrl::PreSubclassWindow();
+    ModifyStyle(0, LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS);
+    SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SHFILEINFOA info = {};
+    DWORD_PTR smallIcons =
+        ::SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    DWORD_PTR largeIcons = ::SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX);
+    SendMessage(LVM_SETIMAGELIST, LVSIL_NORMAL, static_cast<LPARAM>(largeIcons));
+    SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, static_cast<LPARAM>(smallIcons));
+    RECT client;
+    GetClientRect(&client);
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = 2 * (client.right - client.left);
+    column.pszText = const_cast<char*>("");
+    SendMessage(LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+void CFileListCtrl::FreeCacheItem(LPARAM record)
+{
+    delete reinterpret_cast<FileItem*>(record);
+}
+
+void CFileListCtrl::AddFileRow(const char* path)
+{
+    if (!PassPausePoint())
+        return;
+    FileItem* item = new (std::nothrow) FileItem;
+    if (!item)
+        return;
+    lstrcpynA(item->path, path, sizeof item->path);
+    item->name = FileNamePart(item->path);
+    SHFILEINFOA info = {};
+    item->iconIndex = ::SHGetFileInfoA(item->path, ::GetFileAttributesA(item->path), &info,
+                                       sizeof info, SHGFI_SYSICONINDEX)
+                          ? info.iIcon
+                          : -1;
+    AppendRow(reinterpret_cast<LPARAM>(item));
+}
+
+void CFileListCtrl::OnGetDispInfo(NMHDR* header, LRESULT* result)
+{
+    *result = 0;
+    auto* item = reinterpret_cast<const FileItem*>(reinterpret_cast<NMLVDISPINFOA*>(header)->item.lParam);
+    if (item)
+        AnswerDisplayRequest(header, item->name, item->iconIndex);
+}
+
+void CFileListCtrl::OnItemChanged(NMHDR* header, LRESULT* result)
+{
+    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    *result = 0;
+    if ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)
+        ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, ID_SELECTION_COMMAND, 0);
+}
+
+void CFileListCtrl::OnLButtonDblClk(UINT, POINT)
+{
+    Default();
+    CString path = SelectedPath();
+    if (!path.IsEmpty())
+        OpenWithShell(path);
+}

@@ -1,0 +1,27 @@
+// The list control of the browsers whose rows are cache files by name with
+// their shell icons (Text, Other files, Media): one column in report view,
+// the system image lists, rows of File items.
+#pragma once
+#include "scan/cache_item.h"
+#include "scan/cache_list_ctrl.h"
+
+class CFileListCtrl : public CCacheListCtrl {
+protected:
+    void PreSubclassWindow() override;
+    void FreeCacheItem(LPARAM record) override;
+
+    // On the worker thread: waits at the pause point, then appends the
+    // file's row unless the scan is stopping.
+    void AddFileRow(const char* path);
+
+    void OnGetDispInfo(NMHDR* header, LRESULT* result);
+    // Posts the selection command to the browser when a row becomes selected
+    // or unselected, so that nothing heavy runs inside the notification.
+    void OnItemChanged(NMHDR* header, LRESULT* result);
+    // Mapped by the lists whose double-click opens the file: after the
+    // default processing (which selects the row under the mouse), the
+    // selected file goes to its default program.
+    void OnLButtonDblClk(UINT flags, POINT point);
+
+    DECLARE_MESSAGE_MAP()
+};

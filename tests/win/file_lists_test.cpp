@@ -1,0 +1,255 @@
+// The Text and Other-files scans on real folder trees under Wine, and the
+// Text browser's content pane: what rows a user sees and what the pane shows.
+#include "files/content_pane.h"
+#include "files/other_list_ctrl.h"
+#include "files/text_file.h"
+#include "files/text_list_ctrl.h"
+#include "scan_host.h"
+#include "temp_tree.h"
+
+#include <winioctl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> RowTexts(CListCtrl& list)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+        char text[MAX_PATH] = {};
+        LVITEMA row = {};
+        row.mask = LVIF_TEXT;
+        row.iItem = i;
+        row.pszText = text;
+        row.cchTextMax = sizeof text;
+        list.SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A file of the given size whose first bytes are the content; the rest is a
+// hole the file system need not store.
+std::string AddSparseFile(TempTree& tree, const std::string& name, const std::string& content,
+                          uint64_t size)
+{
+    std::string path = tree.AddFile(name, content);
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD ignored;
+    ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    return path;
+}
+
+template <class List>
+class FileScan : public ::testing::Test {
+protected:
+    void SetUp() override { list.SubclassWindow(host.List()); }
+
+    void Scan(const FilterOptions& filters)
+    {
+        list.StartScan(filters);
+        ASSERT_TRUE(host.PumpUntil([&] { return !list.IsRunning(); }, 20000));
+    }
+
+    TempTree tree;
+    CacheFolderOverride cache{tree.Root()};
+    ScanHost host;
+    List list;
+};
+
+using TextScan = FileScan<CTextListCtrl>;
+using OtherScan = FileScan<COtherListCtrl>;
+
+FilterOptions Search(const char* searchText, const char* typeList = "")
+{
+    FilterOptions filters;
+    filters.searchText = searchText;
+    filters.typeList = typeList;
+    return filters;
+}
+
+FilterOptions Wildcard(const char* wildcard)
+{
+    FilterOptions filters;
+    filters.wildcard = wildcard;
+    return filters;
+}
+
+TEST_F(TextScan, TheDefaultTypeListIsSearchedAsOneText)
+{
+    for (const char* name : {"a.ht", "s", "readme", "page.HTML", "notes.txt", "x.doc"})
+        tree.AddFile(std::string("AB12\\") + name, "needle");
+    tree.AddFile("AB12\\empty.txt", "");
+    tree.AddFile(".hidden\\inside.txt", "needle");
+    Scan(Search("needle"));
+    EXPECT_EQ(Sorted(RowTexts(list)),
+              (std::vector<std::string>{"a.ht", "notes.txt", "page.HTML", "s"}));
+}
+
+TEST_F(TextScan, TheContentTestIgnoresCaseAndStopsAtTheFirstNul)
+{
+    tree.AddFile("upper.txt", "hay HAY NEEDLE hay");
+    tree.AddFile("after_nul.txt", std::string("hay\0needle", 10));
+    tree.AddFile("starts_nul.txt", std::string("\0needle", 7));
+    tree.AddFile("none.txt", "hay only");
+    Scan(Search("Needle"));
+    EXPECT_EQ(RowTexts(list), std::vector<std::string>{"upper.txt"});
+}
+
+// A file of 4 GiB - 1 bytes would wrap a 32-bit size + 1 to nothing.
+TEST_F(TextScan, AFileAboveTheBoundIsSkippedNotRead)
+{
+    std::string huge = AddSparseFile(tree, "huge.txt", "needle", 0xFFFFFFFFull);
+    AddSparseFile(tree, "bound.txt", "needle", maxTextFileSize + 1);
+    tree.AddFile("small.txt", "needle");
+    Scan(Search("needle"));
+    EXPECT_EQ(RowTexts(list), std::vector<std::string>{"small.txt"});
+    EXPECT_FALSE(ReadTextFile(huge.c_str()));
+}
+
+TEST_F(TextScan, SelectedPathIsTheLowestSelectedRow)
+{
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        tree.AddFile(name, "needle");
+    Scan(Search("needle"));
+    ASSERT_EQ(list.GetItemCount(), 3);
+    EXPECT_STREQ(list.SelectedPath(), "");
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    for (int row : {2, 1})
+        list.SendMessage(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    auto* second = reinterpret_cast<const FileItem*>(list.GetItemData(1));
+    EXPECT_STREQ(list.SelectedPath(), second->path);
+}
+
+TEST_F(OtherScan, TheWildcardMatchesNamesOnlyAndSubfoldersComeFirst)
+{
+    tree.AddFile("top.pdf", "%PDF");
+    tree.AddFile("A\\report[1].pdf", "%PDF");
+    tree.AddFile("B\\REPORT[2].PDF", "%PDF");
+    tree.AddFile("B\\empty.pdf", "");
+    tree.AddFile("B\\notes.txt", "text");
+    tree.AddFolder("C\\folder.pdf");
+    Scan(Wildcard("*.pdf"));
+    std::vector<std::string> rows = RowTexts(list);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows.back(), "top.pdf") << "a folder's own files after its subfolders'";
+    EXPECT_EQ(Sorted(rows), (std::vector<std::string>{"REPORT[2].PDF", "report[1].pdf", "top.pdf"}));
+}
+
+// Pauses the scan as its first row arrives, as a user pressing Pause would.
+class CPausingOtherList : public COtherListCtrl {
+protected:
+    LRESULT OnInsertItem(WPARAM, LPARAM)
+    {
+        SetPaused(true);
+        return Default();
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CPausingOtherList, COtherListCtrl)
+    ON_MESSAGE(LVM_INSERTITEMA, OnInsertItem)
+END_MESSAGE_MAP()
+
+using PausedOtherScan = FileScan<CPausingOtherList>;
+
+TEST_F(PausedOtherScan, PauseHoldsTheWalkBetweenFoldersAndCloseEndsItWhilePaused)
+{
+    for (int i = 0; i < 12; ++i)
+        tree.AddFile("D" + std::to_string(i) + "\\f.pdf", "%PDF");
+    list.StartScan(Wildcard("*.pdf"));
+    ASSERT_TRUE(host.PumpUntil([&] { return list.GetItemCount() == 1; }, 5000));
+    host.PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(list.GetItemCount(), 1) << "no further folder is walked while paused";
+    EXPECT_TRUE(list.IsRunning());
+
+    EXPECT_FALSE(list.RequestStop());
+    DWORD start = ::GetTickCount();
+    ASSERT_TRUE(host.PumpUntil([&] { return host.CancelsReceived() == 1; }, 2000));
+    EXPECT_LT(::GetTickCount() - start, 400u);
+    EXPECT_FALSE(list.IsRunning());
+    EXPECT_EQ(list.GetItemCount(), 1);
+}
+
+class ContentPane : public ::testing::Test {
+protected:
+    ContentPane()
+    {
+        m_edit = ::CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
+                                                 ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                                 0, 0, 300, 120, ::GetParent(host.List()), nullptr, nullptr,
+                                 nullptr);
+        pane.SubclassWindow(m_edit);
+    }
+    DWORD Selection() const { return static_cast<DWORD>(pane.SendMessage(EM_GETSEL)); }
+    int FirstVisibleLine() const { return static_cast<int>(pane.SendMessage(EM_GETFIRSTVISIBLELINE)); }
+    std::string Text() const
+    {
+        CString text;
+        pane.GetWindowText(text);
+        return static_cast<LPCSTR>(text);
+    }
+
+    TempTree tree;
+    ScanHost host;
+    CEdit pane;
+
+private:
+    HWND m_edit;
+};
+
+TEST_F(ContentPane, AHitAtTheStartIsSelectedWithoutScrolling)
+{
+    std::string path = tree.AddFile("a.txt", "Needle first\r\nthen hay\r\n");
+    ShowFileContent(pane, path.c_str(), "needle");
+    EXPECT_EQ(Text(), "Needle first\r\nthen hay\r\n");
+    EXPECT_EQ(Selection(), MAKELONG(0, 6));
+    EXPECT_EQ(FirstVisibleLine(), 0);
+}
+
+TEST_F(ContentPane, TheHitsLineBecomesTheFirstVisibleLine)
+{
+    std::string content;
+    for (int line = 0; line < 80; ++line)
+        content += line == 40 ? "hay hay NEEDLE hay\r\n" : "hay\r\n";
+    std::string path = tree.AddFile("long.txt", content);
+    ShowFileContent(pane, path.c_str(), "needle");
+    DWORD offset = static_cast<DWORD>(content.find("NEEDLE"));
+    EXPECT_EQ(Selection(), MAKELONG(offset, offset + 6)) << "exactly the search text's length";
+    EXPECT_EQ(FirstVisibleLine(), 40);
+}
+
+TEST_F(ContentPane, NothingSelectedOrNothingReadableEmptiesThePane)
+{
+    std::string path = tree.AddFile("a.txt", "needle");
+    ShowFileContent(pane, path.c_str(), "needle");
+    ASSERT_EQ(Text(), "needle");
+    ShowFileContent(pane, "", "needle");
+    EXPECT_EQ(Text(), "");
+
+    ShowFileContent(pane, path.c_str(), "needle");
+    std::string huge = AddSparseFile(tree, "huge.txt", "needle", 0xFFFFFFFFull);
+    ShowFileContent(pane, huge.c_str(), "needle");
+    EXPECT_EQ(Text(), "");
+}
+
+}  // namespace
