@@ -42,3 +42,22 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID parameter, int priority, 
         ::ResumeThread(thread->m_hThread);
     return thread;
 }
+
+CWinThread* AfxBeginOwnedThread(AFX_THREADPROC proc, LPVOID parameter)
+{
+    CWinThread* thread = AfxBeginThread(proc, parameter, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    if (thread) {
+        thread->m_bAutoDelete = FALSE;
+        ::ResumeThread(thread->m_hThread);
+    }
+    return thread;
+}
+
+void AfxJoinThread(CWinThread*& thread)
+{
+    if (!thread)
+        return;
+    ::WaitForSingleObject(thread->m_hThread, INFINITE);
+    delete thread;
+    thread = nullptr;
+}

@@ -26,3 +26,12 @@ private:
 CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID parameter,
                            int priority = THREAD_PRIORITY_NORMAL, UINT stackSize = 0,
                            DWORD createFlags = 0, LPSECURITY_ATTRIBUTES security = nullptr);
+
+// A worker whose owner waits for it and deletes it (AfxJoinThread) instead of
+// one that deletes itself: it is started suspended so that m_bAutoDelete is
+// cleared before the thread can end. Null when no thread could be made.
+CWinThread* AfxBeginOwnedThread(AFX_THREADPROC proc, LPVOID parameter);
+
+// Waits for an owned worker to end, deletes it and nulls the pointer; a null
+// pointer is left alone.
+void AfxJoinThread(CWinThread*& thread);

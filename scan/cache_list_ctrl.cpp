@@ -25,24 +25,19 @@ END_MESSAGE_MAP()
 // last instructions; waiting for the thread here keeps those off freed memory.
 CCacheListCtrl::~CCacheListCtrl()
 {
-    if (m_worker) {
-        ::WaitForSingleObject(m_worker->m_hThread, INFINITE);
-        delete m_worker;
-    }
+    AfxJoinThread(m_worker);
 }
 
 void CCacheListCtrl::StartScan(const FilterOptions& filters)
 {
     m_filters = filters;
     PrepareScan();
-    m_worker = AfxBeginThread(ScanThreadProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    if (!m_worker) {
-        m_running = 0;
-        return;
-    }
-    m_worker->m_bAutoDelete = FALSE;
+    // Running is set before the worker exists, which clears it as its last
+    // act: set afterwards, a scan that ended at once would stay running.
     m_running = 1;
-    ::ResumeThread(m_worker->m_hThread);
+    m_worker = AfxBeginOwnedThread(ScanThreadProc, this);
+    if (!m_worker)
+        m_running = 0;
 }
 
 // The stop request is written before running is read, and the worker clears

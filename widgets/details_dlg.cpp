@@ -18,10 +18,7 @@ CDetailsDlg::CDetailsDlg(CWnd* parent) : CDialog(IDD_DETAILS, parent) {}
 // object must outlive that read, so it waits for the thread's very end.
 CDetailsDlg::~CDetailsDlg()
 {
-    if (m_worker) {
-        ::WaitForSingleObject(m_worker->m_hThread, INFINITE);
-        delete m_worker;
-    }
+    AfxJoinThread(m_worker);
 }
 
 void CDetailsDlg::DoDataExchange(CDataExchange* pDX)
@@ -40,14 +37,9 @@ BOOL CDetailsDlg::OnInitDialog()
     CDialog::OnInitDialog();
     m_openButton.EnableWindow(FALSE);
     m_busy = 1;
-    m_worker = AfxBeginThread(LookUpThreadProc, this, THREAD_PRIORITY_NORMAL, 0,
-                              CREATE_SUSPENDED);
-    if (m_worker) {
-        m_worker->m_bAutoDelete = FALSE;
-        ::ResumeThread(m_worker->m_hThread);
-    } else {
+    m_worker = AfxBeginOwnedThread(LookUpThreadProc, this);
+    if (!m_worker)
         m_busy = 0;
-    }
     return TRUE;
 }
 
