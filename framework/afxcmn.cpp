@@ -16,13 +16,6 @@ BOOL CImageList::DeleteImageList()
     return TRUE;
 }
 
-HIMAGELIST CImageList::Detach()
-{
-    HIMAGELIST list = m_hImageList;
-    m_hImageList = nullptr;
-    return list;
-}
-
 DWORD_PTR CListCtrl::GetItemData(int item) const
 {
     LVITEMA row = {};

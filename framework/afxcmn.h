@@ -4,8 +4,7 @@
 
 #include <commctrl.h>
 
-// Owns an image list handle and destroys it with the object, unless it was
-// detached first.
+// Owns an image list handle and destroys it with the object.
 class CImageList {
 public:
     CImageList() = default;
@@ -13,11 +12,13 @@ public:
 
     BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
     BOOL DeleteImageList();
-    HIMAGELIST Detach();
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
     operator HIMAGELIST() const { return m_hImageList; }
-    int Add(HBITMAP image, HBITMAP mask) { return ImageList_Add(m_hImageList, image, mask); }
-    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    BOOL SetImageCount(UINT count) { return ImageList_SetImageCount(m_hImageList, count); }
+    BOOL Replace(int index, HBITMAP image, HBITMAP mask)
+    {
+        return ImageList_Replace(m_hImageList, index, image, mask);
+    }
 
     HIMAGELIST m_hImageList = nullptr;
 

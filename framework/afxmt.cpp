@@ -23,6 +23,28 @@ BOOL CMutex::Unlock()
     return ::ReleaseMutex(m_hObject);
 }
 
+CCriticalSection::CCriticalSection()
+{
+    ::InitializeCriticalSection(&m_section);
+}
+
+CCriticalSection::~CCriticalSection()
+{
+    ::DeleteCriticalSection(&m_section);
+}
+
+BOOL CCriticalSection::Lock(DWORD)
+{
+    ::EnterCriticalSection(&m_section);
+    return TRUE;
+}
+
+BOOL CCriticalSection::Unlock()
+{
+    ::LeaveCriticalSection(&m_section);
+    return TRUE;
+}
+
 CSingleLock::CSingleLock(CSyncObject* object, BOOL initialLock) : m_pObject(object)
 {
     if (initialLock)

@@ -23,6 +23,19 @@ public:
     BOOL Unlock() override;
 };
 
+// A lock within one process: no kernel object, so taking a free one costs
+// no system call. Lock waits however long it takes.
+class CCriticalSection : public CSyncObject {
+public:
+    CCriticalSection();
+    ~CCriticalSection() override;
+    BOOL Lock(DWORD timeout = INFINITE) override;
+    BOOL Unlock() override;
+
+private:
+    CRITICAL_SECTION m_section;
+};
+
 // Holds a lock on a synchronisation object for its own lifetime, or between
 // Lock and Unlock.
 class CSingleLock {

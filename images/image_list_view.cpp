@@ -2,48 +2,41 @@
 
 #include "images/picture_window.h"
 #include "images/thumbnail_builder.h"
+#include "images/thumbnail_tile.h"
 #include "scan/filter_rules.h"
 #include "scan/image_category.h"
 #include "widgets/shell_open.h"
 
 #include <cstring>
 
-namespace {
-
-constexpr UINT WM_APPEND_THUMBNAIL = WM_APP + 0x100;
-
-// Tiles are added in steps of this many: the image list copies all of its
-// images whenever it grows, so growing one tile at a time costs quadratic
-// time in the number of tiles.
-constexpr int tileGrowth = 1024;
-
-}  // namespace
-
 BEGIN_MESSAGE_MAP(CImageListView, CCacheListCtrl)
     ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
     ON_WM_SIZE()
     ON_WM_LBUTTONDBLCLK()
-    ON_MESSAGE(WM_APPEND_THUMBNAIL, OnAppendThumbnail)
 END_MESSAGE_MAP()
 
-// The list view control destroys its normal image list with itself.
-CImageListView::~CImageListView()
-{
-    if (m_hWnd)
-        m_imageList.Detach();
-}
-
+// The image list is the slots' own: the list view must not destroy it.
 void CImageListView::PreSubclassWindow()
 {
     CCacheListCtrl::PreSubclassWindow();
+    ModifyStyle(0, LVS_SHAREIMAGELISTS);
     SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
+}
+
+void CImageListView::LimitTiles(size_t memoryBudget, int slotCount)
+{
+    m_tileMemoryBudget = memoryBudget;
+    m_slotCount = slotCount;
 }
 
 void CImageListView::PrepareScan()
 {
-    int edge = static_cast<int>(m_filters.thumbnailEdge);
-    m_imageList.Create(edge, edge, ILC_COLOR24, 0, tileGrowth);
-    SetImageList(&m_imageList, LVSIL_NORMAL);
+    uint32_t edge = m_filters.thumbnailEdge;
+    size_t tileBytes = TileBytes(edge);
+    m_tiles.Reset(tileBytes, m_tileMemoryBudget);
+    SetImageList(nullptr, LVSIL_NORMAL);
+    m_slots.Create(edge, m_slotCount ? m_slotCount : CTileSlots::DefaultSlotCount(tileBytes));
+    SetImageList(m_slots.List(), LVSIL_NORMAL);
     m_filters.typeList.Trim().MakeLower();
 }
 
@@ -66,32 +59,28 @@ void CImageListView::FreeCacheItem(LPARAM record)
     delete reinterpret_cast<ImageItem*>(record);
 }
 
-void CImageListView::AppendThumbnailRow(HBITMAP tile, ImageItem* item)
+// The store takes the tile here, on the worker, so the user-interface
+// thread only inserts the row.
+void CImageListView::AppendThumbnailRow(const uint8_t* tile, ImageItem* item)
 {
-    SendMessage(WM_APPEND_THUMBNAIL, reinterpret_cast<WPARAM>(tile),
-                reinterpret_cast<LPARAM>(item));
-}
-
-// A tile the image list cannot take (out of memory) gets no row: the row
-// would show another image's tile.
-LRESULT CImageListView::OnAppendThumbnail(WPARAM tile, LPARAM record)
-{
-    ImageItem* item = reinterpret_cast<ImageItem*>(record);
-    if (m_imageList.Add(reinterpret_cast<HBITMAP>(tile), nullptr) < 0) {
-        FreeCacheItem(record);
-        return 0;
+    item->thumbnailIndex = m_tiles.Append(tile);
+    if (item->thumbnailIndex < 0) {
+        FreeCacheItem(reinterpret_cast<LPARAM>(item));
+        return;
     }
-    item->thumbnailIndex = m_imageList.GetImageCount() - 1;
-    InsertRowNow(record);
-    return 0;
+    AppendRow(reinterpret_cast<LPARAM>(item));
 }
 
 void CImageListView::OnGetDispInfo(NMHDR* header, LRESULT* result)
 {
     *result = 0;
     auto* item = reinterpret_cast<const ImageItem*>(reinterpret_cast<NMLVDISPINFOA*>(header)->item.lParam);
-    if (item)
-        AnswerDisplayRequest(header, FileNamePart(item->path), item->thumbnailIndex);
+    if (!item)
+        return;
+    // Only rows being drawn or asked about load their tile into a slot.
+    const NMLVDISPINFOA* request = reinterpret_cast<NMLVDISPINFOA*>(header);
+    int slot = (request->item.mask & LVIF_IMAGE) ? m_slots.SlotFor(item->thumbnailIndex, m_tiles) : -1;
+    AnswerDisplayRequest(header, FileNamePart(item->path), slot);
 }
 
 void CImageListView::OnSize(UINT, int, int)

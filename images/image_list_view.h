@@ -3,23 +3,27 @@
 #pragma once
 #include "scan/cache_item.h"
 #include "scan/cache_list_ctrl.h"
+#include "images/tile_slots.h"
+#include "images/tile_store.h"
 
 class CImageListView : public CCacheListCtrl {
 public:
     CImageListView() = default;
-    ~CImageListView() override;
 
     // Read by the thumbnail builder on the worker thread; written before the
     // worker starts.
     uint32_t ThumbnailEdge() const { return m_filters.thumbnailEdge; }
     bool PassesSizeTest(uint32_t width, uint32_t height) const;
-    HIMAGELIST Tiles() const { return m_imageList.GetSafeHandle(); }
 
-    // From the worker: appends the tile to the image list and the row that
-    // shows it, together on the user-interface thread, so that tiles and rows
-    // stay in the same order. The list copies the tile; the record is the
-    // list's from now on.
-    void AppendThumbnailRow(HBITMAP tile, ImageItem* item);
+    // From the worker: keeps the tile (TileBytes of the edge) and appends
+    // the row that shows it, on the user-interface thread, in scan order. The
+    // record is the list's from now on; a tile that cannot be kept gets no
+    // row, which would show no picture.
+    void AppendThumbnailRow(const uint8_t* tile, ImageItem* item);
+
+    // Where tiles live; lowered by tests to reach the temporary file and the
+    // reuse of slots with few pictures. Takes effect at the next scan.
+    void LimitTiles(size_t memoryBudget, int slotCount);
 
 protected:
     void PreSubclassWindow() override;
@@ -30,10 +34,12 @@ protected:
     void OnGetDispInfo(NMHDR* header, LRESULT* result);
     void OnSize(UINT type, int cx, int cy);
     void OnLButtonDblClk(UINT flags, POINT point);
-    LRESULT OnAppendThumbnail(WPARAM tile, LPARAM item);
 
 private:
-    CImageList m_imageList;
+    CTileStore m_tiles;
+    CTileSlots m_slots;
+    size_t m_tileMemoryBudget = CTileStore::defaultMemoryBudget;
+    int m_slotCount = 0;  // 0: as many as the edge calls for
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,41 +3,22 @@
 #include "images/codec/image_object.h"
 #include "images/image_list_view.h"
 #include "images/thumbnail_fit.h"
+#include "images/thumbnail_tile.h"
 
-#include <cstring>
 #include <memory>
 #include <new>
 
 namespace {
 
-// The picture's top-left fit.width by fit.height pixels drawn 1:1 at the
-// fit's place on a white edge by edge tile compatible with the display.
-HBITMAP ComposeTile(HBITMAP picture, const ThumbnailFit& fit, uint32_t edge)
-{
-    HDC display = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HDC source = ::CreateCompatibleDC(display);
-    HDC target = ::CreateCompatibleDC(display);
-    HBITMAP tile = ::CreateCompatibleBitmap(display, static_cast<int>(edge),
-                                            static_cast<int>(edge));
-    if (tile) {
-        HGDIOBJ oldSource = ::SelectObject(source, picture);
-        HGDIOBJ oldTarget = ::SelectObject(target, tile);
-        RECT whole = {0, 0, static_cast<LONG>(edge), static_cast<LONG>(edge)};
-        ::FillRect(target, &whole, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        ::BitBlt(target, static_cast<int>(fit.x), static_cast<int>(fit.y),
-                 static_cast<int>(fit.width), static_cast<int>(fit.height), source, 0, 0, SRCCOPY);
-        ::SelectObject(source, oldSource);
-        ::SelectObject(target, oldTarget);
-    }
-    ::DeleteDC(target);
-    ::DeleteDC(source);
-    ::DeleteDC(display);
-    return tile;
-}
-
 // No picture of a cache is worth holding the scan longer than this; real
 // ones decode in well under a second.
 constexpr DWORD decodeBudgetMs = 10000;
+
+// A thumbnail's picture may take at most this much memory, pixels or a
+// JPEG's working memory: 16,000 pixels square in grey, 9,400 in colour, a
+// progressive JPEG of some 85 million pixels. Larger ones are skipped, and a
+// scan never needs more than this on top of its tiles, whatever it meets.
+constexpr uint64_t thumbnailMemoryBudget = 256u << 20;
 
 // What the image object's escape callback answers from: a Close ends a
 // decode in progress at its next row or frame, and a picture that outruns
@@ -73,6 +54,7 @@ void AddThumbnail(CImageListView& view, const char* path)
     // A large JPEG is decoded already shrunk towards the tile, several times
     // faster than at full size; the filter and the row still see its size.
     picture.Settings().jpegFitEdge = edge;
+    picture.Settings().memoryBudget = thumbnailMemoryBudget;
     picture.Load(path, type);
     if (!picture.HasPixels() || watch.ShouldStop())
         return;
@@ -88,21 +70,13 @@ void AddThumbnail(CImageListView& view, const char* path)
         picture.Rescale(fit.width, fit.height, 3, nullptr);
     if (watch.ShouldStop())  // the rescale kept only the rows it reached
         return;
-    HBITMAP bitmap = picture.ToBitmap(nullptr);
-    if (!bitmap)
+    std::unique_ptr<uint8_t[]> tile(new (std::nothrow) uint8_t[TileBytes(edge)]);
+    std::unique_ptr<ImageItem> item(new (std::nothrow) ImageItem);
+    if (!tile || !item)
         return;
-    HBITMAP tile = ComposeTile(bitmap, fit, edge);
-    ::DeleteObject(bitmap);
-    if (!tile)
-        return;
-
-    ImageItem* item = new (std::nothrow) ImageItem;
-    if (item) {
-        lstrcpynA(item->path, path, sizeof item->path);
-        item->width = width;
-        item->height = height;
-        item->thumbnailIndex = -1;
-        view.AppendThumbnailRow(tile, item);
-    }
-    ::DeleteObject(tile);
+    ComposeTile(picture, fit, edge, tile.get());
+    lstrcpynA(item->path, path, sizeof item->path);
+    item->width = width;
+    item->height = height;
+    view.AppendThumbnailRow(tile.get(), item.release());
 }

@@ -1,6 +1,7 @@
 // Thumbnails as the image scan builds them: decoded, filtered by size,
-// placed on their tiles, and read back from the list's image list.
+// placed on their tiles, and read back as the list draws them.
 #include "images/image_list_view.h"
+#include "images/thumbnail_tile.h"
 #include "scan/filter_rules.h"
 #include "scan_host.h"
 #include "temp_tree.h"
@@ -56,11 +57,19 @@ std::ostream& operator<<(std::ostream& out, const Box& box)
                << ")";
 }
 
-// Where the tile at index is not white.
-Box PaintedPart(HIMAGELIST list, int index, int edge)
+// The tile as the list draws the row: the image its display request names,
+// read at once, as its slot may hold another tile later. 32-bit pixels,
+// top-down.
+std::vector<uint32_t> RowTile(CImageListView& view, int row, int edge)
 {
+    LVITEMA request = {};
+    request.mask = LVIF_IMAGE;
+    request.iItem = row;
+    view.SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&request));
+    auto list = reinterpret_cast<HIMAGELIST>(view.SendMessage(LVM_GETIMAGELIST, LVSIL_NORMAL));
     IMAGEINFO info = {};
-    ImageList_GetImageInfo(list, index, &info);
+    if (request.iImage < 0 || !ImageList_GetImageInfo(list, request.iImage, &info))
+        return {};
     BITMAPINFO format = {};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
     BITMAP whole = {};
@@ -73,12 +82,21 @@ Box PaintedPart(HIMAGELIST list, int index, int edge)
     HDC screen = ::GetDC(nullptr);
     ::GetDIBits(screen, info.hbmImage, 0, whole.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
     ::ReleaseDC(nullptr, screen);
+    std::vector<uint32_t> tile;
+    for (int y = 0; y < edge; ++y)
+        for (int x = 0; x < edge; ++x)
+            tile.push_back(pixels[static_cast<size_t>(info.rcImage.top + y) * whole.bmWidth +
+                                  info.rcImage.left + x] & 0xFFFFFF);
+    return tile;
+}
+
+// Where a tile is not white.
+Box PaintedPart(const std::vector<uint32_t>& tile, int edge)
+{
     Box box;
-    for (int y = 0; y < edge; ++y) {
+    for (int y = 0; y < edge && !tile.empty(); ++y) {
         for (int x = 0; x < edge; ++x) {
-            uint32_t pixel = pixels[static_cast<size_t>(info.rcImage.top + y) * whole.bmWidth +
-                                    info.rcImage.left + x] & 0xFFFFFF;
-            if (pixel == 0xFFFFFF)
+            if (tile[static_cast<size_t>(y) * edge + x] == 0xFFFFFF)
                 continue;
             if (box.left < 0 || x < box.left) box.left = x;
             if (box.top < 0 || y < box.top) box.top = y;
@@ -103,9 +121,9 @@ class ThumbnailScan : public ::testing::Test {
 protected:
     void SetUp() override { view.SubclassWindow(host.List()); }
 
-    void AddPicture(const std::string& name, int width, int height)
+    void AddPicture(const std::string& name, int width, int height, BYTE red = 200)
     {
-        tree.AddFile("AB12CD34\\" + name, SolidBmp(width, height, 200, 30, 30));
+        tree.AddFile("AB12CD34\\" + name, SolidBmp(width, height, red, 30, 30));
     }
     void Scan(int32_t sizeMode = AnySize, uint32_t width = 0, uint32_t height = 0)
     {
@@ -115,11 +133,20 @@ protected:
     std::map<std::string, const ImageItem*> Rows()
     {
         std::map<std::string, const ImageItem*> rows;
-        for (int i = 0; i < view.GetItemCount(); ++i) {
-            auto* item = reinterpret_cast<const ImageItem*>(view.GetItemData(i));
-            rows[FileNamePart(item->path)] = item;
-        }
+        for (int i = 0; i < view.GetItemCount(); ++i)
+            rows[RowName(i)] = reinterpret_cast<const ImageItem*>(view.GetItemData(i));
         return rows;
+    }
+    std::string RowName(int row)
+    {
+        return FileNamePart(reinterpret_cast<const ImageItem*>(view.GetItemData(row))->path);
+    }
+    int RowOf(const std::string& name)
+    {
+        for (int i = 0; i < view.GetItemCount(); ++i)
+            if (RowName(i) == name)
+                return i;
+        return -1;
     }
 
     TempTree tree;
@@ -146,13 +173,12 @@ TEST_F(ThumbnailScan, WorkedTilesArePlacedOnTheirTiles)
     Scan();
     auto rows = Rows();
     ASSERT_EQ(rows.size(), std::size(cases)) << "the broken file has no row";
-    HIMAGELIST list = view.Tiles();
     for (const Case& c : cases) {
         const ImageItem* item = rows[c.name];
         ASSERT_NE(item, nullptr) << c.name;
         EXPECT_EQ(item->width, static_cast<uint32_t>(c.w)) << c.name;
         EXPECT_EQ(item->height, static_cast<uint32_t>(c.h)) << c.name;
-        EXPECT_EQ(PaintedPart(list, item->thumbnailIndex, 120), c.painted) << c.name;
+        EXPECT_EQ(PaintedPart(RowTile(view, RowOf(c.name), 120), 120), c.painted) << c.name;
     }
 }
 
@@ -162,22 +188,45 @@ TEST_F(ThumbnailScan, RowsShowTheFileNameAndTheirOwnTile)
     AddPicture("other.bmp", 50, 30);
     Scan();
     ASSERT_EQ(view.GetItemCount(), 2);
-    std::vector<int> tiles;
     for (int i = 0; i < 2; ++i) {
         char text[MAX_PATH] = {};
         LVITEMA row = {};
-        row.mask = LVIF_TEXT | LVIF_IMAGE;
+        row.mask = LVIF_TEXT;
         row.iItem = i;
         row.pszText = text;
         row.cchTextMax = sizeof text;
         view.SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
-        auto* item = reinterpret_cast<const ImageItem*>(view.GetItemData(i));
-        EXPECT_STREQ(text, FileNamePart(item->path));
-        EXPECT_EQ(row.iImage, item->thumbnailIndex);
-        tiles.push_back(row.iImage);
+        EXPECT_EQ(text, RowName(i));
     }
-    EXPECT_NE(tiles[0], tiles[1]);
-    EXPECT_EQ(ImageList_GetImageCount(view.Tiles()), 2);
+    EXPECT_EQ(PaintedPart(RowTile(view, RowOf("logo[1].bmp"), 120), 120), (Box{40, 40, 80, 80}));
+    EXPECT_EQ(PaintedPart(RowTile(view, RowOf("other.bmp"), 120), 120), (Box{35, 45, 85, 75}));
+}
+
+// Far fewer tiles kept in memory and slots to draw from than pictures: most
+// tiles come back from the temporary file, and every slot is reused several
+// times, as in a scan of tens of thousands of pictures.
+TEST_F(ThumbnailScan, EveryRowKeepsItsOwnTilePastTheMemoryAndTheSlots)
+{
+    constexpr int pictures = 40;
+    for (int i = 0; i < pictures; ++i)
+        AddPicture("p" + std::to_string(i) + ".bmp", 60, 60, static_cast<BYTE>(5 * i));
+    view.LimitTiles(3 * TileBytes(120), 4);
+    Scan();
+    ASSERT_EQ(view.GetItemCount(), pictures);
+    auto colourOf = [&](int row) {
+        std::vector<uint32_t> tile = RowTile(view, row, 120);
+        return tile.empty() ? 0xFFFFFFFFu : tile[60 * 120 + 60];
+    };
+    // First, middle and last, then every row backwards and forwards again.
+    std::vector<int> order = {0, pictures / 2, pictures - 1};
+    for (int row = pictures - 1; row >= 0; --row)
+        order.push_back(row);
+    for (int row = 0; row < pictures; ++row)
+        order.push_back(row);
+    for (int row : order) {
+        int picture = std::stoi(RowName(row).substr(1));
+        EXPECT_EQ(colourOf(row), (5u * picture) << 16 | 30u << 8 | 30u) << RowName(row);
+    }
 }
 
 TEST_F(ThumbnailScan, TheSizeTestUsesTheDecodedSize)
