@@ -7,3 +7,11 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 
 # Wine runs the test programs; ctest needs to know where the project's prefix is.
 set(ZEMA_WINE_RUN ${CMAKE_SOURCE_DIR}/tools/wine-run.sh)
+
+# 4 GB of address space for a 32-bit program under 64-bit Windows instead of
+# 2; 64-bit programs have it anyway (and their linker knows no such option).
+function(zema_large_address_aware target)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(${target} PRIVATE -Wl,--large-address-aware)
+  endif()
+endfunction()
