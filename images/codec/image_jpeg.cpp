@@ -210,6 +210,19 @@ uint8_t ScaleForEdge(uint32_t width, uint32_t height, uint32_t edge) {
 
 // Grey and colour scan lines go straight into the picture's rows, bottom row
 // last, a band at a time.
+// A file of several scans is held whole as 16-bit coefficients until its
+// last scan: 128 bytes per 8x8 block of every component, in whole MCUs.
+uint64_t CoefficientBytes(jpeg_decompress_struct& cinfo) {
+  if (!jpeg_has_multiple_scans(&cinfo)) return 0;
+  uint64_t bytes = 0;
+  for (int i = 0; i < cinfo.num_components; ++i) {
+    const jpeg_component_info& c = cinfo.comp_info[i];
+    const uint64_t h = static_cast<uint64_t>(c.h_samp_factor), v = static_cast<uint64_t>(c.v_samp_factor);
+    bytes += (c.width_in_blocks + h - 1) / h * h * ((c.height_in_blocks + v - 1) / v * v) * 128;
+  }
+  return bytes;
+}
+
 void ReadRowsInPlace(jpeg_decompress_struct& cinfo, CImageObject& image) {
   const uint32_t height = cinfo.output_height;
   JSAMPROW band[16];
@@ -315,6 +328,12 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
   if (!WithinMemoryBound(cinfo.output_width, cinfo.output_height, bpp) ||
       !WithinMemoryBound(cinfo.image_width, cinfo.image_height, 16u * static_cast<uint32_t>(components))) {
     snprintf(err.message, sizeof err.message, "IMAGE_MAX_MEMORY exceeded");
+    longjmp(err.jump, 1);
+  }
+  const uint64_t budget = Settings().memoryBudget;
+  if (budget && (CoefficientBytes(cinfo) > budget ||
+                 uint64_t{cinfo.output_width} * cinfo.output_height * bpp / 8 > budget)) {
+    snprintf(err.message, sizeof err.message, "the picture exceeds the memory budget");
     longjmp(err.jump, 1);
   }
 

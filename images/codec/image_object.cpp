@@ -98,6 +98,10 @@ void* CImageObject::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixe
   uint32_t stride = DibStride(width, bpp);
   uint64_t rows = static_cast<uint64_t>(stride) * height;
   uint64_t total = sizeof(BITMAPINFOHEADER) + 4ull * colors + rows;
+  if (settings_.memoryBudget && total > settings_.memoryBudget) {
+    SetLastError("CImageObject::Create : the picture exceeds the memory budget");
+    return nullptr;
+  }
   if (total > SIZE_MAX) {
     SetLastError("CImageObject::Create can't allocate memory");
     return nullptr;

@@ -34,6 +34,10 @@ struct ImageSettings {
   // sourceWidth and sourceHeight; 0 there means the decoded size.
   uint32_t jpegFitEdge;
   int32_t sourceWidth, sourceHeight;
+  // When set, a picture whose pixels would take more bytes than this is
+  // refused, and so is a JPEG whose decoding needs more working memory.
+  // The viewer's other pictures keep the program-wide bound.
+  uint64_t memoryBudget;
   int32_t frame;
   int32_t frameCount;
   uint32_t frameDelay;

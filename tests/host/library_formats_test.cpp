@@ -439,3 +439,22 @@ TEST(LibraryFormats, JpegShrunkOnLoadMakesTheSameThumbnail) {
   EXPECT_LT(total / a.size(), 2.0);
   EXPECT_LE(worst, 16);  // seen: mean 1.4, worst 10
 }
+
+// A budget bounds the pixels of any format, and a JPEG's working memory
+// too: a progressive one holds every coefficient of the picture at once,
+// more than its pixels take.
+TEST(LibraryFormats, AMemoryBudgetRefusesWhatWouldExceedIt) {
+  for (const char* name : {"jpg_colour.jpg", "png_rgb8.png", "jpg_progressive.jpg"}) {
+    const std::vector<uint8_t> bytes = ReadBytes(FixturePath(name));
+    const uint32_t type = TypeFromExtension(name);
+    CImageObject free;
+    ASSERT_TRUE(DecodeBytes(free, bytes, type)) << name;
+    const bool progressive = strstr(name, "progressive") != nullptr;
+    CImageObject within, beyond;
+    within.Settings().memoryBudget = progressive ? 1u << 20 : free.BlockSize();
+    beyond.Settings().memoryBudget = progressive ? free.BlockSize() : free.BlockSize() - 1;
+    EXPECT_TRUE(DecodeBytes(within, bytes, type)) << name;
+    EXPECT_FALSE(DecodeBytes(beyond, bytes, type)) << name;
+    EXPECT_FALSE(beyond.HasPixels()) << name;
+  }
+}
