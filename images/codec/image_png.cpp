@@ -181,24 +181,12 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
   }
 
   // Rows the library delivers in the picture's own layout are read straight
-  // into it, bottom row last; 2-bit samples and an alpha channel go through
-  // a buffer and are spread out below.
+  // into it, bottom row last; 2-bit samples and an alpha channel are spread
+  // out from a buffer: one row while it is warm in the cache, or the whole
+  // picture when interlacing brings every row back on each pass.
   const bool inPlace = !(depth == 2 && bpp == 4) && outChannels != 4 && rowBytes <= Stride();
-  rows.resize(height);
-  if (inPlace) {
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = Row(static_cast<int32_t>(height - 1 - y));
-  } else {
-    pixels.resize(rowBytes * height);
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels.data() + rowBytes * y;
-  }
-  for (int pass = 0; pass < passes; ++pass) png_read_rows(png, rows.data(), nullptr, height);
-  png_read_end(png, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
-  if (inPlace) return true;
-
   const size_t width8 = width;
-  for (png_uint_32 y = 0; y < height; ++y) {
-    const uint8_t* in = rows[y];
+  auto spread = [&](const uint8_t* in, png_uint_32 y) {
     const int32_t memoryRow = static_cast<int32_t>(height - 1 - y);
     uint8_t* out = Row(memoryRow);
     if (depth == 2 && bpp == 4) {
@@ -210,15 +198,39 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
       }
     } else if (outChannels == 4) {
       uint8_t* a = AlphaMask() + width8 * static_cast<size_t>(memoryRow);
-      for (size_t x = 0; x < width8; ++x, in += 4, out += 3) {
-        out[0] = in[0];
-        out[1] = in[1];
-        out[2] = in[2];
+      // Four bytes a pixel, the fourth overwritten by the next pixel: one
+      // store instead of three. The last pixel may end the row's memory.
+      size_t x = 0;
+      for (; x + 1 < width8; ++x, in += 4, out += 3) {
+        memcpy(out, in, 4);
         a[x] = in[3];
       }
+      out[0] = in[0];
+      out[1] = in[1];
+      out[2] = in[2];
+      a[x] = in[3];
     } else {
       memcpy(out, in, Stride());  // only when a row is wider than the picture's
     }
+  };
+  if (inPlace) {
+    rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = Row(static_cast<int32_t>(height - 1 - y));
+    for (int pass = 0; pass < passes; ++pass) png_read_rows(png, rows.data(), nullptr, height);
+  } else if (passes == 1) {
+    pixels.resize(rowBytes);
+    for (png_uint_32 y = 0; y < height; ++y) {
+      png_read_row(png, pixels.data(), nullptr);
+      spread(pixels.data(), y);
+    }
+  } else {
+    pixels.resize(rowBytes * height);
+    rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels.data() + rowBytes * y;
+    for (int pass = 0; pass < passes; ++pass) png_read_rows(png, rows.data(), nullptr, height);
+    for (png_uint_32 y = 0; y < height; ++y) spread(rows[y], y);
   }
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
   return true;
 }
