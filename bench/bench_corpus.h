@@ -1,12 +1,14 @@
-// What the benchmarks share: the corpus files held in memory, and the best
-// time of several rounds.
+// What the benchmarks share: the corpus lists and files held in memory, the
+// classes their names start with, and the best or median time of rounds.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,16 +17,34 @@ struct File {
   std::vector<uint8_t> bytes;
 };
 
+// The names in dir/listName, in the list's order.
+inline std::vector<std::string> CorpusNames(const std::string& dir, const std::string& listName) {
+  std::vector<std::string> names;
+  std::ifstream list(dir + "/" + listName);
+  std::string name;
+  while (list >> name) names.push_back(name);
+  return names;
+}
+
 // Every file named in dir/listName, in the list's order.
 inline std::vector<File> Corpus(const std::string& dir, const std::string& listName) {
   std::vector<File> files;
-  std::ifstream list(dir + "/" + listName);
-  std::string name;
-  while (list >> name) {
+  for (const std::string& name : CorpusNames(dir, listName)) {
     std::ifstream in(dir + "/" + name, std::ios::binary);
     files.push_back({name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})});
   }
   return files;
+}
+
+// A file's class is its name up to the first underscore.
+inline std::string ClassOf(const std::string& name) { return name.substr(0, name.find('_')); }
+
+// The items grouped by the class of their names, classes in name order.
+template <typename Item, typename NameOf>
+std::map<std::string, std::vector<const Item*>> ByClass(const std::vector<Item>& items, NameOf nameOf) {
+  std::map<std::string, std::vector<const Item*>> groups;
+  for (const Item& item : items) groups[ClassOf(nameOf(item))].push_back(&item);
+  return groups;
 }
 
 inline double Seconds(const std::function<void()>& work, int rounds) {
@@ -36,4 +56,12 @@ inline double Seconds(const std::function<void()>& work, int rounds) {
     if (s < best) best = s;
   }
   return best;
+}
+
+// The middle value; the mean of the two middle ones for an even count.
+inline double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t half = values.size() / 2;
+  return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
 }

@@ -74,8 +74,7 @@ void Row(const std::string& what, double bytes, double ours, double gif, double 
 }
 
 void GifTable(const std::vector<File>& corpus, int rounds) {
-  std::map<std::string, std::vector<const File*>> groups;
-  for (const File& f : corpus) groups[f.name.substr(0, f.name.find('_'))].push_back(&f);
+  const auto groups = ByClass(corpus, [](const File& f) { return f.name; });
   printf("GIF decode, file bytes per second; ratio = peer time / our time (above 1: we are faster)\n");
   for (const auto& entry : groups) {
     const std::vector<const File*>& files = entry.second;

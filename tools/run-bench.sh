@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the codec and library benchmarks on their generated corpus, built twice:
+# Runs the codec, library and thumbnail benchmarks on their generated corpus
+# (the thumbnail one where libvips was found at configure time), built twice:
 # optimised with clang (build/bench) and as the programs ship, gcc with the
 # Windows tree's flags (build/bench-shipped).
 #   tools/run-bench.sh [ROUNDS]
@@ -11,4 +12,9 @@ for tree in bench bench-shipped; do
   echo "== build/$tree"
   "$dir/codec_bench" "$dir/corpus" "${1:-7}"
   "$dir/library_bench" "$dir/corpus" "${1:-7}"
+  if [ -x "$dir/thumbnail_bench" ]; then
+    "$dir/thumbnail_bench" "$dir/corpus/thumbnails" "${1:-7}"
+  else
+    echo "(thumbnail benchmark not built: libvips-dev missing when build/$tree was configured)"
+  fi
 done

@@ -11,6 +11,7 @@
 //   probe cwd                  the current directory a program started here gets
 //   probe items HWND           the rows of a list view: text, state, rectangle
 //   probe count HWND           the number of rows of a list view
+//   probe show HWND INDEX      scrolls a row into view; its text and picture's rectangle
 //   probe syscommand HWND CODE what the title bar's buttons send (SC_MAXIMIZE...)
 #include <windows.h>
 
@@ -203,38 +204,62 @@ private:
     void* m_address = nullptr;
 };
 
-int PrintItems(HWND list)
+// One row of a list view: its text, image, state and the rectangle of the
+// part asked for (LVIR_BOUNDS, LVIR_ICON, ...) on the screen.
+void PrintItem(HWND list, RemoteBuffer& remote, int index, LONG part)
 {
     const SIZE_T textOffset = 512, textSize = MAX_PATH;
-    RemoteBuffer remote(list, textOffset + textSize);
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_STATE | LVIF_IMAGE;
+    item.iItem = index;
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.pszText = static_cast<char*>(remote.address()) + textOffset;
+    item.cchTextMax = textSize;
+    remote.Write(0, &item, sizeof item);
+    ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.address()));
+    remote.Read(0, &item, sizeof item);
+    char text[MAX_PATH] = {};
+    remote.Read(textOffset, text, textSize - 1);
+    RECT rect = {};
+    rect.left = part;
+    remote.Write(0, &rect, sizeof rect);
+    ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(remote.address()));
+    remote.Read(0, &rect, sizeof rect);
+    ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    std::printf("{\"index\": %d, \"text\": %s, \"image\": %d, \"selected\": %d, "
+                "\"rect\": [%ld, %ld, %ld, %ld]}\n",
+                index, JsonString(text).c_str(), item.iImage,
+                (item.state & LVIS_SELECTED) ? 1 : 0, rect.left, rect.top, rect.right,
+                rect.bottom);
+}
+
+// The room PrintItem needs in the list's process: the item, then its text.
+constexpr SIZE_T itemBufferSize = 512 + MAX_PATH;
+
+int PrintItems(HWND list)
+{
+    RemoteBuffer remote(list, itemBufferSize);
     if (!remote.ok())
         return 1;
     int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_STATE | LVIF_IMAGE;
-        item.iItem = i;
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.pszText = static_cast<char*>(remote.address()) + textOffset;
-        item.cchTextMax = textSize;
-        remote.Write(0, &item, sizeof item);
-        ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.address()));
-        remote.Read(0, &item, sizeof item);
-        char text[MAX_PATH] = {};
-        remote.Read(textOffset, text, textSize - 1);
-        RECT rect = {};
-        rect.left = LVIR_BOUNDS;
-        remote.Write(0, &rect, sizeof rect);
-        ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(i),
-                       reinterpret_cast<LPARAM>(remote.address()));
-        remote.Read(0, &rect, sizeof rect);
-        ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-        std::printf("{\"index\": %d, \"text\": %s, \"image\": %d, \"selected\": %d, "
-                    "\"rect\": [%ld, %ld, %ld, %ld]}\n",
-                    i, JsonString(text).c_str(), item.iImage,
-                    (item.state & LVIS_SELECTED) ? 1 : 0, rect.left, rect.top, rect.right,
-                    rect.bottom);
-    }
+    for (int i = 0; i < count; ++i)
+        PrintItem(list, remote, i, LVIR_BOUNDS);
+    return 0;
+}
+
+// Scrolls a row into view, as a user would to look at it, waits for the list
+// to repaint, and prints the row with the rectangle of its picture.
+int ShowItem(HWND list, int index)
+{
+    if (index < 0 || index >= static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)))
+        return 2;
+    RemoteBuffer remote(list, itemBufferSize);
+    if (!remote.ok())
+        return 1;
+    ::SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+    ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PrintItem(list, remote, index, LVIR_ICON);
     return 0;
 }
 
@@ -278,11 +303,15 @@ int main(int argc, char** argv)
                                   LVM_GETITEMCOUNT, 0, 0)));
         return 0;
     }
+    if (argc >= 4 && std::strcmp(argv[1], "show") == 0)
+        return ShowItem(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))),
+                        std::atoi(argv[3]));
     if (argc >= 3 && std::strcmp(argv[1], "items") == 0)
         return PrintItems(reinterpret_cast<HWND>(
             static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))));
     std::fprintf(stderr,
                  "usage: probe windows | controls HWND | cursor | record FILE ARG | link FILE |"
-                 " folder CSIDL | cwd | items HWND | count HWND | syscommand HWND CODE\n");
+                 " folder CSIDL | cwd | items HWND | count HWND | show HWND INDEX |"
+                 " syscommand HWND CODE\n");
     return 2;
 }
