@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "image_object.h"
+#include "images/thumbnail_tile.h"
 
 struct Tile {
   explicit Tile(uint32_t edge)
-      : edge(edge), stride(DibStride(edge, 24)), pixels(static_cast<size_t>(stride) * edge, 0xFF) {}
+      : edge(edge), stride(DibStride(edge, 24)), pixels(TileBytes(edge), 0xFF) {}
 
   // Blue, green, red of the tile's row y counted from the top.
   uint8_t* RowFromTop(uint32_t y) { return pixels.data() + static_cast<size_t>(stride) * (edge - 1 - y); }
