@@ -139,8 +139,9 @@ TEST(PageBuffer, AppendTooLargeForAnyBlockFailsAndChangesNothing)
     // 32-bit process can hold (a 64-bit test build may well allocate it).
     EXPECT_FALSE(buffer.Append(&byte, 0xFFFFFFF0u));
     EXPECT_FALSE(buffer.Append(&byte, 0xFFFFFFFFu));
-    if (sizeof(void*) == 4)
+    if (sizeof(void*) == 4) {
         EXPECT_FALSE(buffer.Append(&byte, 0xF0000000u));
+    }
     EXPECT_EQ(4u, buffer.TotalAppended());
     EXPECT_EQ(65536u, buffer.Capacity());
     char part[8] = {};
