@@ -9,6 +9,7 @@ import unittest
 
 import zema_driver as zd
 from files_test import BrowserCase, ARGS, REST, LIST, PAUSE, CLOSE, OK
+from launcher_test import ShellOpener
 
 FLASHES, MOVIES, AUDIOS = 1001, 1002, 1003
 PREVIEW = 4999
@@ -86,6 +87,26 @@ class Flashes(MediaTests, BrowserCase):
 
 class Movies(MediaTests, BrowserCase):
     TITLE, BUTTON, LISTED = "Movies", MOVIES, ("clip.avi",)
+
+    def test_double_click_opens_the_file_with_its_default_player(self):
+        saved = self.wine.reg_value(r"HKCR\.avi", "(Default)")
+        self.wine.reg("add", r"HKCR\.avi", "/ve", "/d", "ZemaTestPlayer", "/f")
+        opener = ShellOpener(self.wine, ARGS.probe,
+                             r"HKLM\Software\Classes\ZemaTestPlayer\shell\open\command")
+        try:
+            browser, _ = self.open_browser(self.any_date)
+            self.select(browser, "clip.avi")
+            zd.Mouse.xdotool("click", "--repeat", "2", "--delay", "80", "1")
+            zd.wait_for(opener.opened, timeout=20, what="the player to be started")
+            self.assertEqual([p.lower() for p in opener.opened()],
+                             [self.cache.entries["http://files.example.com/docs/clip.avi"].lower()])
+        finally:
+            opener.restore()
+            if saved is None:
+                self.wine.reg("delete", r"HKCR\.avi", "/ve", "/f", check=False)
+            else:
+                self.wine.reg("add", r"HKCR\.avi", "/ve", "/d", saved, "/f")
+            self.wine.reg("delete", r"HKLM\Software\Classes\ZemaTestPlayer", "/f", check=False)
 
 
 class Audios(MediaTests, BrowserCase):

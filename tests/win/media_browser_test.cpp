@@ -139,8 +139,8 @@ private:
     volatile LONG m_cRef = 0;
 };
 
-// Makes a recording protocol for every request.
-class RecordingFactory : public IClassFactory {
+// A class factory that lives as long as the test program.
+class StaticFactory : public IClassFactory {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
@@ -149,6 +149,12 @@ public:
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 1; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+};
+
+// Makes a recording protocol for every request.
+class RecordingFactory : public StaticFactory {
+public:
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
     {
         *ppv = nullptr;
@@ -160,25 +166,16 @@ public:
         protocol->Release();
         return result;
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 };
 
 // Stands for a system without the web-browser control.
-class NoControlFactory : public IClassFactory {
+class NoControlFactory : public StaticFactory {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        *ppv = riid == IID_IUnknown || riid == IID_IClassFactory ? this : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** ppv) override
     {
         *ppv = nullptr;
         return REGDB_E_CLASSNOTREG;
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 };
 
 RecordingFactory recordingFactory;
