@@ -4,12 +4,28 @@
 #include "files/other_browser_dlg.h"
 #include "files/text_browser_dlg.h"
 #include "images/image_browser_dlg.h"
+#include "preview/media_browser_dlg.h"
 #include "res/resource.h"
+
+namespace {
+
+// Flashes, Movies and Audios open the same window, told apart by the kind.
+void OpenMediaBrowser(MediaKind kind)
+{
+    CMediaBrowserDlg browser;
+    browser.SetMediaKind(kind);
+    browser.DoModal();
+}
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CLauncherDlg, CDialog)
     ON_WM_SYSCOMMAND()
     ON_COMMAND(IDC_LAUNCHER_CLOSE, OnClose)
     ON_COMMAND(IDC_IMAGES, OnImages)
+    ON_COMMAND(IDC_FLASHES, OnFlashes)
+    ON_COMMAND(IDC_MOVIES, OnMovies)
+    ON_COMMAND(IDC_AUDIOS, OnAudios)
     ON_COMMAND(IDC_TEXT_FILES, OnTextFiles)
     ON_COMMAND(IDC_OTHER_FILES, OnOtherFiles)
     ON_COMMAND(IDC_ABOUT, OnAbout)
@@ -56,6 +72,21 @@ void CLauncherDlg::OnImages()
 {
     CImageBrowserDlg browser;
     browser.DoModal();
+}
+
+void CLauncherDlg::OnFlashes()
+{
+    OpenMediaBrowser(Flashes);
+}
+
+void CLauncherDlg::OnMovies()
+{
+    OpenMediaBrowser(Movies);
+}
+
+void CLauncherDlg::OnAudios()
+{
+    OpenMediaBrowser(Audios);
 }
 
 void CLauncherDlg::OnTextFiles()

@@ -16,6 +16,9 @@ protected:
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnClose();
     void OnImages();
+    void OnFlashes();
+    void OnMovies();
+    void OnAudios();
     void OnTextFiles();
     void OnOtherFiles();
     void OnAbout();

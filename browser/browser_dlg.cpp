@@ -26,7 +26,7 @@ BEGIN_MESSAGE_MAP(CBrowserDlg, CDialog)
 END_MESSAGE_MAP()
 
 CBrowserDlg::CBrowserDlg(const BrowserTraits& traits, CCacheListCtrl& list)
-    : CDialog(traits.dialogId), m_traits(traits), m_list(list)
+    : CDialog(traits.dialogId), m_traits(traits), m_list(list), m_copyToSetting(traits.copyToSetting)
 {
 }
 
@@ -41,6 +41,7 @@ void CBrowserDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CBrowserDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    AddPanes();
     m_traits.layout.Measure(m_hWnd);
     m_startTimer = SetTimer(m_traits.startTimerId, startDelay);
     return TRUE;
@@ -129,11 +130,11 @@ void CBrowserDlg::OnCopyTo()
         return;
     }
     char folder[MAX_PATH] = {};
-    if (!ReadSetting(m_traits.copyToSetting, folder, sizeof folder))
+    if (!ReadSetting(m_copyToSetting, folder, sizeof folder))
         folder[0] = '\0';
     if (!ChooseFolder(m_hWnd, folder, nullptr, 0))
         return;
-    WriteSetting(m_traits.copyToSetting, folder);
+    WriteSetting(m_copyToSetting, folder);
     CopyFilesToFolder(m_hWnd, m_list.SelectedPaths(), folder);
 }
 

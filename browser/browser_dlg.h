@@ -2,7 +2,8 @@
 // its Options dialog 300 ms after it is shown, lets its list control scan
 // once while the user watches, and offers Pause, Copy To..., Drill... and
 // Close. A browser tells itself apart by its traits (data) and by its Options
-// dialog; one that shows the selected row overrides ShowSelection.
+// dialog; one that shows the selected row overrides ShowSelection, one with
+// panes of its own adds them in AddPanes.
 #pragma once
 #include "afxwin.h"
 #include "browser/browser_layout.h"
@@ -12,7 +13,8 @@
 struct BrowserTraits {
     UINT dialogId;
     UINT startTimerId;
-    // Where Copy To remembers its destination folder.
+    // Where Copy To remembers its destination folder; a browser that knows
+    // it only after construction names it with SetCopyToSetting.
     const char* copyToSetting;
     // The refusals of Copy To and Drill when no row is selected.
     const char* nothingToCopy;
@@ -37,6 +39,11 @@ protected:
     virtual bool ChooseFilters(FilterOptions& filters) = 0;
     // After the list's selection changed.
     virtual void ShowSelection() {}
+    // The browser's own windows made at run time, before the layout is
+    // measured, so that they follow the window as the template's do.
+    virtual void AddPanes() {}
+
+    void SetCopyToSetting(const char* name) { m_copyToSetting = name; }
 
     // The usual ChooseFilters: the dialog's values after OK.
     template <class OptionsDialog>
@@ -64,6 +71,7 @@ private:
 
     BrowserTraits m_traits;
     CCacheListCtrl& m_list;
+    CString m_copyToSetting;
     CButton m_pauseButton;
     CButton m_closeButton;
     int m_pauseCheck = 0;

@@ -101,6 +101,7 @@ protected:                                             \
 #define ON_WM_LBUTTONDBLCLK() AFX_MOUSE_ENTRY(WM_LBUTTONDBLCLK, OnLButtonDblClk)
 #define ON_WM_TIMER() \
     AFX_ENTRY(WM_TIMER, 0, 0, 0, self->OnTimer(static_cast<UINT_PTR>(wParam)); return 0;)
+#define ON_WM_DESTROY() AFX_ENTRY(WM_DESTROY, 0, 0, 0, self->OnDestroy(); return 0;)
 #define ON_WM_SIZE()                                                            \
     AFX_ENTRY(WM_SIZE, 0, 0, 0,                                                 \
               self->OnSize(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)), \

@@ -6,6 +6,7 @@
 #include "afxdisp.h"
 #include "afxdlg.h"
 #include "afxgdi.h"
+#include "afxocc.h"
 #include "afxstr.h"
 #include "afxthrd.h"
 #include "afxwnd.h"

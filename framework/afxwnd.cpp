@@ -62,6 +62,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 
 CWnd::~CWnd()
 {
+    DestroyControl();
     if (m_hWnd) {
         // The object dies before its window: give the window back its own
         // procedure so that no message reaches a destroyed object.
@@ -199,8 +200,13 @@ void CWnd::ScreenToClient(LPRECT rect) const
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
 }
 
+// A control is closed before the window's own WM_DESTROY handler runs, which
+// then releases what it holds of the control, and before the container's,
+// which drops the container's references.
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_DESTROY)
+        DestroyControl();
     LRESULT result = 0;
     if (!OnWndMsg(message, wParam, lParam, &result))
         result = DefWindowProc(message, wParam, lParam);

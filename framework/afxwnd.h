@@ -5,6 +5,8 @@
 #include "afxcmd.h"
 #include "afxstr.h"
 
+#include <unknwn.h>
+
 class CFont;
 
 class CWnd : public CCmdTarget {
@@ -41,6 +43,13 @@ public:
     BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
     CWnd* GetParent() const { return FromHandlePermanent(::GetParent(m_hWnd)); }
 
+    // An ActiveX control in a container window of its own, a child of the
+    // parent (afxocc.h); no window name, no persistence. The control is
+    // closed when the window is destroyed.
+    BOOL CreateControl(REFCLSID clsid, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    // Null for a window without a control; no reference is added.
+    IUnknown* GetControlUnknown() const { return m_pCtrlUnknown; }
+
     HWND m_hWnd = nullptr;
 
 protected:
@@ -63,11 +72,14 @@ protected:
     WNDPROC m_pfnSuper = nullptr;
 
 private:
+    void DestroyControl();
+
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     void OnNcDestroyed();
 
     struct CurrentMessage { UINT message; WPARAM wParam; LPARAM lParam; };
     CurrentMessage m_current = {};
+    IUnknown* m_pCtrlUnknown = nullptr;
 };
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,39 +1,10 @@
 #include "preview_protocol.h"
 
-#include "com_ref_count.h"
 #include "current_preview_file.h"
 #include "preview_page.h"
 
-CPreviewProtocol::CPreviewProtocol() : m_cRef(0), m_pSink(nullptr)
+CPreviewProtocol::CPreviewProtocol() : m_pSink(nullptr)
 {
-}
-
-CPreviewProtocol::~CPreviewProtocol() = default;
-
-STDMETHODIMP CPreviewProtocol::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IInternetProtocolRoot || riid == IID_IInternetProtocol) {
-        *ppv = static_cast<IInternetProtocol*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CPreviewProtocol::AddRef()
-{
-    return IncrementRefCount(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CPreviewProtocol::Release()
-{
-    LONG before = DecrementRefCount(&m_cRef);
-    if (before == 1)
-        delete this;
-    return before > 0 ? before - 1 : 0;
 }
 
 STDMETHODIMP CPreviewProtocol::Start(LPCWSTR, IInternetProtocolSink* sink, IInternetBindInfo*,

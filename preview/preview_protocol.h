@@ -4,17 +4,13 @@
 #include <windows.h>
 #include <urlmon.h>
 
+#include "com_object.h"
 #include "page_buffer.h"
 
-class CPreviewProtocol : public IInternetProtocol {
+class CPreviewProtocol
+    : public CComObject<IInternetProtocol, &IID_IInternetProtocolRoot, &IID_IInternetProtocol> {
 public:
     CPreviewProtocol();
-    virtual ~CPreviewProtocol();
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IInternetProtocolRoot
     STDMETHODIMP Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo,
@@ -34,7 +30,6 @@ public:
 private:
     void ReportPage();
 
-    volatile LONG m_cRef;
     IInternetProtocolSink* m_pSink;  // borrowed for the length of Start
     CPageBuffer m_page;
 };

@@ -3,7 +3,6 @@
 #include <new>
 #include <urlmon.h>
 
-#include "com_ref_count.h"
 #include "preview_protocol.h"
 #include "preview_protocol_info.h"
 
@@ -33,35 +32,6 @@ HRESULT CreatePreviewProtocolInfo(REFIID riid, void** ppv)
 }
 
 }  // namespace
-
-CPreviewProtocolFactory::CPreviewProtocolFactory() : m_cRef(0)
-{
-}
-
-CPreviewProtocolFactory::~CPreviewProtocolFactory() = default;
-
-STDMETHODIMP CPreviewProtocolFactory::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory)
-        return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CPreviewProtocolFactory::AddRef()
-{
-    return IncrementRefCount(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CPreviewProtocolFactory::Release()
-{
-    LONG before = DecrementRefCount(&m_cRef);
-    return before > 0 ? before - 1 : 0;
-}
 
 // urlmon first asks for an aggregated IUnknown; refused, it asks again for
 // the protocol interface itself.

@@ -4,22 +4,17 @@
 #include <windows.h>
 #include <unknwn.h>
 
-class CPreviewProtocolFactory : public IClassFactory {
+#include "com_object.h"
+
+class CPreviewProtocolFactory : public CComObject<IClassFactory, &IID_IClassFactory> {
 public:
-    CPreviewProtocolFactory();
-    virtual ~CPreviewProtocolFactory();
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
     // IClassFactory
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
     STDMETHODIMP LockServer(BOOL lock) override;
 
-private:
-    volatile LONG m_cRef;
+protected:
+    // The static factory outlives every reference.
+    void FinalRelease() override {}
 };
 
 // Lives from static construction to process exit; never destroyed by Release.

@@ -1,7 +1,5 @@
 #include "preview_protocol_info.h"
 
-#include "com_ref_count.h"
-
 namespace {
 
 const char kFileScheme[] = "file://";
@@ -20,38 +18,6 @@ DWORD MakeSecurityUrl(WCHAR* url, DWORD urlSize)
 }
 
 }  // namespace
-
-CPreviewProtocolInfo::CPreviewProtocolInfo() : m_cRef(0)
-{
-}
-
-CPreviewProtocolInfo::~CPreviewProtocolInfo() = default;
-
-STDMETHODIMP CPreviewProtocolInfo::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IInternetProtocolInfo) {
-        *ppv = static_cast<IInternetProtocolInfo*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CPreviewProtocolInfo::AddRef()
-{
-    return IncrementRefCount(&m_cRef);
-}
-
-STDMETHODIMP_(ULONG) CPreviewProtocolInfo::Release()
-{
-    LONG before = DecrementRefCount(&m_cRef);
-    if (before == 1)
-        delete this;
-    return before > 0 ? before - 1 : 0;
-}
 
 // Sizes and lengths are in characters, as the interface counts them; the
 // length excludes the terminator and is reported even when the result does not

@@ -4,16 +4,10 @@
 #include <windows.h>
 #include <urlmon.h>
 
-class CPreviewProtocolInfo : public IInternetProtocolInfo {
+#include "com_object.h"
+
+class CPreviewProtocolInfo : public CComObject<IInternetProtocolInfo, &IID_IInternetProtocolInfo> {
 public:
-    CPreviewProtocolInfo();
-    virtual ~CPreviewProtocolInfo();
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
     // IInternetProtocolInfo
     STDMETHODIMP ParseUrl(LPCWSTR url, PARSEACTION action, DWORD flags, LPWSTR result,
                           DWORD resultSize, DWORD* resultLength, DWORD reserved) override;
@@ -23,6 +17,4 @@ public:
     STDMETHODIMP QueryInfo(LPCWSTR url, QUERYOPTION option, DWORD flags, LPVOID buffer,
                            DWORD bufferSize, DWORD* resultSize, DWORD reserved) override;
 
-private:
-    volatile LONG m_cRef;
 };

@@ -69,3 +69,8 @@
 #define IDD_OTHER_BROWSER          139
 #define IDC_FILE_DRILL             1040
 #define IDC_CONTENT_PANE           1031
+
+// Media browser
+#define IDD_MEDIA_BROWSER          131
+#define IDC_PREVIEW_PLACEHOLDER    1020
+#define IDC_PREVIEW_HOST           4999

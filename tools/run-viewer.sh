@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # `make run`: fills the project prefix's Internet cache with the demo set and
 # starts the viewer under Wine. Without a usable display it runs on a virtual
-# one, opens the Image, Text and Other-files browsers on the demo cache in
+# one, opens the Image, Text, Other-files and Movies browsers on the demo cache in
 # turn, saves screenshots, prints their paths and ends the viewer again.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -60,11 +60,22 @@ xdotool type --delay 30 '*.pdf'
 python3 tools/demo/click.py "$probe" Options 1
 sleep 4
 import -window root "$shots/run-other.png"
+python3 tools/demo/click.py "$probe" "Other Files" 2
+sleep 2
+# The Movies browser with its first row selected: the preview pane is
+# navigated to the row's player page (Wine draws nothing in it here).
+python3 tools/demo/click.py "$probe" Zema 1002
+python3 tools/demo/click.py "$probe" Options 1
+sleep 4
+python3 tools/demo/click.py "$probe" Movies row:0
+sleep 1
+import -window root "$shots/run-movies.png"
 echo "The viewer runs on the virtual display $DISPLAY."
 echo "Launcher window: $PWD/$shots/run-launcher.png"
 echo "Image browser on the demo cache: $PWD/$shots/run-images.png"
 echo "Text browser searching for \"shop\": $PWD/$shots/run-text.png"
 echo "Other-files browser with *.pdf: $PWD/$shots/run-other.png"
+echo "Movies browser with a row selected: $PWD/$shots/run-movies.png"
 kill "$viewer_pid" 2>/dev/null
 wait "$viewer_pid" 2>/dev/null
 exit 0

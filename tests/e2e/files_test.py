@@ -34,8 +34,13 @@ FILES = {
 
 
 class BrowserCase(unittest.TestCase):
+    """A browser opened from the launcher on a cache of FILES; its pane (the
+    control beside the list) is PANE."""
     TITLE = None
     BUTTON = None
+    FILES = FILES
+    PANE = PANE
+    NOTHING_TO_DRILL = NOTHING_TO_DRILL
 
     @classmethod
     def setUpClass(cls):
@@ -44,7 +49,7 @@ class BrowserCase(unittest.TestCase):
         cls.mouse = zd.Mouse()
         cls.cache = zd.TestCache(cls.wine, ARGS.cachefill, ARGS.root)
         entries = []
-        for name, content in FILES.items():
+        for name, content in cls.FILES.items():
             path = cls.cache.source(name)
             with open(path, "w", newline="") as f:
                 f.write(content)
@@ -117,7 +122,7 @@ class BrowserCase(unittest.TestCase):
         self.click(browser, COPY_TO)
         self.assertEqual(self.message(), [NOTHING_TO_COPY])
         self.click(browser, DRILL)
-        self.assertEqual(self.message(), [NOTHING_TO_DRILL])
+        self.assertEqual(self.message(), [self.NOTHING_TO_DRILL])
 
     def expect_enter_does_nothing_and_escape_closes(self):
         zd.activate(self.TITLE)
@@ -155,6 +160,53 @@ class BrowserCase(unittest.TestCase):
             self.wine.reg("delete", SETTINGS, "/v", setting, "/f", check=False)
             shutil.rmtree(target, ignore_errors=True)
 
+    def expect_maximise_and_restore(self, browser):
+        """The list keeps its width and grows downwards, the pane grows right
+        and downwards, the buttons stay at the bottom right."""
+        before = self.layout(browser)
+        # openbox offers no maximise for a window without a sizing border, so
+        # the test sends what the window's own maximise box would.
+        self.wine.run(ARGS.probe, "syscommand", str(browser.hwnd), "0xF030")
+        maximised = zd.wait_for(lambda: self.resized(browser, bigger=True), what="maximised")
+        after = self.layout(maximised)
+        self.assertEqual(after["list width"], before["list width"])
+        self.assertEqual(after["margins"][1:], before["margins"][1:])
+        self.assertEqual(after["margins"][0], after["margins"][3], "Close under the pane's edge")
+        self.assertGreater(after["pane"][0], before["pane"][0])
+        self.assertGreater(after["pane"][1], before["pane"][1])
+        close = after["buttons"][-1]
+        self.assertEqual(after["buttons"], [close] * 4, "every button takes Close's size")
+        self.assertEqual(after["gaps"], [1, 1, 1], "Pause, Copy To, Drill, Close, 1 pixel apart")
+        self.wine.run(ARGS.probe, "syscommand", str(browser.hwnd), "0xF120")
+        restored = zd.wait_for(lambda: self.resized(browser, bigger=False), what="restored")
+        again = self.layout(restored)
+        self.assertEqual((again["list width"], again["pane"][1], again["margins"][1:]),
+                         (before["list width"], before["pane"][1], before["margins"][1:]))
+        self.assertEqual(again["margins"][0], again["margins"][3])
+
+    def resized(self, browser, bigger):
+        now = self.probe.find(self.TITLE)
+        width = lambda w: w.rect[2] - w.rect[0]
+        if not now:
+            return None
+        grown = width(now) > width(browser) + 50
+        return now if grown == bigger and (bigger or width(now) == width(browser)) else None
+
+    def layout(self, browser):
+        """The list's width, the pane's size, the button row's and the list's
+        margins from the client's bottom right, the buttons' sizes and gaps."""
+        time.sleep(0.5)
+        c = self.controls(browser)
+        client = browser.client
+        buttons = [c[i].rect for i in (PAUSE, COPY_TO, DRILL, CLOSE)]
+        pane = c[self.PANE].rect
+        return {"list width": c[LIST].rect[2] - c[LIST].rect[0],
+                "pane": (pane[2] - pane[0], pane[3] - pane[1]),
+                "margins": (client[2] - buttons[3][2], client[3] - buttons[3][3],
+                            client[3] - c[LIST].rect[3], client[2] - pane[2], client[3] - pane[3]),
+                "buttons": [(b[2] - b[0], b[3] - b[1]) for b in buttons],
+                "gaps": [buttons[i + 1][0] - buttons[i][2] for i in range(3)]}
+
 
 class TextBrowser(BrowserCase):
     TITLE, BUTTON = "Text Files", TEXT_FILES
@@ -189,50 +241,8 @@ class TextBrowser(BrowserCase):
 
     def test_maximise_keeps_the_lists_width_and_the_buttons_at_the_bottom_right(self):
         browser, _ = self.open_browser(self.search)
-        before = self.layout(browser)
-        # openbox offers no maximise for a window without a sizing border, so
-        # the test sends what the window's own maximise box would.
-        self.wine.run(ARGS.probe, "syscommand", str(browser.hwnd), "0xF030")
-        maximised = zd.wait_for(lambda: self.resized(browser, bigger=True), what="maximised")
-        after = self.layout(maximised)
-        self.assertEqual(after["list width"], before["list width"])
-        self.assertEqual(after["margins"][1:], before["margins"][1:])
-        self.assertEqual(after["margins"][0], after["margins"][3], "Close under the pane's edge")
-        self.assertGreater(after["pane"][0], before["pane"][0])
-        self.assertGreater(after["pane"][1], before["pane"][1])
-        close = after["buttons"][-1]
-        self.assertEqual(after["buttons"], [close] * 4, "every button takes Close's size")
-        self.assertEqual(after["gaps"], [1, 1, 1], "Pause, Copy To, Drill, Close, 1 pixel apart")
-        self.wine.run(ARGS.probe, "syscommand", str(browser.hwnd), "0xF120")
-        restored = zd.wait_for(lambda: self.resized(browser, bigger=False), what="restored")
-        again = self.layout(restored)
-        self.assertEqual((again["list width"], again["pane"][1], again["margins"][1:]),
-                         (before["list width"], before["pane"][1], before["margins"][1:]))
-        self.assertEqual(again["margins"][0], again["margins"][3])
+        self.expect_maximise_and_restore(browser)
         self.expect_enter_does_nothing_and_escape_closes()
-
-    def resized(self, browser, bigger):
-        now = self.probe.find(self.TITLE)
-        width = lambda w: w.rect[2] - w.rect[0]
-        if not now:
-            return None
-        grown = width(now) > width(browser) + 50
-        return now if grown == bigger and (bigger or width(now) == width(browser)) else None
-
-    def layout(self, browser):
-        """The list's width, the pane's size, the button row's and the list's
-        margins from the client's bottom right, the buttons' sizes and gaps."""
-        time.sleep(0.5)
-        c = self.controls(browser)
-        client = browser.client
-        buttons = [c[i].rect for i in (PAUSE, COPY_TO, DRILL, CLOSE)]
-        pane = c[PANE].rect
-        return {"list width": c[LIST].rect[2] - c[LIST].rect[0],
-                "pane": (pane[2] - pane[0], pane[3] - pane[1]),
-                "margins": (client[2] - buttons[3][2], client[3] - buttons[3][3],
-                            client[3] - c[LIST].rect[3], client[2] - pane[2], client[3] - pane[3]),
-                "buttons": [(b[2] - b[0], b[3] - b[1]) for b in buttons],
-                "gaps": [buttons[i + 1][0] - buttons[i][2] for i in range(3)]}
 
 
 class OtherBrowser(BrowserCase):

@@ -139,13 +139,14 @@ class LauncherWindowTest(LauncherCase):
 
 
 class ShellOpener:
-    """Points the https: scheme's open command at the probe, which records
-    what it was asked to open, and puts the prefix's own command back."""
+    """Points an open command (the https: scheme's unless another is named)
+    at the probe, which records what it was asked to open, and puts the
+    prefix's own command back."""
 
     KEY = r"HKLM\Software\Classes\https\shell\open\command"
 
-    def __init__(self, wine, probe_exe):
-        self.wine = wine
+    def __init__(self, wine, probe_exe, key=KEY):
+        self.wine, self.KEY = wine, key
         self.folder = tempfile.mkdtemp(prefix="zema-opener-")
         self.record = os.path.join(self.folder, "opened.txt")
         self.saved = os.path.join(self.folder, "saved.reg")
