@@ -172,15 +172,15 @@ TEST(ChooseFolder, HighlightsTheRememberedFolderAndReturnsTheChoice)
             ::SendMessageA(dialog, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(drives));
             return true;
         },
+        [&](HWND dialog) { return StatusText().empty() && !OkEnabled(dialog); },
         [&](HWND dialog) {
-            if (!StatusText().empty() || OkEnabled(dialog))
-                return false;
+            if (lstrcmpiA(StatusText().c_str(), folder.c_str()) == 0 && OkEnabled(dialog))
+                return true;
+            // Asked again until it holds: a new prefix's shell may still be
+            // filling "My Computer" when the first request comes, and drops it.
             ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
                            reinterpret_cast<LPARAM>(folder.c_str()));
-            return true;
-        },
-        [&](HWND dialog) {
-            return lstrcmpiA(StatusText().c_str(), folder.c_str()) == 0 && OkEnabled(dialog);
+            return false;
         },
         Press(IDOK),
     });
