@@ -330,9 +330,9 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
     snprintf(err.message, sizeof err.message, "IMAGE_MAX_MEMORY exceeded");
     longjmp(err.jump, 1);
   }
+  // The pixels' own share of the budget is Create's to check.
   const uint64_t budget = Settings().memoryBudget;
-  if (budget && (CoefficientBytes(cinfo) > budget ||
-                 uint64_t{cinfo.output_width} * cinfo.output_height * bpp / 8 > budget)) {
+  if (budget && CoefficientBytes(cinfo) > budget) {
     snprintf(err.message, sizeof err.message, "the picture exceeds the memory budget");
     longjmp(err.jump, 1);
   }
