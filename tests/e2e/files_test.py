@@ -33,7 +33,7 @@ FILES = {
 }
 
 
-class BrowserCase(unittest.TestCase):
+class BrowserCase(zd.UserActions, unittest.TestCase):
     """A browser opened from the launcher on a cache of FILES; its pane (the
     control beside the list) is PANE."""
     TITLE = None
@@ -68,17 +68,6 @@ class BrowserCase(unittest.TestCase):
 
     def tearDown(self):
         self.program.kill()
-
-    def controls(self, window):
-        return {c.id: c for c in self.probe.controls(window)}
-
-    def click(self, window, control_id):
-        self.mouse.click(*self.controls(window)[control_id].centre)
-
-    def type_into(self, window, control_id, text):
-        self.click(window, control_id)
-        zd.Keyboard.press("End", "shift+Home", "BackSpace")
-        zd.Keyboard.type(text)
 
     def open_browser(self, choose):
         """Opens the browser from the launcher, lets choose() fill its Options

@@ -64,7 +64,7 @@ def long_animation(path, frames=2000, side=1000):
         f.write(data[:start] + block * frames + b";")
 
 
-class HostileCache(unittest.TestCase):
+class HostileCache(zd.UserActions, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.wine = zd.Wine(ARGS.root)
@@ -116,12 +116,6 @@ class HostileCache(unittest.TestCase):
         return names
 
     # --- acting as the user ---
-
-    def controls(self, window):
-        return {c.id: c for c in self.probe.controls(window)}
-
-    def click(self, window, control_id):
-        self.mouse.click(*self.controls(window)[control_id].centre)
 
     def start_scan(self, types=None):
         if not self.program:

@@ -39,7 +39,7 @@ def make_picture(path, size, colour, fmt=None):
                    check=True)
 
 
-class ImageBrowserCase(unittest.TestCase):
+class ImageBrowserCase(zd.UserActions, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.wine = zd.Wine(ARGS.root)
@@ -83,17 +83,6 @@ class ImageBrowserCase(unittest.TestCase):
         self.program.kill()
 
     # --- acting as the user ---
-
-    def controls(self, window):
-        return {c.id: c for c in self.probe.controls(window)}
-
-    def click(self, window, control_id):
-        self.mouse.click(*self.controls(window)[control_id].centre)
-
-    def type_into(self, window, control_id, text):
-        self.click(window, control_id)
-        zd.Keyboard.press("End", "shift+Home", "BackSpace")
-        subprocess.run(["xdotool", "type", "--delay", "20", text], check=True)
 
     def open_browser(self):
         self.click(self.launcher, IMAGES)
@@ -326,22 +315,30 @@ class DemoCache(unittest.TestCase):
         zd.restore_content_types(cls.wine, cls.types)
         cls.cache.restore()
 
+    def open_browser(self, mouse, choose=lambda options: None):
+        """Opens the Image browser from the launcher, lets choose() fill its
+        Options dialog, presses OK; returns the browser and its list."""
+        control = lambda window, wanted: next(c for c in self.probe.controls(window) if c.id == wanted)
+        mouse.click(*control(self.probe.wait_window("Zema"), IMAGES).centre)
+        options = self.probe.wait_window("Options")
+        choose(options)
+        mouse.click(*control(options, OK).centre)
+        browser = self.probe.wait_window("Images")
+        return browser, control(browser, LIST)
+
     def test_a_browser_full_of_thumbnails(self):
         program = zd.Program(self.wine, ARGS.zema)
         try:
             mouse = zd.Mouse()
-            launcher = self.probe.wait_window("Zema")
-            mouse.click(*next(c for c in self.probe.controls(launcher) if c.id == IMAGES).centre)
-            options = self.probe.wait_window("Options")
-            mouse.click(*next(c for c in self.probe.controls(options) if c.id == THESE_TYPES).centre)
-            types = next(c for c in self.probe.controls(options) if c.id == TYPES)
-            mouse.click(*types.centre)
-            zd.Keyboard.press("End", "shift+Home", "BackSpace")
-            subprocess.run(["xdotool", "type", "--delay", "20", "gif;bmp;ico;tga;pcx;wbmp"],
-                           check=True)
-            mouse.click(*next(c for c in self.probe.controls(options) if c.id == OK).centre)
-            browser = self.probe.wait_window("Images")
-            lst = next(c for c in self.probe.controls(browser) if c.id == LIST)
+
+            def these_types(options):
+                mouse.click(*next(c for c in self.probe.controls(options) if c.id == THESE_TYPES).centre)
+                mouse.click(*next(c for c in self.probe.controls(options) if c.id == TYPES).centre)
+                zd.Keyboard.press("End", "shift+Home", "BackSpace")
+                subprocess.run(["xdotool", "type", "--delay", "20", "gif;bmp;ico;tga;pcx;wbmp"],
+                               check=True)
+
+            browser, lst = self.open_browser(mouse, these_types)
             rows = zd.wait_for(lambda: [r.text for r in zd.list_items(self.probe, lst)]
                                if len(zd.list_items(self.probe, lst)) >= 14 else None,
                                timeout=60, what="the demo's pictures")
@@ -355,12 +352,7 @@ class DemoCache(unittest.TestCase):
         program = zd.Program(self.wine, ARGS.zema)
         try:
             mouse = zd.Mouse()
-            launcher = self.probe.wait_window("Zema")
-            mouse.click(*next(c for c in self.probe.controls(launcher) if c.id == IMAGES).centre)
-            options = self.probe.wait_window("Options")
-            mouse.click(*next(c for c in self.probe.controls(options) if c.id == OK).centre)
-            browser = self.probe.wait_window("Images")
-            lst = next(c for c in self.probe.controls(browser) if c.id == LIST)
+            _, lst = self.open_browser(mouse)
             webp = [self.names[n] for n in ("photo.webp", "sticker.webp", "spinner.webp")]
             rows = zd.wait_for(lambda: (lambda r: r if set(webp) <= {i.text for i in r} else None)(
                 zd.list_items(self.probe, lst)), timeout=60, what="the WebP rows")

@@ -211,6 +211,22 @@ class Keyboard:
         time.sleep(0.3)
 
 
+class UserActions:
+    """What a test case does as the user, for cases that keep a probe in
+    self.probe and a mouse in self.mouse."""
+
+    def controls(self, window):
+        return {c.id: c for c in self.probe.controls(window)}
+
+    def click(self, window, control_id):
+        self.mouse.click(*self.controls(window)[control_id].centre)
+
+    def type_into(self, window, control_id, text):
+        self.click(window, control_id)
+        Keyboard.press("End", "shift+Home", "BackSpace")
+        Keyboard.type(text)
+
+
 def x_window_of(title):
     """The X window of a top-level window, for activation."""
     out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],

@@ -17,22 +17,6 @@
 
 namespace {
 
-std::vector<std::string> RowTexts(CListCtrl& list)
-{
-    std::vector<std::string> texts;
-    for (int i = 0; i < list.GetItemCount(); ++i) {
-        char text[MAX_PATH] = {};
-        LVITEMA row = {};
-        row.mask = LVIF_TEXT;
-        row.iItem = i;
-        row.pszText = text;
-        row.cchTextMax = sizeof text;
-        list.SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
-        texts.push_back(text);
-    }
-    return texts;
-}
-
 std::vector<std::string> Sorted(std::vector<std::string> names)
 {
     std::sort(names.begin(), names.end());

@@ -59,3 +59,19 @@ bool ScanHost::PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs
     }
     return true;
 }
+
+std::vector<std::string> RowTexts(CListCtrl& list)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+        char text[MAX_PATH] = {};
+        LVITEMA row = {};
+        row.mask = LVIF_TEXT;
+        row.iItem = i;
+        row.pszText = text;
+        row.cchTextMax = sizeof text;
+        list.SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
+        texts.push_back(text);
+    }
+    return texts;
+}

@@ -4,6 +4,8 @@
 #include "afxwin.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class ScanHost {
 public:
@@ -24,3 +26,6 @@ private:
     // browser dialog reflects them.
     CWnd m_host;
 };
+
+// The rows' texts as the list shows them, in list order.
+std::vector<std::string> RowTexts(CListCtrl& list);

@@ -188,16 +188,7 @@ TEST_F(ThumbnailScan, RowsShowTheFileNameAndTheirOwnTile)
     AddPicture("other.bmp", 50, 30);
     Scan();
     ASSERT_EQ(view.GetItemCount(), 2);
-    for (int i = 0; i < 2; ++i) {
-        char text[MAX_PATH] = {};
-        LVITEMA row = {};
-        row.mask = LVIF_TEXT;
-        row.iItem = i;
-        row.pszText = text;
-        row.cchTextMax = sizeof text;
-        view.SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
-        EXPECT_EQ(text, RowName(i));
-    }
+    EXPECT_EQ(RowTexts(view), (std::vector<std::string>{RowName(0), RowName(1)}));
     EXPECT_EQ(PaintedPart(RowTile(view, RowOf("logo[1].bmp"), 120), 120), (Box{40, 40, 80, 80}));
     EXPECT_EQ(PaintedPart(RowTile(view, RowOf("other.bmp"), 120), 120), (Box{35, 45, 85, 75}));
 }
