@@ -16,16 +16,6 @@ BOOL CImageList::DeleteImageList()
     return TRUE;
 }
 
-DWORD_PTR CListCtrl::GetItemData(int item) const
-{
-    LVITEMA row = {};
-    row.mask = LVIF_PARAM;
-    row.iItem = item;
-    if (!SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row)))
-        return 0;
-    return static_cast<DWORD_PTR>(row.lParam);
-}
-
 HIMAGELIST CListCtrl::SetImageList(CImageList* list, int which)
 {
     return reinterpret_cast<HIMAGELIST>(SendMessage(

@@ -36,12 +36,6 @@ public:
         return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start),
                                             MAKELPARAM(flags, 0)));
     }
-    DWORD_PTR GetItemData(int item) const;
-    int InsertItem(const LVITEMA* item)
-    {
-        return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(item)));
-    }
-    BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
     HIMAGELIST SetImageList(CImageList* list, int which);
     DWORD SetExtendedStyle(DWORD style)
     {

@@ -8,9 +8,9 @@
 #include "widgets/shell_open.h"
 
 #include <cstring>
+#include <utility>
 
 BEGIN_MESSAGE_MAP(CImageListView, CCacheListCtrl)
-    ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
     ON_WM_SIZE()
     ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
@@ -54,33 +54,18 @@ void CImageListView::ExamineFile(const char* folder, const WIN32_FIND_DATAA& ent
         AddThumbnail(*this, path);
 }
 
-void CImageListView::FreeCacheItem(LPARAM record)
-{
-    delete reinterpret_cast<ImageItem*>(record);
-}
-
 // The store takes the tile here, on the worker, so the user-interface
-// thread only inserts the row.
-void CImageListView::AppendThumbnailRow(const uint8_t* tile, ImageItem* item)
+// thread only adds the row.
+void CImageListView::AppendThumbnailRow(const uint8_t* tile, std::unique_ptr<ImageItem> item)
 {
     item->thumbnailIndex = m_tiles.Append(tile);
-    if (item->thumbnailIndex < 0) {
-        FreeCacheItem(reinterpret_cast<LPARAM>(item));
-        return;
-    }
-    AppendRow(reinterpret_cast<LPARAM>(item));
+    if (item->thumbnailIndex >= 0)
+        AppendRow(std::move(item));
 }
 
-void CImageListView::OnGetDispInfo(NMHDR* header, LRESULT* result)
+int CImageListView::RowImage(const CacheItem& row)
 {
-    *result = 0;
-    auto* item = reinterpret_cast<const ImageItem*>(reinterpret_cast<NMLVDISPINFOA*>(header)->item.lParam);
-    if (!item)
-        return;
-    // Only rows being drawn or asked about load their tile into a slot.
-    const NMLVDISPINFOA* request = reinterpret_cast<NMLVDISPINFOA*>(header);
-    int slot = (request->item.mask & LVIF_IMAGE) ? m_slots.SlotFor(item->thumbnailIndex, m_tiles) : -1;
-    AnswerDisplayRequest(header, FileNamePart(item->path), slot);
+    return m_slots.SlotFor(static_cast<const ImageItem&>(row).thumbnailIndex, m_tiles);
 }
 
 void CImageListView::OnSize(UINT, int, int)

@@ -19,7 +19,7 @@ public:
     // the row that shows it, on the user-interface thread, in scan order. The
     // record is the list's from now on; a tile that cannot be kept gets no
     // row, which would show no picture.
-    void AppendThumbnailRow(const uint8_t* tile, ImageItem* item);
+    void AppendThumbnailRow(const uint8_t* tile, std::unique_ptr<ImageItem> item);
 
     // Where tiles live; lowered by tests to reach the temporary file and the
     // reuse of slots with few pictures. Takes effect at the next scan.
@@ -29,9 +29,9 @@ protected:
     void PreSubclassWindow() override;
     void PrepareScan() override;
     void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) override;
-    void FreeCacheItem(LPARAM record) override;
+    // Only rows being drawn or asked about load their tile into a slot.
+    int RowImage(const CacheItem& row) override;
 
-    void OnGetDispInfo(NMHDR* header, LRESULT* result);
     void OnSize(UINT type, int cx, int cy);
     void OnLButtonDblClk(UINT flags, POINT point);
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -78,5 +79,5 @@ void AddThumbnail(CImageListView& view, const char* path)
     lstrcpynA(item->path, path, sizeof item->path);
     item->width = width;
     item->height = height;
-    view.AppendThumbnailRow(tile.get(), item.release());
+    view.AppendThumbnailRow(tile.get(), std::move(item));
 }

@@ -1,12 +1,13 @@
-// The records that list rows carry as their item data. Both begin with the
-// cache file's full path, so any browser can read a row's path from its item
-// data alone.
+// The records behind a category list's rows, kept by the list in scan order.
+// Every record holds the cache file's full path, so any browser can read a
+// row's path without knowing its kind.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 
 struct CacheItem {
+    virtual ~CacheItem() = default;
     char path[MAX_PATH];
 };
 
@@ -17,7 +18,6 @@ struct ImageItem : CacheItem {
 };
 
 struct FileItem : CacheItem {
-    const char* name;  // points into path, after its last backslash
     int32_t iconIndex;  // in the system image list, or -1
 };
 

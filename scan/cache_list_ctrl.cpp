@@ -6,6 +6,7 @@
 #include "scan/folder_search.h"
 #include "scan/normalize_path.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -16,7 +17,9 @@ constexpr UINT redrawInterval = 250;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CCacheListCtrl, CListCtrl)
-    ON_NOTIFY_REFLECT(LVN_DELETEITEM, OnDeleteItem)
+    ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
+    ON_NOTIFY_REFLECT(LVN_ODFINDITEMA, OnFindItem)
+    ON_NOTIFY_REFLECT(LVN_ODFINDITEMW, OnFindItemWide)
     ON_MESSAGE(WM_APPEND_ROW, OnAppendRow)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
@@ -120,22 +123,26 @@ bool CCacheListCtrl::PassesDateTest(const WIN32_FIND_DATAA& entry) const
     return ::PassesDateTest(m_filters.dateMode, fileDay, m_filters.dayNumber);
 }
 
+const CacheItem* CCacheListCtrl::Row(int index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_rows.size())
+        return nullptr;
+    return m_rows[index].get();
+}
+
 CString CCacheListCtrl::SelectedPath() const
 {
-    int row = GetNextItem(-1, LVNI_SELECTED);
-    if (row < 0 || row >= GetItemCount())
-        return CString();
-    const CacheItem* item = reinterpret_cast<const CacheItem*>(GetItemData(row));
-    return item ? CString(item->path) : CString();
+    const CacheItem* row = Row(GetNextItem(-1, LVNI_SELECTED));
+    return row ? CString(row->path) : CString();
 }
 
 std::vector<std::string> CCacheListCtrl::SelectedPaths() const
 {
     std::vector<std::string> paths;
-    for (int row = GetNextItem(-1, LVNI_SELECTED); row >= 0;
-         row = GetNextItem(row, LVNI_SELECTED)) {
-        if (auto* item = reinterpret_cast<const CacheItem*>(GetItemData(row)))
-            paths.emplace_back(item->path);
+    for (int index = GetNextItem(-1, LVNI_SELECTED); index >= 0;
+         index = GetNextItem(index, LVNI_SELECTED)) {
+        if (const CacheItem* row = Row(index))
+            paths.emplace_back(row->path);
     }
     return paths;
 }
@@ -149,32 +156,37 @@ bool CCacheListCtrl::BuildPath(char (&path)[MAX_PATH], const char* folder, const
     return true;
 }
 
-bool CCacheListCtrl::AppendRow(LPARAM record)
+bool CCacheListCtrl::AppendRow(std::unique_ptr<CacheItem> record)
 {
-    return SendMessage(WM_APPEND_ROW, 0, record) != 0;
+    if (!record || !SendMessage(WM_APPEND_ROW, 0, reinterpret_cast<LPARAM>(record.get())))
+        return false;
+    record.release();
+    return true;
 }
 
 LRESULT CCacheListCtrl::OnAppendRow(WPARAM, LPARAM record)
 {
-    return InsertRowNow(record);
+    return AddRowNow(reinterpret_cast<CacheItem*>(record));
 }
 
-bool CCacheListCtrl::InsertRowNow(LPARAM record)
+// Takes the record only when the row exists; otherwise the sender keeps it.
+bool CCacheListCtrl::AddRowNow(CacheItem* record)
 {
     if (!m_redrawHeld) {
         SendMessage(WM_SETREDRAW, FALSE);
         m_redrawHeld = true;
         SetTimer(redrawTimer, redrawInterval);
     }
-    LVITEMA row = {};
-    row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    row.iItem = static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
-    row.pszText = LPSTR_TEXTCALLBACKA;
-    row.iImage = I_IMAGECALLBACK;
-    row.lParam = record;
-    if (SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row)) >= 0)
+    try {
+        m_rows.emplace_back(record);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    WPARAM count = m_rows.size();
+    if (SendMessage(LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL))
         return true;
-    FreeCacheItem(record);
+    m_rows.back().release();
+    m_rows.pop_back();
     return false;
 }
 
@@ -190,19 +202,56 @@ void CCacheListCtrl::OnTimer(UINT_PTR id)
     Invalidate(TRUE);
 }
 
-void CCacheListCtrl::AnswerDisplayRequest(NMHDR* header, const char* name, int image)
+void CCacheListCtrl::OnGetDispInfo(NMHDR* header, LRESULT* result)
 {
-    LVITEMA& row = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
-    if (row.mask & LVIF_IMAGE)
-        row.iImage = image;
-    if ((row.mask & LVIF_TEXT) && row.iSubItem == 0 && row.pszText && row.cchTextMax > 0)
-        lstrcpynA(row.pszText, name, row.cchTextMax);
+    *result = 0;
+    LVITEMA& request = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+    const CacheItem* row = Row(request.iItem);
+    if (!row)
+        return;
+    if (request.mask & LVIF_IMAGE)
+        request.iImage = RowImage(*row);
+    if ((request.mask & LVIF_TEXT) && request.iSubItem == 0 && request.pszText &&
+        request.cchTextMax > 0)
+        lstrcpynA(request.pszText, FileNamePart(row->path), request.cchTextMax);
 }
 
-void CCacheListCtrl::OnDeleteItem(NMHDR* header, LRESULT* result)
+// Typing in the view looks for the next row whose name begins with the
+// typed text. Some list views send the wide form of the request even to a
+// window that takes the narrow one; both carry the same fields.
+void CCacheListCtrl::OnFindItem(NMHDR* header, LRESULT* result)
 {
-    const NMLISTVIEW* row = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (row->lParam)
-        FreeCacheItem(row->lParam);
-    *result = 0;
+    const NMLVFINDITEMA* find = reinterpret_cast<const NMLVFINDITEMA*>(header);
+    *result = (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz
+                  ? FindRowByName(find->lvfi.psz, find->lvfi.flags, find->iStart)
+                  : -1;
+}
+
+void CCacheListCtrl::OnFindItemWide(NMHDR* header, LRESULT* result)
+{
+    const NMLVFINDITEMW* find = reinterpret_cast<const NMLVFINDITEMW*>(header);
+    char typed[MAX_PATH];
+    *result = (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz &&
+                      ::WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, typed, sizeof typed,
+                                            nullptr, nullptr)
+                  ? FindRowByName(typed, find->lvfi.flags, find->iStart)
+                  : -1;
+}
+
+// From the start row on, ignoring case; wraps to the first row when asked.
+int CCacheListCtrl::FindRowByName(const char* typed, UINT flags, int start) const
+{
+    int count = static_cast<int>(m_rows.size());
+    int first = start < 0 || start >= count ? 0 : start;
+    int tries = (flags & LVFI_WRAP) ? count : count - first;
+    int typedLength = lstrlenA(typed);
+    for (int step = 0; step < tries; ++step) {
+        int index = (first + step) % count;
+        const char* name = FileNamePart(m_rows[index]->path);
+        int compared = (flags & LVFI_PARTIAL) ? std::min(typedLength, lstrlenA(name)) : -1;
+        if (::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, compared, typed,
+                             (flags & LVFI_PARTIAL) ? typedLength : -1) == CSTR_EQUAL)
+            return index;
+    }
+    return -1;
 }

@@ -1,14 +1,22 @@
 // The list control of a category browser, which owns the browser's scan: it
 // holds the filter values and the three scan flags, starts one worker that
-// walks the cache folder depth-first, and receives the worker's rows. Each
+// walks the cache folder depth-first, and keeps the worker's rows. Each
 // browser's list derives from it and adds its category test and its rows.
+//
+// The list view holds no rows of its own (its template has the owner-data
+// style): the records live here in scan order and the view asks for each
+// row's text and image as it draws. A list view that stores its items costs
+// memory that grows faster than the rows under some platforms (hundreds of
+// megabytes at tens of thousands of rows); the records alone stay small.
 #pragma once
 #include "afxwin.h"
+#include "scan/cache_item.h"
 #include "scan/filter_options.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,7 +43,9 @@ public:
     // unwind.
     bool PassPausePoint() const;
 
-    // Rows carry records that begin with the path, whatever their layout.
+    // The record of a row, or null past the last row. On the user-interface
+    // thread, like everything that reads rows.
+    const CacheItem* Row(int index) const;
     // The first selected row's path, or an empty text when none is selected.
     CString SelectedPath() const;
     std::vector<std::string> SelectedPaths() const;
@@ -47,8 +57,8 @@ protected:
 
     // The category test and what follows it, for one file of a folder.
     virtual void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) = 0;
-    // Frees the record of a row being deleted.
-    virtual void FreeCacheItem(LPARAM record) = 0;
+    // The image a row shows, asked only while the row is drawn or read.
+    virtual int RowImage(const CacheItem& row) = 0;
 
     virtual void WalkFolder(const char* folder);
     // Hands each entry the search pattern finds to visit, with a pause point
@@ -57,18 +67,17 @@ protected:
     bool PassesDateTest(const WIN32_FIND_DATAA& entry) const;
     // "folder\name", normalised; false when it would not fit MAX_PATH.
     static bool BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name);
-    // Appends a row carrying the record (text and image on demand); frees
-    // the record when the list refuses the row. From any thread: the row is
-    // inserted on the user-interface thread while the caller waits.
-    bool AppendRow(LPARAM record);
-    // The same on the user-interface thread itself.
-    bool InsertRowNow(LPARAM record);
+    // Appends a row for the record, which shows the file's name and its
+    // RowImage; the record is freed when the list cannot take the row. From
+    // any thread: the row is added on the user-interface thread while the
+    // caller waits.
+    bool AppendRow(std::unique_ptr<CacheItem> record);
 
-    // Answers a row's display request (LVN_GETDISPINFO) with the name as its
-    // text and the image index as its image, whichever the request asks for.
-    static void AnswerDisplayRequest(NMHDR* header, const char* name, int image);
-
-    void OnDeleteItem(NMHDR* header, LRESULT* result);
+    // The view's questions about rows: display (text and image), and the
+    // row whose name begins with what the user types.
+    void OnGetDispInfo(NMHDR* header, LRESULT* result);
+    void OnFindItem(NMHDR* header, LRESULT* result);
+    void OnFindItemWide(NMHDR* header, LRESULT* result);
     LRESULT OnAppendRow(WPARAM wParam, LPARAM record);
     void OnTimer(UINT_PTR id);
 
@@ -80,6 +89,12 @@ protected:
 private:
     static UINT ScanThreadProc(LPVOID parameter);
     void Scan();
+    bool AddRowNow(CacheItem* record);
+    int FindRowByName(const char* typed, UINT flags, int start) const;
+
+    // Touched only on the user-interface thread: the worker hands records
+    // over by a sent message and never reads them again.
+    std::vector<std::unique_ptr<CacheItem>> m_rows;
 
     // Scan flags, shared with the worker without a lock: each is written
     // whole by one side and polled by the other.

@@ -3,12 +3,14 @@
 #include "res/resource.h"
 #include "widgets/shell_open.h"
 
+#include <memory>
 #include <new>
+#include <utility>
 #include <shellapi.h>
 
 BEGIN_MESSAGE_MAP(CFileListCtrl, CCacheListCtrl)
-    ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
     ON_NOTIFY_REFLECT(LVN_ITEMCHANGED, OnItemChanged)
+    ON_NOTIFY_REFLECT(LVN_ODSTATECHANGED, OnRangeChanged)
 END_MESSAGE_MAP()
 
 // The system image lists are the shell's: the shared style keeps the list
@@ -35,39 +37,38 @@ void CFileListCtrl::PreSubclassWindow()
     SendMessage(LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
 }
 
-void CFileListCtrl::FreeCacheItem(LPARAM record)
+int CFileListCtrl::RowImage(const CacheItem& row)
 {
-    delete reinterpret_cast<FileItem*>(record);
+    return static_cast<const FileItem&>(row).iconIndex;
 }
 
 void CFileListCtrl::AddFileRow(const char* path)
 {
     if (!PassPausePoint())
         return;
-    FileItem* item = new (std::nothrow) FileItem;
+    std::unique_ptr<FileItem> item(new (std::nothrow) FileItem);
     if (!item)
         return;
     lstrcpynA(item->path, path, sizeof item->path);
-    item->name = FileNamePart(item->path);
     SHFILEINFOA info = {};
     item->iconIndex = ::SHGetFileInfoA(item->path, ::GetFileAttributesA(item->path), &info,
                                        sizeof info, SHGFI_SYSICONINDEX)
                           ? info.iIcon
                           : -1;
-    AppendRow(reinterpret_cast<LPARAM>(item));
-}
-
-void CFileListCtrl::OnGetDispInfo(NMHDR* header, LRESULT* result)
-{
-    *result = 0;
-    auto* item = reinterpret_cast<const FileItem*>(reinterpret_cast<NMLVDISPINFOA*>(header)->item.lParam);
-    if (item)
-        AnswerDisplayRequest(header, item->name, item->iconIndex);
+    AppendRow(std::move(item));
 }
 
 void CFileListCtrl::OnItemChanged(NMHDR* header, LRESULT* result)
 {
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    *result = 0;
+    if ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)
+        ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, ID_SELECTION_COMMAND, 0);
+}
+
+void CFileListCtrl::OnRangeChanged(NMHDR* header, LRESULT* result)
+{
+    const NMLVODSTATECHANGE* change = reinterpret_cast<const NMLVODSTATECHANGE*>(header);
     *result = 0;
     if ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)
         ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, ID_SELECTION_COMMAND, 0);

@@ -8,16 +8,17 @@
 class CFileListCtrl : public CCacheListCtrl {
 protected:
     void PreSubclassWindow() override;
-    void FreeCacheItem(LPARAM record) override;
+    int RowImage(const CacheItem& row) override;
 
     // On the worker thread: waits at the pause point, then appends the
     // file's row unless the scan is stopping.
     void AddFileRow(const char* path);
 
-    void OnGetDispInfo(NMHDR* header, LRESULT* result);
     // Posts the selection command to the browser when a row becomes selected
-    // or unselected, so that nothing heavy runs inside the notification.
+    // or unselected, so that nothing heavy runs inside the notification. A
+    // range of rows (shift and click) changes in one notification of its own.
     void OnItemChanged(NMHDR* header, LRESULT* result);
+    void OnRangeChanged(NMHDR* header, LRESULT* result);
     // Mapped by the lists whose double-click opens the file: after the
     // default processing (which selects the row under the mouse), the
     // selected file goes to its default program.

@@ -12,11 +12,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace {
+
+std::atomic<int> recordsFreed{0};
+
+// A row record that counts its own release.
+struct CountedItem : CacheItem {
+    ~CountedItem() override { ++recordsFreed; }
+};
 
 // Records what the walk hands to the category stage and appends a row per
 // file that passes the date test.
@@ -35,7 +44,6 @@ public:
         return m_examined;
     }
 
-    std::atomic<int> freed{0};
     std::atomic<int> examineDelayMs{0};
     bool refuseRows = false;
 
@@ -53,19 +61,12 @@ protected:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_examined.push_back(path);
         }
-        CacheItem* item = new CacheItem;
+        std::unique_ptr<CacheItem> item(new CountedItem);
         lstrcpynA(item->path, path, MAX_PATH);
-        AppendRow(reinterpret_cast<LPARAM>(item));
+        AppendRow(std::move(item));
     }
-    void FreeCacheItem(LPARAM record) override
-    {
-        ++freed;
-        delete reinterpret_cast<CacheItem*>(record);
-    }
-    LRESULT OnInsertItem(WPARAM wParam, LPARAM lParam)
-    {
-        return refuseRows ? -1 : Default();
-    }
+    int RowImage(const CacheItem&) override { return -1; }
+    LRESULT OnSetItemCount(WPARAM, LPARAM) { return refuseRows ? FALSE : Default(); }
 
 private:
     std::mutex m_mutex;
@@ -75,12 +76,16 @@ private:
 };
 
 BEGIN_MESSAGE_MAP(CRecordingList, CCacheListCtrl)
-    ON_MESSAGE(LVM_INSERTITEMA, OnInsertItem)
+    ON_MESSAGE(LVM_SETITEMCOUNT, OnSetItemCount)
 END_MESSAGE_MAP()
 
 class CacheWalk : public ::testing::Test {
 protected:
-    void SetUp() override { list.SubclassWindow(host.List()); }
+    void SetUp() override
+    {
+        recordsFreed = 0;
+        list.SubclassWindow(host.List());
+    }
 
     void Scan(int32_t dateMode = AnyDate, int32_t dayNumber = 0)
     {
@@ -131,17 +136,23 @@ TEST_F(CacheWalk, WalksSubfoldersDepthFirstAndSkipsDotFolders)
     EXPECT_EQ(host.CancelsReceived(), 0) << "a scan that ends by itself posts nothing";
 }
 
-TEST_F(CacheWalk, RowsOwnTheirRecordsAndFreeThemWhenDeleted)
+TEST_F(CacheWalk, RowsKeepTheirRecordsUntilTheListGoes)
 {
     for (int i = 0; i < 7; ++i)
         tree.AddFile("F" + std::to_string(i) + "\\f.txt");
-    Scan();
-    ASSERT_EQ(list.GetItemCount(), 7);
-    const CacheItem* first = reinterpret_cast<const CacheItem*>(list.GetItemData(0));
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(::GetFileAttributesA(first->path) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    list.DeleteAllItems();
-    EXPECT_EQ(list.freed.load(), 7);
+    {
+        ScanHost ownHost;
+        CRecordingList ownList;
+        ownList.SubclassWindow(ownHost.List());
+        ownList.Start();
+        ASSERT_TRUE(ownHost.PumpUntil([&] { return !ownList.IsRunning(); }, 20000));
+        ASSERT_EQ(ownList.GetItemCount(), 7);
+        ASSERT_NE(ownList.Row(0), nullptr);
+        EXPECT_EQ(::GetFileAttributesA(ownList.Row(0)->path) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+        EXPECT_EQ(ownList.Row(7), nullptr);
+        EXPECT_EQ(recordsFreed.load(), 0);
+    }
+    EXPECT_EQ(recordsFreed.load(), 7);
 }
 
 TEST_F(CacheWalk, ARecordTheListRefusesIsFreed)
@@ -151,7 +162,8 @@ TEST_F(CacheWalk, ARecordTheListRefusesIsFreed)
     list.refuseRows = true;
     Scan();
     EXPECT_EQ(list.GetItemCount(), 0);
-    EXPECT_EQ(list.freed.load(), 2);
+    EXPECT_EQ(list.Row(0), nullptr);
+    EXPECT_EQ(recordsFreed.load(), 2);
 }
 
 TEST_F(CacheWalk, DateModesCompareCalendarDaysOnly)

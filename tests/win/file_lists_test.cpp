@@ -119,8 +119,25 @@ TEST_F(TextScan, SelectedPathIsTheLowestSelectedRow)
     state.state = LVIS_SELECTED;
     for (int row : {2, 1})
         list.SendMessage(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-    auto* second = reinterpret_cast<const FileItem*>(list.GetItemData(1));
-    EXPECT_STREQ(list.SelectedPath(), second->path);
+    EXPECT_STREQ(list.SelectedPath(), list.Row(1)->path);
+}
+
+TEST_F(TextScan, TypingTheStartOfANameMovesToItsRow)
+{
+    for (const char* name : {"alpha.txt", "beta.txt", "Bravo.txt", "brown.txt"})
+        tree.AddFile(name, "needle");
+    Scan(Search("needle"));
+    std::vector<std::string> rows = RowTexts(list);
+    auto focusedName = [&] {
+        int focused = list.GetNextItem(-1, LVNI_FOCUSED);
+        return focused < 0 ? std::string() : rows[focused];
+    };
+    list.SetFocus();
+    for (char typed : {'b', 'R', 'a'})
+        list.SendMessage(WM_CHAR, typed, 1);
+    EXPECT_EQ(focusedName(), "Bravo.txt");
+    list.SendMessage(WM_CHAR, 'x', 1);
+    EXPECT_EQ(focusedName(), "Bravo.txt") << "no name begins with the text: the row stays";
 }
 
 TEST_F(OtherScan, TheWildcardMatchesNamesOnlyAndSubfoldersComeFirst)
@@ -141,7 +158,7 @@ TEST_F(OtherScan, TheWildcardMatchesNamesOnlyAndSubfoldersComeFirst)
 // Pauses the scan as its first row arrives, as a user pressing Pause would.
 class CPausingOtherList : public COtherListCtrl {
 protected:
-    LRESULT OnInsertItem(WPARAM, LPARAM)
+    LRESULT OnSetItemCount(WPARAM, LPARAM)
     {
         SetPaused(true);
         return Default();
@@ -151,7 +168,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CPausingOtherList, COtherListCtrl)
-    ON_MESSAGE(LVM_INSERTITEMA, OnInsertItem)
+    ON_MESSAGE(LVM_SETITEMCOUNT, OnSetItemCount)
 END_MESSAGE_MAP()
 
 using PausedOtherScan = FileScan<CPausingOtherList>;

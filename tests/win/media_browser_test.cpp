@@ -204,11 +204,11 @@ private:
 
 ::testing::Environment* const schemes = ::testing::AddGlobalTestEnvironment(new PreviewSchemes);
 
-std::vector<std::string> RowNames(const CListCtrl& list)
+std::vector<std::string> RowNames(const CCacheListCtrl& list)
 {
     std::vector<std::string> names;
     for (int i = 0; i < list.GetItemCount(); ++i)
-        names.push_back(reinterpret_cast<const FileItem*>(list.GetItemData(i))->name);
+        names.push_back(FileNamePart(list.Row(i)->path));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -283,13 +283,13 @@ protected:
     }
 
     HWND List() const { return script.Item(IDC_BROWSER_LIST); }
-    CListCtrl& ListObject() const
+    CCacheListCtrl& ListObject() const
     {
-        return *static_cast<CListCtrl*>(CWnd::FromHandlePermanent(List()));
+        return *static_cast<CCacheListCtrl*>(CWnd::FromHandlePermanent(List()));
     }
     std::string RowPath(int row) const
     {
-        return reinterpret_cast<const FileItem*>(ListObject().GetItemData(row))->path;
+        return ListObject().Row(row)->path;
     }
 
     void OpenAndScan()

@@ -134,12 +134,12 @@ protected:
     {
         std::map<std::string, const ImageItem*> rows;
         for (int i = 0; i < view.GetItemCount(); ++i)
-            rows[RowName(i)] = reinterpret_cast<const ImageItem*>(view.GetItemData(i));
+            rows[RowName(i)] = static_cast<const ImageItem*>(view.Row(i));
         return rows;
     }
     std::string RowName(int row)
     {
-        return FileNamePart(reinterpret_cast<const ImageItem*>(view.GetItemData(row))->path);
+        return FileNamePart(view.Row(row)->path);
     }
     int RowOf(const std::string& name)
     {
