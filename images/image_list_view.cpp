@@ -11,7 +11,6 @@
 #include <utility>
 
 BEGIN_MESSAGE_MAP(CImageListView, CCacheListCtrl)
-    ON_WM_SIZE()
     ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
@@ -66,12 +65,6 @@ void CImageListView::AppendThumbnailRow(const uint8_t* tile, std::unique_ptr<Ima
 int CImageListView::RowImage(const CacheItem& row)
 {
     return m_slots.SlotFor(static_cast<const ImageItem&>(row).thumbnailIndex, m_tiles);
-}
-
-void CImageListView::OnSize(UINT, int, int)
-{
-    Default();
-    PostMessage(LVM_ARRANGE, LVA_DEFAULT);
 }
 
 // A file the picture window cannot decode goes to its default program.

@@ -32,7 +32,6 @@ protected:
     // Only rows being drawn or asked about load their tile into a slot.
     int RowImage(const CacheItem& row) override;
 
-    void OnSize(UINT type, int cx, int cy);
     void OnLButtonDblClk(UINT flags, POINT point);
 
 private:
