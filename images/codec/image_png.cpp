@@ -30,6 +30,30 @@ void PngRowDone(png_structp png, png_uint_32, int) {
   if (state->image->Escape()) png_error(png, "Cancelled");
 }
 
+// Blue-green-red-alpha pixels into the colour row and the alpha row, four at
+// a time: each pixel's colour goes as one four-byte store whose last byte
+// the next pixel overwrites (so a group stops short of the row's last
+// pixel); unrolled, the compilers merge the four alpha stores into one.
+void SplitAlphaRow(const uint8_t* in, uint8_t* colour, uint8_t* alpha, size_t width) {
+  size_t x = 0;
+  for (; x + 5 <= width; x += 4, in += 16, colour += 12) {
+    memcpy(colour, in, 4);
+    memcpy(colour + 3, in + 4, 4);
+    memcpy(colour + 6, in + 8, 4);
+    memcpy(colour + 9, in + 12, 4);
+    alpha[x] = in[3];
+    alpha[x + 1] = in[7];
+    alpha[x + 2] = in[11];
+    alpha[x + 3] = in[15];
+  }
+  for (; x < width; ++x, in += 4, colour += 3) {
+    colour[0] = in[0];
+    colour[1] = in[1];
+    colour[2] = in[2];
+    alpha[x] = in[3];
+  }
+}
+
 void PngRead(png_structp png, png_bytep out, png_size_t n) {
   PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
   if (!state->stream->ReadAll(out, n)) png_error(png, "Read Error");
@@ -197,18 +221,7 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
         else out[x / 2] |= v;
       }
     } else if (outChannels == 4) {
-      uint8_t* a = AlphaMask() + width8 * static_cast<size_t>(memoryRow);
-      // Four bytes a pixel, the fourth overwritten by the next pixel: one
-      // store instead of three. The last pixel may end the row's memory.
-      size_t x = 0;
-      for (; x + 1 < width8; ++x, in += 4, out += 3) {
-        memcpy(out, in, 4);
-        a[x] = in[3];
-      }
-      out[0] = in[0];
-      out[1] = in[1];
-      out[2] = in[2];
-      a[x] = in[3];
+      SplitAlphaRow(in, out, AlphaMask() + width8 * static_cast<size_t>(memoryRow), width8);
     } else {
       memcpy(out, in, Stride());  // only when a row is wider than the picture's
     }

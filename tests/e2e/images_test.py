@@ -213,7 +213,8 @@ class BrowserWindow(ImageBrowserCase):
         # The button row is anchored at the list's right margin.
         self.assertEqual(after["margins"], (list_right, list_bottom, list_right, close_bottom))
         self.assertEqual(after["buttons"], before["buttons"])
-        self.assertLess(self.thumbnail_lines(maximised), lines_before, "the wider list holds more thumbnails a line")
+        self.assertLess(self.thumbnail_lines(maximised), lines_before,
+                        "the wider list holds more thumbnails a line")
         self.wine.run(ARGS.probe, "syscommand", str(browser.hwnd), "0xF120")
         restored = zd.wait_for(lambda: self.same_size(browser), what="the restored window")
         self.assertEqual(self.layout(restored)["margins"],
@@ -223,7 +224,8 @@ class BrowserWindow(ImageBrowserCase):
     def thumbnail_lines(self, browser):
         """How many lines the thumbnails take; each row has a place of its own."""
         rows = zd.list_items(self.probe, self.controls(browser)[LIST])
-        self.assertEqual(len({tuple(r.rect[:2]) for r in rows}), len(rows), "rows drawn on each other")
+        self.assertEqual(len({tuple(r.rect[:2]) for r in rows}), len(rows),
+                         "rows drawn on each other")
         return len({r.rect[1] for r in rows})
 
     def bigger(self, browser):

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -306,9 +307,17 @@ TEST(LibraryFormats, PngRules) {
   ASSERT_TRUE(rgba.HasPixels());
   ASSERT_NE(rgba.AlphaMask(), nullptr);
   std::vector<uint8_t> ref = ReadBytes(FixturePath("png_rgba8.png.rgba"));
+  // The width (45) leaves one pixel past the last group of four.
   for (int32_t y = 0; y < rgba.Height(); ++y)
-    for (int32_t x = 0; x < rgba.Width(); ++x)
-      ASSERT_EQ(rgba.AlphaMask()[(rgba.Height() - 1 - y) * rgba.Width() + x], ref[4 * (y * rgba.Width() + x) + 3]);
+    for (int32_t x = 0; x < rgba.Width(); ++x) {
+      const uint8_t* want = &ref[4 * (y * rgba.Width() + x)];
+      ASSERT_EQ(rgba.AlphaMask()[(rgba.Height() - 1 - y) * rgba.Width() + x], want[3]);
+      const RGBQUAD got = rgba.PixelColor(x, rgba.Height() - 1 - y);
+      if (want[3])
+        ASSERT_EQ((std::array<int, 3>{got.rgbRed, got.rgbGreen, got.rgbBlue}),
+                  (std::array<int, 3>{want[0], want[1], want[2]}))
+            << x << "," << y;
+    }
   // 16-bit pixels with alpha are composited on the file's background (white
   // here), or on grey 192 without one: no mask either way.
   CImageObject greyAlpha(FixturePath("png_greyalpha8.png").c_str(), 0);
