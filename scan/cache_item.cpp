@@ -1,0 +1,32 @@
+#include "scan/cache_item.h"
+
+namespace {
+
+// Created on first use, by whichever thread makes the first record, and kept
+// for the life of the program like the process heap.
+HANDLE RecordHeap()
+{
+    static const HANDLE heap = ::HeapCreate(0, 0, 0);
+    return heap;
+}
+
+}  // namespace
+
+void* CacheItem::operator new(size_t size, const std::nothrow_t&) noexcept
+{
+    HANDLE heap = RecordHeap();
+    return heap ? ::HeapAlloc(heap, 0, size) : nullptr;
+}
+
+void* CacheItem::operator new(size_t size)
+{
+    if (void* record = operator new(size, std::nothrow))
+        return record;
+    throw std::bad_alloc();
+}
+
+void CacheItem::operator delete(void* record) noexcept
+{
+    if (record)
+        ::HeapFree(RecordHeap(), 0, record);
+}
