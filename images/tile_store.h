@@ -27,7 +27,6 @@ public:
     // cannot be kept (no memory, no temporary file, the disk full).
     int Append(const uint8_t* tile);
     bool Read(int index, uint8_t* tile) const;
-    size_t TileBytes() const { return m_tileBytes; }
 
 private:
     uint8_t* MemoryTile(size_t index) const;

@@ -61,16 +61,20 @@ void CFileListCtrl::AddFileRow(const char* path)
 void CFileListCtrl::OnItemChanged(NMHDR* header, LRESULT* result)
 {
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    NoteStateChange(change->uOldState, change->uNewState);
     *result = 0;
-    if ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)
-        ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, ID_SELECTION_COMMAND, 0);
 }
 
 void CFileListCtrl::OnRangeChanged(NMHDR* header, LRESULT* result)
 {
     const NMLVODSTATECHANGE* change = reinterpret_cast<const NMLVODSTATECHANGE*>(header);
+    NoteStateChange(change->uOldState, change->uNewState);
     *result = 0;
-    if ((change->uNewState ^ change->uOldState) & LVIS_SELECTED)
+}
+
+void CFileListCtrl::NoteStateChange(UINT oldState, UINT newState)
+{
+    if ((newState ^ oldState) & LVIS_SELECTED)
         ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, ID_SELECTION_COMMAND, 0);
 }
 

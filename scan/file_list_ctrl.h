@@ -19,6 +19,7 @@ protected:
     // range of rows (shift and click) changes in one notification of its own.
     void OnItemChanged(NMHDR* header, LRESULT* result);
     void OnRangeChanged(NMHDR* header, LRESULT* result);
+    void NoteStateChange(UINT oldState, UINT newState);
     // Mapped by the lists whose double-click opens the file: after the
     // default processing (which selects the row under the mouse), the
     // selected file goes to its default program.

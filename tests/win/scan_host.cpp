@@ -28,9 +28,9 @@ ScanHost::ScanHost()
     cancels = 0;
     m_window = ::CreateWindowA(hostClass, "scan host", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr,
                                windowClass.hInstance, nullptr);
-    m_list = ::CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_OWNERDATA, 0,
-                             0, 600, 400, m_window, reinterpret_cast<HMENU>(1007), windowClass.hInstance,
-                             nullptr);
+    const DWORD listStyle = WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_OWNERDATA;
+    m_list = ::CreateWindowA(WC_LISTVIEWA, "", listStyle, 0, 0, 600, 400, m_window,
+                             reinterpret_cast<HMENU>(1007), windowClass.hInstance, nullptr);
     m_host.SubclassWindow(m_window);
 }
 
