@@ -60,11 +60,18 @@ class Wine:
             err.seek(0)
             stdout, stderr = out.read().decode("latin-1"), err.read().decode("latin-1")
         if check and done.returncode != 0:
-            raise RuntimeError(f"{exe} {args} failed: {done.returncode} {stderr}")
+            raise RuntimeError(f"{exe} {args} failed: {done.returncode} {stdout} {stderr}")
         return stdout
 
     def reg(self, *args, check=True):
-        return self.run("reg", *args, check=check)
+        """Wine's reg tool now and then fails a write with nothing to say
+        (seen once in a whole run of the end-to-end tests): a checked call is
+        tried a second time before it counts as failed."""
+        try:
+            return self.run("reg", *args, check=check)
+        except RuntimeError:
+            time.sleep(1.0)
+            return self.run("reg", *args, check=check)
 
     def reg_value(self, key, name):
         """The data of a REG_SZ value, or None when it can't be read."""
