@@ -78,10 +78,9 @@ class LauncherCase(unittest.TestCase):
         self.program.kill()
 
     def control(self, window, control_id):
-        for control in self.probe.controls(window):
-            if control.id == control_id:
-                return control
-        self.fail(f"no control {control_id}")
+        def find():
+            return next((c for c in self.probe.controls(window) if c.id == control_id), None)
+        return zd.wait_for(find, timeout=5.0, what=f"control {control_id}")
 
 
 class LauncherWindowTest(LauncherCase):

@@ -48,19 +48,23 @@ class Wine:
         return subprocess.Popen([self.runner, exe, *args], stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL, cwd=cwd)
 
-    def run(self, exe, *args, check=True, cwd=None):
-        """Runs a program to its end and returns what it printed. The output
-        goes through a file, not a pipe: Wine's own processes, started by the
-        first program of a session, inherit the pipe and would hold it open
-        long after the program has ended."""
+    def outcome(self, exe, *args, cwd=None):
+        """Runs a program to its end: its exit code and what it printed on its
+        two outputs. The output goes through files, not pipes: Wine's own
+        processes, started by the first program of a session, inherit a pipe
+        and would hold it open long after the program has ended."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             done = subprocess.run([self.runner, exe, *args], stdout=out, stderr=err,
                                   stdin=subprocess.DEVNULL, timeout=60, cwd=cwd)
             out.seek(0)
             err.seek(0)
-            stdout, stderr = out.read().decode("latin-1"), err.read().decode("latin-1")
-        if check and done.returncode != 0:
-            raise RuntimeError(f"{exe} {args} failed: {done.returncode} {stdout} {stderr}")
+            return done.returncode, out.read().decode("latin-1"), err.read().decode("latin-1")
+
+    def run(self, exe, *args, check=True, cwd=None):
+        """What a program printed; with check, its failure raises."""
+        code, stdout, stderr = self.outcome(exe, *args, cwd=cwd)
+        if check and code != 0:
+            raise RuntimeError(f"{exe} {args} failed: {code} {stdout} {stderr}")
         return stdout
 
     def reg(self, *args, check=True):
@@ -137,8 +141,20 @@ class Probe:
     def __init__(self, wine, exe):
         self.wine, self.exe = wine, exe
 
+    WINDOW_GONE = 2  # the probe's exit code when asked about a window no longer there
+
     def _windows(self, *args):
-        out = self.wine.run(self.exe, *args, check=False)
+        """The windows the probe lists. A probe that fails to run prints
+        nothing, which must not read as "no windows" (a fresh prefix's first
+        run once listed no controls of a window on the screen): it is run
+        once more, then the failure is raised with what it printed."""
+        for attempt in range(2):
+            code, out, err = self.wine.outcome(self.exe, *args)
+            if code in (0, self.WINDOW_GONE):
+                break
+            time.sleep(1.0)
+        else:
+            raise RuntimeError(f"probe {args} failed: {code} {out} {err}")
         windows = []
         for line in out.splitlines():
             fields = json.loads(line)
