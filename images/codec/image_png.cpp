@@ -33,25 +33,49 @@ void PngRowDone(png_structp png, png_uint_32, int) {
 // Blue-green-red-alpha pixels into the colour row and the alpha row, four at
 // a time: each pixel's colour goes as one four-byte store whose last byte
 // the next pixel overwrites (so a group stops short of the row's last
-// pixel); unrolled, the compilers merge the four alpha stores into one.
+// pixel); unrolled, the compilers merge the four alpha stores into one. A
+// group is read whole before it is written, so the colour row may be the
+// input row itself.
 void SplitAlphaRow(const uint8_t* in, uint8_t* colour, uint8_t* alpha, size_t width) {
   size_t x = 0;
   for (; x + 5 <= width; x += 4, in += 16, colour += 12) {
-    memcpy(colour, in, 4);
-    memcpy(colour + 3, in + 4, 4);
-    memcpy(colour + 6, in + 8, 4);
-    memcpy(colour + 9, in + 12, 4);
-    alpha[x] = in[3];
-    alpha[x + 1] = in[7];
-    alpha[x + 2] = in[11];
-    alpha[x + 3] = in[15];
+    uint32_t pixels[4];
+    memcpy(pixels, in, 16);
+    const uint8_t a0 = in[3], a1 = in[7], a2 = in[11], a3 = in[15];
+    memcpy(colour, &pixels[0], 4);
+    memcpy(colour + 3, &pixels[1], 4);
+    memcpy(colour + 6, &pixels[2], 4);
+    memcpy(colour + 9, &pixels[3], 4);
+    alpha[x] = a0;
+    alpha[x + 1] = a1;
+    alpha[x + 2] = a2;
+    alpha[x + 3] = a3;
   }
   for (; x < width; ++x, in += 4, colour += 3) {
-    colour[0] = in[0];
-    colour[1] = in[1];
-    colour[2] = in[2];
+    const uint8_t blue = in[0], green = in[1], red = in[2];
     alpha[x] = in[3];
+    colour[0] = blue;
+    colour[1] = green;
+    colour[2] = red;
   }
+}
+
+// The alpha mask a progressive read parts each row into.
+struct AlphaRows {
+  uint8_t* mask;  // bottom row first, like the picture's rows
+  png_uint_32 width, height;
+};
+
+// The library's last step on a row of a file read top to bottom: the alpha
+// goes to its row of the mask and the colour closes up in place, so that the
+// library then copies three bytes a pixel straight into the picture.
+void PartAlphaInRow(png_structp png, png_row_infop row, png_bytep data) {
+  const AlphaRows* rows = static_cast<const AlphaRows*>(png_get_user_transform_ptr(png));
+  const png_uint_32 y = png_get_current_row_number(png);
+  if (row->channels != 4 || row->bit_depth != 8 || row->width != rows->width || y >= rows->height)
+    png_error(png, "Unexpected row");
+  uint8_t* alpha = rows->mask + static_cast<size_t>(rows->width) * (rows->height - 1 - y);
+  SplitAlphaRow(data, data, alpha, rows->width);
 }
 
 void PngRead(png_structp png, png_bytep out, png_size_t n) {
@@ -153,6 +177,12 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
     png_set_bgr(png);
   }
   const int passes = png_set_interlace_handling(png);
+  AlphaRows alphaRows = {nullptr, width, height};
+  const bool alphaInRow = withAlpha && passes == 1;
+  if (alphaInRow) {
+    png_set_read_user_transform_fn(png, PartAlphaInRow);
+    png_set_user_transform_info(png, &alphaRows, 8, 3);
+  }
   png_read_update_info(png, info);
   const size_t rowBytes = png_get_rowbytes(png, info);
   const int outChannels = png_get_channels(png, info);
@@ -203,11 +233,13 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
     CopyMessage(state.message, sizeof state.message, "CImageObject::Create can't allocate memory");
     png_longjmp(png, 1);
   }
+  alphaRows.mask = withAlpha ? AlphaMask() : nullptr;
 
-  // Rows the library delivers in the picture's own layout are read straight
-  // into it, bottom row last; 2-bit samples and an alpha channel are spread
-  // out from a buffer: one row while it is warm in the cache, or the whole
-  // picture when interlacing brings every row back on each pass.
+  // Rows the library delivers in the picture's own layout (an alpha channel
+  // parted by the library's last step included) are read straight into it,
+  // bottom row last; 2-bit samples, and an interlaced file's alpha, are
+  // spread out from a buffer: one row while it is warm in the cache, or the
+  // whole picture when interlacing brings every row back on each pass.
   const bool inPlace = !(depth == 2 && bpp == 4) && outChannels != 4 && rowBytes <= Stride();
   const size_t width8 = width;
   auto spread = [&](const uint8_t* in, png_uint_32 y) {

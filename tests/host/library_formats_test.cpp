@@ -302,22 +302,25 @@ TEST(LibraryFormats, PngRules) {
   CImageObject phys(FixturePath("png_phys.png").c_str(), 0);
   ASSERT_TRUE(phys.HasPixels());
   EXPECT_EQ(phys.Settings().xDpi, 300);
-  // 32-bit pixels keep their alpha as a mask, the same as ImageMagick reads.
-  CImageObject rgba(FixturePath("png_rgba8.png").c_str(), 0);
-  ASSERT_TRUE(rgba.HasPixels());
-  ASSERT_NE(rgba.AlphaMask(), nullptr);
-  std::vector<uint8_t> ref = ReadBytes(FixturePath("png_rgba8.png.rgba"));
-  // The width (45) leaves one pixel past the last group of four.
-  for (int32_t y = 0; y < rgba.Height(); ++y)
-    for (int32_t x = 0; x < rgba.Width(); ++x) {
-      const uint8_t* want = &ref[4 * (y * rgba.Width() + x)];
-      ASSERT_EQ(rgba.AlphaMask()[(rgba.Height() - 1 - y) * rgba.Width() + x], want[3]);
-      const RGBQUAD got = rgba.PixelColor(x, rgba.Height() - 1 - y);
-      if (want[3])
-        ASSERT_EQ((std::array<int, 3>{got.rgbRed, got.rgbGreen, got.rgbBlue}),
-                  (std::array<int, 3>{want[0], want[1], want[2]}))
-            << x << "," << y;
-    }
+  // 32-bit pixels keep their alpha as a mask, the same as ImageMagick reads,
+  // whether parted row by row or, interlaced, after the last pass.
+  for (const char* name : {"png_rgba8.png", "png_rgba8_interlaced.png"}) {
+    CImageObject rgba(FixturePath(name).c_str(), 0);
+    ASSERT_TRUE(rgba.HasPixels()) << name;
+    ASSERT_NE(rgba.AlphaMask(), nullptr) << name;
+    std::vector<uint8_t> ref = ReadBytes(FixturePath(std::string(name) + ".rgba"));
+    // The width (45) leaves one pixel past the last group of four.
+    for (int32_t y = 0; y < rgba.Height(); ++y)
+      for (int32_t x = 0; x < rgba.Width(); ++x) {
+        const uint8_t* want = &ref[4 * (y * rgba.Width() + x)];
+        ASSERT_EQ(rgba.AlphaMask()[(rgba.Height() - 1 - y) * rgba.Width() + x], want[3]) << name;
+        const RGBQUAD got = rgba.PixelColor(x, rgba.Height() - 1 - y);
+        if (want[3])
+          ASSERT_EQ((std::array<int, 3>{got.rgbRed, got.rgbGreen, got.rgbBlue}),
+                    (std::array<int, 3>{want[0], want[1], want[2]}))
+              << name << " " << x << "," << y;
+      }
+  }
   // 16-bit pixels with alpha are composited on the file's background (white
   // here), or on grey 192 without one: no mask either way.
   CImageObject greyAlpha(FixturePath("png_greyalpha8.png").c_str(), 0);

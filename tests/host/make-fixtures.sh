@@ -53,7 +53,7 @@ $IM -seed 7 -size 120x600 plasma:fractal -monochrome wbmp_tall.wbmp; ref wbmp_ta
 
 # The formats of the image libraries. Alpha is all or nothing where a decoder
 # composites or premultiplies, so that the visible pixels stay comparable.
-alpha="-size 45x33 xc:none +antialias -fill '#c03020' -draw 'circle 22,16 22,3' -fill '#2060e0' -draw 'rectangle 2,2 12,30'"
+alpha="-size 45x33 xc:none +antialias -fill '#c03020' -draw 'circle 22,16 22,3' -fill '#2060e0' -draw 'rectangle 2,2 12,20'"
 mk() { eval "$IM $1"; ref "$2"; }
 
 mk "-seed 7 -size 61x37 plasma:fractal -quality 92 jpg_colour.jpg" jpg_colour.jpg
@@ -75,6 +75,7 @@ done
 mk "-seed 7 -size 61x37 plasma:fractal PNG24:png_rgb8.png" png_rgb8.png
 mk "-seed 7 -size 61x37 plasma:fractal -depth 16 PNG48:png_rgb16.png" png_rgb16.png
 mk "$alpha PNG32:png_rgba8.png" png_rgba8.png
+mk "$alpha -interlace PNG PNG32:png_rgba8_interlaced.png" png_rgba8_interlaced.png
 mk "$alpha -depth 16 PNG64:png_rgba16.png" png_rgba16.png
 mk "$alpha -colorspace Gray -define png:color-type=4 -define png:bit-depth=8 png_greyalpha8.png" png_greyalpha8.png
 mk "$alpha -colorspace Gray -define png:color-type=4 -define png:bit-depth=8 -define png:exclude-chunk=bKGD png_greyalpha8_nobkgd.png" png_greyalpha8_nobkgd.png
