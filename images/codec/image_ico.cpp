@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "alpha_split.h"
 #include "decode_util.h"
 #include "image_decoders.h"
 
@@ -99,11 +100,7 @@ bool CImageObjectICO::Decode(CImageStream& s) {
       memcpy(Row(y), row.data(), Stride());
       continue;
     }
-    uint8_t* out = Row(y);
-    for (int32_t x = 0; x < w; ++x) {
-      memcpy(out + 3 * x, &row[4 * x], 3);
-      AlphaMask()[static_cast<size_t>(y) * w + x] = row[4 * x + 3];
-    }
+    SplitAlphaRow(row.data(), Row(y), AlphaMask() + static_cast<size_t>(y) * w, static_cast<size_t>(w));
   }
 
   std::vector<uint8_t> mask(static_cast<size_t>(DibStride(w, 1)) * h, 0);

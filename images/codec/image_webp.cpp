@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "alpha_split.h"
 #include "decode_util.h"
 #include "image_decoders.h"
 
@@ -47,14 +48,7 @@ void SplitAlpha(const uint8_t* bgra, size_t rowBytes, CImageObject& image) {
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* in = bgra + rowBytes * static_cast<size_t>(y);
     const int32_t memoryRow = height - 1 - y;
-    uint8_t* out = image.Row(memoryRow);
-    uint8_t* a = image.AlphaMask() + width * static_cast<size_t>(memoryRow);
-    for (size_t x = 0; x < width; ++x, in += 4, out += 3) {
-      out[0] = in[0];
-      out[1] = in[1];
-      out[2] = in[2];
-      a[x] = in[3];
-    }
+    SplitAlphaRow(in, image.Row(memoryRow), image.AlphaMask() + width * static_cast<size_t>(memoryRow), width);
   }
 }
 
