@@ -31,22 +31,17 @@ void PngRowDone(png_structp png, png_uint_32, int) {
   if (state->image->Escape()) png_error(png, "Cancelled");
 }
 
-// The alpha mask a progressive read parts each row into.
-struct AlphaRows {
-  uint8_t* mask;  // bottom row first, like the picture's rows
-  png_uint_32 width, height;
-};
-
 // The library's last step on a row of a file read top to bottom: the alpha
-// goes to its row of the mask and the colour closes up in place, so that the
-// library then copies three bytes a pixel straight into the picture.
+// goes to its row of the picture's mask and the colour closes up in place, so
+// that the library then copies three bytes a pixel straight into the picture.
 void PartAlphaInRow(png_structp png, png_row_infop row, png_bytep data) {
-  const AlphaRows* rows = static_cast<const AlphaRows*>(png_get_user_transform_ptr(png));
+  CImageObject& image = *static_cast<PngState*>(png_get_io_ptr(png))->image;
   const png_uint_32 y = png_get_current_row_number(png);
-  if (row->channels != 4 || row->bit_depth != 8 || row->width != rows->width || y >= rows->height)
+  const png_uint_32 width = static_cast<png_uint_32>(image.Width());
+  const png_uint_32 height = static_cast<png_uint_32>(image.Height());
+  if (!image.AlphaMask() || row->channels != 4 || row->bit_depth != 8 || row->width != width || y >= height)
     png_error(png, "Unexpected row");
-  uint8_t* alpha = rows->mask + static_cast<size_t>(rows->width) * (rows->height - 1 - y);
-  SplitAlphaRow(data, data, alpha, rows->width);
+  SplitAlphaRow(data, data, image.AlphaMask() + static_cast<size_t>(width) * (height - 1 - y), width);
 }
 
 void PngRead(png_structp png, png_bytep out, png_size_t n) {
@@ -148,11 +143,9 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
     png_set_bgr(png);
   }
   const int passes = png_set_interlace_handling(png);
-  AlphaRows alphaRows = {nullptr, width, height};
-  const bool alphaInRow = withAlpha && passes == 1;
-  if (alphaInRow) {
+  if (withAlpha && passes == 1) {
     png_set_read_user_transform_fn(png, PartAlphaInRow);
-    png_set_user_transform_info(png, &alphaRows, 8, 3);
+    png_set_user_transform_info(png, nullptr, 8, 3);
   }
   png_read_update_info(png, info);
   const size_t rowBytes = png_get_rowbytes(png, info);
@@ -204,7 +197,6 @@ bool CImageObjectPNG::Decode(CImageStream& s) {
     CopyMessage(state.message, sizeof state.message, "CImageObject::Create can't allocate memory");
     png_longjmp(png, 1);
   }
-  alphaRows.mask = withAlpha ? AlphaMask() : nullptr;
 
   // Rows the library delivers in the picture's own layout (an alpha channel
   // parted by the library's last step included) are read straight into it,

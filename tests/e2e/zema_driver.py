@@ -67,15 +67,22 @@ class Wine:
             raise RuntimeError(f"{exe} {args} failed: {code} {stdout} {stderr}")
         return stdout
 
-    def reg(self, *args, check=True):
-        """Wine's reg tool now and then fails a write with nothing to say
-        (seen once in a whole run of the end-to-end tests): a checked call is
-        tried a second time before it counts as failed."""
-        try:
-            return self.run("reg", *args, check=check)
-        except RuntimeError:
+    def run_settled(self, exe, *args, ok=(0,)):
+        """What a program printed, for the programs Wine now and then fails
+        without a word (its reg tool on a write, a program it fails to
+        start): a run whose exit code is not in ok is tried once more after
+        a second; a second failure raises with what it printed."""
+        for attempt in range(2):
+            code, stdout, stderr = self.outcome(exe, *args)
+            if code in ok:
+                return stdout
             time.sleep(1.0)
-            return self.run("reg", *args, check=check)
+        raise RuntimeError(f"{exe} {args} failed: {code} {stdout} {stderr}")
+
+    def reg(self, *args, check=True):
+        if check:
+            return self.run_settled("reg", *args)
+        return self.run("reg", *args, check=False)
 
     def reg_value(self, key, name):
         """The data of a REG_SZ value, or None when it can't be read."""
@@ -146,15 +153,8 @@ class Probe:
     def _windows(self, *args):
         """The windows the probe lists. A probe that fails to run prints
         nothing, which must not read as "no windows" (a fresh prefix's first
-        run once listed no controls of a window on the screen): it is run
-        once more, then the failure is raised with what it printed."""
-        for attempt in range(2):
-            code, out, err = self.wine.outcome(self.exe, *args)
-            if code in (0, self.WINDOW_GONE):
-                break
-            time.sleep(1.0)
-        else:
-            raise RuntimeError(f"probe {args} failed: {code} {out} {err}")
+        run once listed no controls of a window on the screen)."""
+        out = self.wine.run_settled(self.exe, *args, ok=(0, self.WINDOW_GONE))
         windows = []
         for line in out.splitlines():
             fields = json.loads(line)
