@@ -34,24 +34,30 @@ bool CFolderSearch::Next(WIN32_FIND_DATAA& entry)
 
 bool CFolderSearch::Deliver(WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& entry)
 {
-    for (;;) {
-        std::memset(&entry, 0, sizeof entry);
-        entry.dwFileAttributes = wide.dwFileAttributes;
-        entry.ftCreationTime = wide.ftCreationTime;
-        entry.ftLastAccessTime = wide.ftLastAccessTime;
-        entry.ftLastWriteTime = wide.ftLastWriteTime;
-        entry.nFileSizeHigh = wide.nFileSizeHigh;
-        entry.nFileSizeLow = wide.nFileSizeLow;
-        bool hasShortName =
-            ExactAnsiName(wide.cAlternateFileName, entry.cAlternateFileName,
-                          sizeof entry.cAlternateFileName);
-        if (ExactAnsiName(wide.cFileName, entry.cFileName, sizeof entry.cFileName))
-            return true;
-        if (hasShortName && entry.cAlternateFileName[0]) {
-            lstrcpynA(entry.cFileName, entry.cAlternateFileName, sizeof entry.cFileName);
-            return true;
-        }
+    while (!Translate(wide, entry)) {
         if (!::FindNextFileW(m_search, &wide))
             return false;
     }
+    return true;
+}
+
+bool CFolderSearch::Translate(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& entry)
+{
+    if (wide.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return false;
+    std::memset(&entry, 0, sizeof entry);
+    entry.dwFileAttributes = wide.dwFileAttributes;
+    entry.ftCreationTime = wide.ftCreationTime;
+    entry.ftLastAccessTime = wide.ftLastAccessTime;
+    entry.ftLastWriteTime = wide.ftLastWriteTime;
+    entry.nFileSizeHigh = wide.nFileSizeHigh;
+    entry.nFileSizeLow = wide.nFileSizeLow;
+    bool hasShortName = ExactAnsiName(wide.cAlternateFileName, entry.cAlternateFileName,
+                                      sizeof entry.cAlternateFileName);
+    if (ExactAnsiName(wide.cFileName, entry.cFileName, sizeof entry.cFileName))
+        return true;
+    if (!hasShortName || !entry.cAlternateFileName[0])
+        return false;
+    lstrcpynA(entry.cFileName, entry.cAlternateFileName, sizeof entry.cFileName);
+    return true;
 }

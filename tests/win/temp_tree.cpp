@@ -1,6 +1,7 @@
 #include "temp_tree.h"
 
 #include <cstdio>
+#include <fstream>
 
 namespace {
 
@@ -15,7 +16,8 @@ std::wstring Wide(const std::string& text)
 // Deletes a folder and everything under it through the wide functions with
 // the \\?\ prefix, which reach paths longer than MAX_PATH. The shell's
 // SHFileOperation must not be used here: Wine's cuts such paths short and
-// then deletes from the wrong folder.
+// then deletes from the wrong folder. A link is removed itself, never
+// entered: what it leads to is not the tree's.
 void RemoveTree(const std::wstring& folder)
 {
     WIN32_FIND_DATAW entry;
@@ -26,7 +28,10 @@ void RemoveTree(const std::wstring& folder)
             if (name == L"." || name == L"..")
                 continue;
             std::wstring path = folder + L"\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                if (!::DeleteFileW(path.c_str()))
+                    ::RemoveDirectoryW(path.c_str());
+            } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(path);
             else
                 ::DeleteFileW(path.c_str());
@@ -87,6 +92,58 @@ std::string TempTree::AddFile(const std::string& relative, const std::string& co
     ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     ::CloseHandle(file);
     return path;
+}
+
+bool TempTree::AddLink(const std::string& relative, const std::string& target)
+{
+    std::string link = m_root + "\\" + relative;
+    std::string unixTarget = UnixPath(target), unixLink = UnixPath(link);
+    // Wine's CreateSymbolicLink succeeds without making a link: there the
+    // host's ln makes it.
+    if (unixLink.empty())
+        ::CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    else
+        RunHostCommand("ln -s '" + unixTarget + "' '" + unixLink + "'");
+    return ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string UnixPath(const std::string& path)
+{
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto unixName = reinterpret_cast<UnixName>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    char* name = unixName ? unixName(Wide(path).c_str()) : nullptr;
+    std::string result = name ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Wine starts a host program as it would one of its own, but cannot wait
+// for it: the shell writes the command's exit code to a file when it is
+// done, which is waited for instead.
+int RunHostCommand(const std::string& command)
+{
+    char folder[MAX_PATH], marker[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, folder);
+    if (!::GetTempFileNameA(folder, "zhc", 0, marker))
+        return -1;
+    std::string line = "/bin/sh -c \"" + command + "; echo $? > '" + UnixPath(marker) + "'\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    int exitCode = -1;
+    if (::CreateProcessA("Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &process)) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 30000; ::Sleep(20)) {
+            std::ifstream result(marker);
+            if (result >> exitCode)
+                break;
+        }
+    }
+    ::DeleteFileA(marker);
+    return exitCode;
 }
 
 void TempTree::SetLocalWriteTime(const std::string& path, WORD year, WORD month, WORD day,

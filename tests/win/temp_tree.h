@@ -16,6 +16,9 @@ public:
     // Creates the file (and its folders) under the root; returns its path.
     std::string AddFile(const std::string& relative, const std::string& content = "x");
     std::string AddFolder(const std::string& relative);
+    // A symbolic link to a folder (an absolute path); false when none was
+    // made.
+    bool AddLink(const std::string& relative, const std::string& target);
     // Sets the file's last-write time to a local calendar time.
     static void SetLocalWriteTime(const std::string& path, WORD year, WORD month, WORD day,
                                   WORD hour, WORD minute);
@@ -23,6 +26,12 @@ public:
 private:
     std::string m_root;
 };
+
+// Under Wine: the host's path of a Windows path (empty elsewhere), and a
+// host shell command (without double quotes) run to its end: its exit code,
+// -1 when it could not run.
+std::string UnixPath(const std::string& path);
+int RunHostCommand(const std::string& command);
 
 // Points the shell's Internet cache folder at a folder for the object's
 // lifetime, through the current user's "User Shell Folders".
