@@ -1,5 +1,7 @@
 #include "files/other_list_ctrl.h"
 
+#include "scan/filter_rules.h"
+
 BEGIN_MESSAGE_MAP(COtherListCtrl, CFileListCtrl)
     ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
@@ -12,11 +14,13 @@ void COtherListCtrl::WalkFolder(const char* folder)
 }
 
 // The search matches the name alone, "*" and "?" as the file system reads
-// them and without regard to case; a folder that matches is passed over.
+// them and without regard to case; a folder that matches is passed over. A
+// pattern with a path part would list another folder's files under this
+// folder's name, so it lists nothing.
 void COtherListCtrl::ListMatchingFiles(const char* folder)
 {
     char pattern[MAX_PATH];
-    if (!BuildPath(pattern, folder, m_filters.wildcard))
+    if (!IsNamePattern(m_filters.wildcard) || !BuildPath(pattern, folder, m_filters.wildcard))
         return;
     SearchFolder(pattern, [&](const WIN32_FIND_DATAA& entry) {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

@@ -61,3 +61,10 @@ bool IsImageContentType(const char* contentType)
     }
     return true;
 }
+
+bool IsNamePattern(const char* wildcard)
+{
+    if (std::strpbrk(wildcard, "\\/:"))
+        return false;
+    return std::strcmp(wildcard, ".") != 0 && std::strcmp(wildcard, "..") != 0;
+}

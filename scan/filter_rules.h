@@ -25,3 +25,9 @@ bool TypeListContains(const char* lowerTypeList, const char* extension);
 // Whether a "Content Type" value names an image: its first five characters
 // are "image" in any case.
 bool IsImageContentType(const char* contentType);
+
+// Whether a wildcard names files of one folder only: no folder separator,
+// no drive or stream colon, and not "." or "..". A pattern with a path part
+// would have the folder search list files of another folder under this one's
+// name.
+bool IsNamePattern(const char* wildcard);

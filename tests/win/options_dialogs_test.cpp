@@ -431,6 +431,25 @@ TEST(OtherOptions, AWildcardOfSpacesIsRefusedAsBlank)
     EXPECT_EQ(script.Run(dialog), IDCANCEL);
 }
 
+TEST(OtherOptions, AWildcardWithAPathPartIsRefused)
+{
+    static const char refusal[] =
+        "Filter can not name a folder or drive.\r\n\r\n"
+        "Enter a pattern for file names only, such as some*.pdf.";
+    COtherOptionsDlg dialog;
+    ModalScript script;
+    for (const char* pattern : {"..\\*", "C:*.pdf"}) {
+        script.Do(steps::SetText(script, IDC_WILDCARD, pattern));
+        script.Do(steps::Click(script, IDOK));
+        script.WaitFor(pattern, steps::DismissBox(script, refusal, IDI_ASTERISK));
+        script.WaitFor("box gone", steps::BoxGone(script));
+    }
+    script.Do(steps::SetText(script, IDC_WILDCARD, "..pdf"));
+    script.Do(steps::Click(script, IDOK));
+    EXPECT_EQ(script.Run(dialog), IDOK) << "dots inside a name are no path part";
+    EXPECT_STREQ(dialog.m_wildcard, "..pdf");
+}
+
 TEST(OtherOptions, HandsOverTheTrimmedWildcardModeAndDay)
 {
     COtherOptionsDlg dialog;
