@@ -1,5 +1,8 @@
 #include "app/settings.h"
 
+#include <algorithm>
+#include <cstring>
+
 const char kSettingsKey[] = "Software\\KELDRAWORKS\\ZEMA\\Settings";
 
 int CreateRegKey(HKEY root, const char* subkey)
@@ -61,6 +64,31 @@ int ReadRegString(HKEY root, const char* subkey, const char* valueName, char* bu
     return 0;
 }
 
+bool ReadRegText(HKEY root, const char* subkey, const char* valueName, std::string& text)
+{
+    constexpr DWORD longestText = 32767;
+    text.clear();
+    HKEY key = OpenRegKeyForRead(root, subkey);
+    if (!key)
+        return false;
+    DWORD size = 0;
+    LONG result = ::RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, &size);
+    // The value may change between the two reads: the second is bounded by
+    // the buffer, and a value that grew past it fails as too long.
+    if (result == ERROR_SUCCESS && size <= longestText + 1) {
+        text.resize(size + 1);
+        result = ::RegQueryValueExA(key, valueName, nullptr, nullptr,
+                                    reinterpret_cast<BYTE*>(&text[0]), &size);
+    }
+    ::RegCloseKey(key);
+    if (result != ERROR_SUCCESS || size > longestText + 1) {
+        text.clear();
+        return false;
+    }
+    text.resize(std::min<size_t>(size, std::strlen(text.c_str())));
+    return true;
+}
+
 int WriteRegString(HKEY root, const char* subkey, const char* valueName, const char* text)
 {
     HKEY key = OpenRegKeyForWrite(root, subkey);
@@ -77,6 +105,11 @@ int WriteRegString(HKEY root, const char* subkey, const char* valueName, const c
 int ReadSetting(const char* valueName, char* buffer, DWORD bufferSize)
 {
     return ReadRegString(HKEY_CURRENT_USER, kSettingsKey, valueName, buffer, bufferSize);
+}
+
+bool ReadSettingText(const char* valueName, std::string& text)
+{
+    return ReadRegText(HKEY_CURRENT_USER, kSettingsKey, valueName, text);
 }
 
 int WriteSetting(const char* valueName, const char* text)

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // HKEY_CURRENT_USER subkey that holds the remembered Copy To folders.
 extern const char kSettingsKey[];
 
@@ -14,9 +16,14 @@ HKEY OpenRegKeyForWrite(HKEY root, const char* subkey);
 // fit, terminator included, fails and leaves the buffer empty.
 int ReadRegString(HKEY root, const char* subkey, const char* valueName,
                   char* buffer, DWORD bufferSize);
+// The value at whatever length it has (up to 32,767 characters), without a
+// caller's buffer to outgrow; false when it is missing or longer.
+bool ReadRegText(HKEY root, const char* subkey, const char* valueName, std::string& text);
+
 // A null text is stored as the empty string.
 int WriteRegString(HKEY root, const char* subkey, const char* valueName,
                    const char* text);
 
 int ReadSetting(const char* valueName, char* buffer, DWORD bufferSize);
+bool ReadSettingText(const char* valueName, std::string& text);
 int WriteSetting(const char* valueName, const char* text);

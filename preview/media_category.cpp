@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <string.h>
 
+#include <string>
+
 #include "app/settings.h"
 
 namespace {
@@ -16,11 +18,10 @@ bool IsFlash(const char* extension)
 // "videox" is a video as much as "video/avi".
 bool ContentTypeBeginsWith(const char* extension, const char* major)
 {
-    char contentType[80] = {};
-    if (!ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, 78))
+    std::string contentType;
+    if (!ReadRegText(HKEY_CLASSES_ROOT, extension, "Content Type", contentType))
         return false;
-    contentType[5] = '\0';
-    return lstrcmpiA(contentType, major) == 0;
+    return lstrcmpiA(contentType.substr(0, 5).c_str(), major) == 0;
 }
 
 }  // namespace

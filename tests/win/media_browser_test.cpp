@@ -260,6 +260,8 @@ TEST_F(MediaCategories, MoviesAreVideoTypesButNeverSwf)
 {
     swf.Set("video/x-flash");
     EXPECT_EQ(Listed(Movies), (Names{"c.avi", "e.vidx"})) << "videox is a video; empty files never";
+    avi.Set("video/x-msvideo; codecs=\"" + std::string(100, 'x') + "\"");
+    EXPECT_EQ(Listed(Movies), (Names{"c.avi", "e.vidx"})) << "a long content type is read whole";
 }
 
 TEST_F(MediaCategories, AudiosTakeASwfOfAnAudioType)
