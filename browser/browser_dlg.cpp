@@ -129,13 +129,16 @@ void CBrowserDlg::OnCopyTo()
         AfxMessageBox(m_traits.nothingToCopy, MB_ICONINFORMATION);
         return;
     }
-    char folder[MAX_PATH] = {};
-    if (!ReadSetting(m_copyToSetting, folder, sizeof folder))
-        folder[0] = '\0';
+    // Read at its own length: a remembered folder too long for the chooser
+    // still starts it at the part of that path that fits.
+    std::string remembered;
+    ReadSettingText(m_copyToSetting, remembered);
+    char folder[MAX_PATH];
+    FitRememberedFolder(remembered, folder);
     if (!ChooseFolder(m_hWnd, folder, nullptr, 0))
         return;
     WriteSetting(m_copyToSetting, folder);
-    CopyFilesToFolder(m_hWnd, m_list.SelectedPaths(), folder);
+    ReportCopyFailures(CopyFilesToFolder(m_hWnd, m_list.SelectedPaths(), folder));
 }
 
 void CBrowserDlg::OnDrill()

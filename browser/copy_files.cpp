@@ -8,8 +8,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstdio>
-
 namespace {
 
 // More files than this and the copy shows its progress.
@@ -20,6 +18,10 @@ bool PathTaken(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The copy is written under a temporary name in the folder and takes its own
+// name only when it is complete: a copy that fails part way (a full disk, a
+// source that cannot be read to its end) is removed, so no part of a file is
+// ever left under a name that looks like a copy.
 bool CopyOneFile(const std::string& source, const std::string& folder)
 {
     // A drive root keeps its backslash.
@@ -28,9 +30,15 @@ bool CopyOneFile(const std::string& source, const std::string& folder)
         return PathTaken(prefix + candidate);
     });
     std::string target = prefix + name;
-    if (target.size() >= MAX_PATH)
+    char partial[MAX_PATH];
+    if (target.size() >= MAX_PATH || !::GetTempFileNameA(folder.c_str(), "zem", 0, partial))
         return false;
-    return ::CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
+    // Without replacing: a file that took the name meanwhile is kept.
+    if (::CopyFileA(source.c_str(), partial, FALSE) &&
+        ::MoveFileExA(partial, target.c_str(), 0))
+        return true;
+    ::DeleteFileA(partial);
+    return false;
 }
 
 class CopyProgress {
@@ -68,29 +76,10 @@ private:
     ULONGLONG m_total;
 };
 
-void ReportFailures(const std::vector<std::string>& failed)
-{
-    if (failed.empty())
-        return;
-    std::string text = "These files could not be copied:\r\n";
-    size_t shown = 0;
-    for (const std::string& path : failed) {
-        if (++shown > 20) {
-            char more[64];
-            std::snprintf(more, sizeof more, "\r\n... and %u more",
-                          static_cast<unsigned>(failed.size() - 20));
-            text += more;
-            break;
-        }
-        text += "\r\n";
-        text += FileNamePart(path.c_str());
-    }
-    AfxMessageBox(text.c_str(), MB_ICONINFORMATION);
-}
-
 }  // namespace
 
-void CopyFilesToFolder(HWND owner, const std::vector<std::string>& paths, const char* folder)
+std::vector<std::string> CopyFilesToFolder(HWND owner, const std::vector<std::string>& paths,
+                                           const char* folder)
 {
     char target[MAX_PATH];
     lstrcpynA(target, folder, sizeof target);
@@ -104,5 +93,11 @@ void CopyFilesToFolder(HWND owner, const std::vector<std::string>& paths, const 
         if (!CopyOneFile(paths[i], destination))
             failed.push_back(paths[i]);
     }
-    ReportFailures(failed);
+    return failed;
+}
+
+void ReportCopyFailures(const std::vector<std::string>& failedPaths)
+{
+    if (!failedPaths.empty())
+        AfxMessageBox(CopyFailureText(failedPaths).c_str(), MB_ICONINFORMATION);
 }

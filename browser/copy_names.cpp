@@ -13,3 +13,16 @@ std::string FreeCopyName(const std::string& name, const std::function<bool(const
             return candidate;
     }
 }
+
+std::string CopyFailureText(const std::vector<std::string>& failedPaths)
+{
+    constexpr size_t shownPaths = 20;
+    if (failedPaths.empty())
+        return {};
+    std::string text = "These files could not be copied:\r\n";
+    for (size_t i = 0; i < failedPaths.size() && i < shownPaths; ++i)
+        text += "\r\n" + failedPaths[i];
+    if (failedPaths.size() > shownPaths)
+        text += "\r\n... and " + std::to_string(failedPaths.size() - shownPaths) + " more";
+    return text;
+}

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <tuple>
@@ -59,6 +60,15 @@ TEST(ContentType, ImageIsTheFirstFiveCharactersInAnyCase)
         EXPECT_FALSE(IsImageContentType(type)) << type;
 }
 
+TEST(NamePattern, NoPathPartLeadsOutOfTheFolder)
+{
+    for (const char* pattern : {"some*.pdf", "*", "*.*", "..pdf", "a..b?", "[1].gif"})
+        EXPECT_TRUE(IsNamePattern(pattern)) << pattern;
+    for (const char* pattern : {"..\\*", "..\\..\\*", "sub/*.pdf", "C:*", "C:\\x\\*", "\\*",
+                                "a:stream", ".", ".."})
+        EXPECT_FALSE(IsNamePattern(pattern)) << pattern;
+}
+
 using Placement = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>;  // w, h, x, y
 
 Placement Fit(uint32_t w, uint32_t h, uint32_t edge = 120)
@@ -108,6 +118,18 @@ TEST(CopyNames, NeverTakeANameTheFolderHolds)
     EXPECT_EQ(FreeCopyName("a.b.c", taken), "a.b (2).c");
     folder = {".profile"};
     EXPECT_EQ(FreeCopyName(".profile", taken), ".profile (2)");
+}
+
+TEST(CopyNames, FailuresAreNamedByTheirFolderToo)
+{
+    EXPECT_EQ(CopyFailureText({}), "");
+    EXPECT_EQ(CopyFailureText({"C:\\cache\\AB12\\doc[1].pdf", "C:\\cache\\CD34\\doc[1].pdf"}),
+              "These files could not be copied:\r\n"
+              "\r\nC:\\cache\\AB12\\doc[1].pdf\r\nC:\\cache\\CD34\\doc[1].pdf");
+    std::vector<std::string> many(23, "C:\\cache\\x");
+    std::string text = CopyFailureText(many);
+    EXPECT_EQ(std::count(text.begin(), text.end(), 'x'), 20);
+    EXPECT_EQ(text.substr(text.size() - 16), "\r\n... and 3 more");
 }
 
 }  // namespace
