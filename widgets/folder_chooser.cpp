@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
 namespace {
 
 const POINT kDialogPosition = {50, 50};
@@ -30,6 +32,25 @@ bool IsDirectory(const char* path)
 {
     DWORD attributes = ::GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folder itself or the nearest of its parents that exists; false when
+// none does.
+bool NearestExistingFolder(const char* path, char (&folder)[MAX_PATH])
+{
+    lstrcpynA(folder, path, MAX_PATH);
+    for (;;) {
+        if (folder[0] && IsDirectory(folder))
+            return true;
+        char* separator = std::strrchr(folder, '\\');
+        if (!separator)
+            return false;
+        // A drive's root keeps its backslash, and is the last to try.
+        bool atDriveRoot = separator > folder && separator[-1] == ':';
+        if (atDriveRoot && separator[1] == '\0')
+            return false;
+        separator[atDriveRoot ? 1 : 0] = '\0';
+    }
 }
 
 void FreeItemList(LPITEMIDLIST list)
@@ -65,8 +86,8 @@ int ChooseFolder(HWND owner, char* path, const char* title, int root)
     info.lpszTitle = title;
     info.ulFlags = FolderChooserFlags(::GetVersion());
     info.lpfn = FolderChooserCallback;
-    // A remembered folder that has gone since is simply not preselected.
-    info.lParam = IsDirectory(path) ? reinterpret_cast<LPARAM>(path) : 0;
+    char start[MAX_PATH];
+    info.lParam = NearestExistingFolder(path, start) ? reinterpret_cast<LPARAM>(start) : 0;
     info.iImage = 0;
 
     // Wine's shell copies its display-name buffer back even on cancel, and
@@ -84,4 +105,14 @@ int ChooseFolder(HWND owner, char* path, const char* title, int root)
         lstrcpynA(path, remembered, MAX_PATH);
     FreeItemList(rootList);
     return chosen;
+}
+
+void FitRememberedFolder(const std::string& remembered, char (&path)[MAX_PATH])
+{
+    std::string folder = remembered;
+    while (folder.size() >= MAX_PATH) {
+        std::string::size_type separator = folder.rfind('\\', MAX_PATH - 1);
+        folder.resize(separator == std::string::npos ? 0 : separator);
+    }
+    lstrcpynA(path, folder.c_str(), MAX_PATH);
 }

@@ -172,6 +172,25 @@ TEST(ChooseFolder, HighlightsTheRememberedFolderAndReturnsIt)
     EXPECT_EQ(lstrcmpiA(path, own.Path().c_str()), 0) << path;
 }
 
+// A folder deleted since, or named by a path too long for the chooser's
+// buffer, starts the dialog at the nearest folder that is there.
+TEST(ChooseFolder, AGoneFolderHighlightsItsNearestParent)
+{
+    OwnFolder own;
+    std::string gone = own.Path() + "\\gone\\deeper";
+    char path[MAX_PATH];
+    lstrcpynA(path, gone.c_str(), MAX_PATH);
+    int chosen = RunChooser(path, {ShowsTheRememberedFolder(own.Path()), Press(IDOK)});
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(lstrcmpiA(path, own.Path().c_str()), 0) << path;
+
+    std::string tooLong = own.Path() + "\\" + std::string(120, 'a') + "\\" + std::string(140, 'b');
+    FitRememberedFolder(tooLong, path);
+    EXPECT_EQ(path, own.Path() + "\\" + std::string(120, 'a'));
+    FitRememberedFolder(std::string(300, 'c'), path);
+    EXPECT_STREQ(path, "");
+}
+
 // Selecting a folder again after this is left out on purpose: Wine's dialog
 // now and then ignores every later selection by path in a brand-new prefix,
 // which says nothing about the chooser.
