@@ -1,23 +1,97 @@
 #include "files/content_pane.h"
 
+#include "files/text_excerpt.h"
 #include "files/text_file.h"
 
-void ShowFileContent(CEdit& pane, const char* path, const char* searchText)
+#include <cstring>
+
+namespace {
+constexpr UINT WM_CONTENT_READ = WM_APP + 0x131;
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CContentPane, CEdit)
+    ON_MESSAGE(WM_CONTENT_READ, OnContentRead)
+END_MESSAGE_MAP()
+
+CContentPane::~CContentPane()
 {
-    pane.SetWindowText("");
+    StopReader();
+}
+
+void CContentPane::Show(const char* path, const char* searchText)
+{
+    StopReader();
+    SetWindowText("");
     if (!*path)
         return;
-    std::unique_ptr<char[]> text = ReadTextFile(path);
+    m_request = {path, searchText};
+    m_shown.reset();
+    m_stop = 0;
+    ++m_serial;
+    m_reader = AfxBeginOwnedThread(ReaderThreadProc, this);
+}
+
+// The reader stops at its next block once asked; its read message, if it has
+// posted one, is told apart by its serial.
+void CContentPane::StopReader()
+{
+    m_stop = 1;
+    AfxJoinThread(m_reader);
+}
+
+UINT CContentPane::ReaderThreadProc(LPVOID parameter)
+{
+    static_cast<CContentPane*>(parameter)->Read();
+    return 0;
+}
+
+// Whatever it finds, the reader says it is done, so that the pane joins it.
+void CContentPane::Read()
+{
+    m_shown = ReadShown();
+    PostMessage(WM_CONTENT_READ, m_serial);
+}
+
+std::unique_ptr<CContentPane::Shown> CContentPane::ReadShown() const
+{
+    auto stopRequested = [this] { return m_stop != 0; };
+    std::unique_ptr<char[]> text = ReadTextFile(m_request.path.c_str(), stopRequested);
     if (!text)
+        return nullptr;
+    // The bytes up to the first NUL, as the edit would take them.
+    uint64_t length = std::strlen(text.get());
+    long hit = FindSearchText(text.get(), length, m_request.searchText.c_str(), stopRequested);
+    if (m_stop)
+        return nullptr;
+    TextExcerpt excerpt = ExcerptOf(text.get(), length, hit, m_request.searchText.size());
+    auto shown = std::make_unique<Shown>();
+    shown->text = std::move(excerpt.text);
+    shown->hit = excerpt.hit;
+    shown->hitLength = m_request.searchText.size();
+    return shown;
+}
+
+LRESULT CContentPane::OnContentRead(WPARAM serial, LPARAM)
+{
+    if (serial != m_serial)
+        return 0;
+    AfxJoinThread(m_reader);
+    if (m_shown)
+        Display(*m_shown);
+    m_shown.reset();
+    return 0;
+}
+
+// The bytes as they are, unconverted; the hit's line becomes the first
+// visible one.
+void CContentPane::Display(const Shown& shown)
+{
+    SetWindowText(shown.text.c_str());
+    if (shown.hit < 0)
         return;
-    long hit = FindSearchText(text.get(), searchText);
-    // The bytes as they are, up to the first NUL.
-    pane.SetWindowText(text.get());
-    if (hit < 0)
-        return;
-    LRESULT line = pane.SendMessage(EM_LINEFROMCHAR, static_cast<WPARAM>(hit));
+    LRESULT line = SendMessage(EM_LINEFROMCHAR, static_cast<WPARAM>(shown.hit));
     if (line > 0)
-        pane.SendMessage(EM_LINESCROLL, 0, line);
-    pane.SetSel(static_cast<int>(hit), static_cast<int>(hit + lstrlenA(searchText)));
-    pane.SendMessage(EM_SCROLLCARET);
+        SendMessage(EM_LINESCROLL, 0, line);
+    SetSel(static_cast<int>(shown.hit), static_cast<int>(shown.hit + shown.hitLength));
+    SendMessage(EM_SCROLLCARET);
 }

@@ -1,6 +1,5 @@
 #include "files/text_browser_dlg.h"
 
-#include "files/content_pane.h"
 #include "res/resource.h"
 #include "scan/text_options_dlg.h"
 
@@ -36,5 +35,5 @@ bool CTextBrowserDlg::ChooseFilters(FilterOptions& filters)
 
 void CTextBrowserDlg::ShowSelection()
 {
-    ShowFileContent(m_pane, m_list.SelectedPath(), m_list.SearchText());
+    m_pane.Show(m_list.SelectedPath(), m_list.SearchText());
 }

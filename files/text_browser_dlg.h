@@ -2,6 +2,7 @@
 // selected file shown in a content pane beside the list.
 #pragma once
 #include "browser/browser_dlg.h"
+#include "files/content_pane.h"
 #include "files/text_list_ctrl.h"
 
 class CTextBrowserDlg : public CBrowserDlg {
@@ -14,6 +15,6 @@ protected:
     void ShowSelection() override;
 
 private:
-    CEdit m_pane;
+    CContentPane m_pane;
     CTextListCtrl m_list;
 };

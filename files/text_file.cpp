@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <cstring>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -25,7 +28,13 @@ private:
 
 }  // namespace
 
-std::unique_ptr<char[]> ReadTextFile(const char* path)
+namespace {
+// Large enough that the checks between blocks cost nothing, small enough
+// that a stop is heard within milliseconds.
+constexpr DWORD blockSize = 1u << 20;
+}  // namespace
+
+std::unique_ptr<char[]> ReadTextFile(const char* path, const StopCheck& stopRequested)
 {
     FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -36,10 +45,21 @@ std::unique_ptr<char[]> ReadTextFile(const char* path)
         return nullptr;
     const DWORD length = static_cast<DWORD>(size.QuadPart);
     std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]);
-    DWORD read = 0;
-    if (!text || !::ReadFile(file.Get(), text.get(), length, &read, nullptr))
+    if (!text)
         return nullptr;
-    text[read] = '\0';
+    DWORD total = 0;
+    while (total < length) {
+        if (stopRequested && stopRequested())
+            return nullptr;
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), text.get() + total, std::min(blockSize, length - total), &read,
+                        nullptr))
+            return nullptr;
+        if (read == 0)
+            break;
+        total += read;
+    }
+    text[total] = '\0';
     return text;
 }
 
@@ -49,4 +69,22 @@ long FindSearchText(const char* text, const char* searchText)
         return -1;
     const char* hit = ::StrStrIA(text, searchText);
     return hit ? static_cast<long>(hit - text) : -1;
+}
+
+// Each block is searched together with the search text's length less one of
+// the next, so that a hit across two blocks is found in the first.
+long FindSearchText(const char* text, uint64_t length, const char* searchText,
+                    const StopCheck& stopRequested)
+{
+    const uint64_t overlap = std::strlen(searchText) > 0 ? std::strlen(searchText) - 1 : 0;
+    std::string block;
+    for (uint64_t start = 0; start < length; start += blockSize) {
+        if (stopRequested && stopRequested())
+            return -1;
+        block.assign(text + start, static_cast<size_t>(std::min<uint64_t>(blockSize + overlap, length - start)));
+        long hit = FindSearchText(block.c_str(), searchText);
+        if (hit >= 0)
+            return static_cast<long>(start + static_cast<uint64_t>(hit));
+    }
+    return -1;
 }

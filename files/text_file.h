@@ -2,6 +2,7 @@
 // its content pane.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // Files larger than this are neither searched nor shown: a 32-bit process
@@ -9,10 +10,19 @@
 // is of no use to a reader.
 constexpr uint64_t maxTextFileSize = 64u << 20;
 
+// Asked between blocks of reading and searching: true when the result is no
+// longer wanted.
+using StopCheck = std::function<bool()>;
+
 // The file's bytes followed by a NUL; null when the file cannot be opened or
-// read, is larger than maxTextFileSize, or the memory is not there.
-std::unique_ptr<char[]> ReadTextFile(const char* path);
+// read, is larger than maxTextFileSize, the memory is not there, or the
+// reading was stopped.
+std::unique_ptr<char[]> ReadTextFile(const char* path, const StopCheck& stopRequested = {});
 
 // The offset of the first occurrence of the search text in the text up to its
 // first NUL, ignoring case; -1 when there is none or the search text is empty.
 long FindSearchText(const char* text, const char* searchText);
+// The same, in blocks of a text of length bytes, so that a stop request is
+// heard while a large text is searched; -1 also when stopped.
+long FindSearchText(const char* text, uint64_t length, const char* searchText,
+                    const StopCheck& stopRequested);

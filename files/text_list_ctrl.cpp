@@ -22,7 +22,7 @@ void CTextListCtrl::ExamineFile(const char* folder, const WIN32_FIND_DATAA& entr
     if (!BuildPath(path, folder, entry.cFileName))
         return;
     if (!m_filters.searchText.IsEmpty()) {
-        std::unique_ptr<char[]> text = ReadTextFile(path);
+        std::unique_ptr<char[]> text = ReadTextFile(path, [this] { return StopRequested(); });
         if (!text || FindSearchText(text.get(), m_filters.searchText) < 0)
             return;
     }
