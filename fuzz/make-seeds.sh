@@ -35,5 +35,5 @@ shopt -s nullglob
 grep -v '^#' "$targets" | while read -r name _ patterns; do
   [ -n "$name" ] || continue
   mkdir -p "$by_target/$name"
-  (cd "$out" && for f in $patterns; do [ "$f" = list.txt ] || cp "$f" "$by_target/$name/"; done)
+  (cd "$out" && for f in $patterns regression_"$name"-*; do [ "$f" = list.txt ] || cp "$f" "$by_target/$name/"; done)
 done
