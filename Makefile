@@ -54,9 +54,13 @@ test: build
 run: build
 	tools/run-viewer.sh
 
+# Every codec fuzz target in turn for SECONDS_PER_TARGET each (fuzz/targets.txt
+# lists them); FUZZ_TARGETS="gif png" runs only those.
+SECONDS_PER_TARGET ?= 60
+FUZZ_TARGETS ?=
 fuzz: setup build/host/build.ninja
 	ninja -C build/host -j $(JOBS) fuzzers
-	tools/run-fuzz.sh $(SECONDS_PER_TARGET)
+	tools/run-fuzz.sh --per-target $(SECONDS_PER_TARGET) build/host/fuzz $(FUZZ_TARGETS)
 
 bench: setup build/bench/build.ninja build/bench-shipped/build.ninja
 	ninja -C build/bench -j $(JOBS) benchmarks

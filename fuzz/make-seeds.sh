@@ -1,17 +1,39 @@
 #!/usr/bin/env bash
 # The seed corpus: the test fixtures, truncated copies of them, and every file
-# that once made a decoder fail badly (kept as hex text in regressions/).
+# that once made a decoder fail badly (kept as hex text in regressions/); then
+# one folder per fuzz target with the part of it that target reads.
+#   make-seeds.sh FIXTURES REGRESSIONS OUT TARGETS BY_TARGET
 set -euo pipefail
-fixtures=$1 regressions=$2 out=$3
-rm -rf "$out"; mkdir -p "$out"
+fixtures=$1 regressions=$2 out=$3 targets=$4 by_target=$5
+rm -rf "$out" "$by_target"; mkdir -p "$out" "$by_target"
+seed() {  # seed FILE: the file and its half and nine tenths
+  local name
+  name=$(basename "$1") size=$(stat -c %s "$1")
+  [ "$1" -ef "$out/$name" ] || cp "$1" "$out/$name"
+  head -c $((size / 2)) "$1" > "$out/half_$name"
+  head -c $((size * 9 / 10)) "$1" > "$out/most_$name"
+}
 while read -r name _; do
-  cp "$fixtures/$name" "$out/$name"
-  size=$(stat -c %s "$fixtures/$name")
-  head -c $((size / 2)) "$fixtures/$name" > "$out/half_$name"
-  head -c $((size * 9 / 10)) "$fixtures/$name" > "$out/most_$name"
+  seed "$fixtures/$name"
 done < "$fixtures/index.txt"
+# Targa has no fixture among the tests' references, so its seeds are a few of
+# the others converted: plain and run-length, true colour, mapped and grey.
+IM=/usr/bin/convert
+$IM "$fixtures/bmp_24.bmp" "$out/tga_24.tga"
+$IM "$fixtures/bmp_24.bmp" -compress RLE "$out/tga_rle24.tga"
+$IM "$fixtures/bmp_32.bmp" -compress RLE "$out/tga_rle32.tga"
+$IM "$fixtures/bmp_8.bmp" -type palette "$out/tga_palette.tga"
+$IM "$fixtures/bmp_8.bmp" -type palette -compress RLE "$out/tga_rle_palette.tga"
+$IM "$fixtures/bmp_24.bmp" -colorspace Gray "$out/tga_grey.tga"
+for tga in "$out"/tga_*.tga; do seed "$tga"; done
 for hex in "$regressions"/*.hex; do
   [ -e "$hex" ] || continue
   grep -v '^#' "$hex" | xxd -r -p > "$out/regression_$(basename "$hex" .hex)"
 done
 (cd "$out" && ls | grep -v '^list.txt$' > list.txt)
+shopt -s nullglob
+grep -v '^#' "$targets" | while read -r name _ patterns; do
+  [ -n "$name" ] || continue
+  mkdir -p "$by_target/$name"
+  (cd "$out" && for f in $patterns regression_"$name"-*; do [ "$f" = list.txt ] || cp "$f" "$by_target/$name/"; done)
+done

@@ -20,6 +20,17 @@ uint32_t NormalBpp(uint32_t bpp) {
   return 24;
 }
 
+// The header's pels per metre from the decoders' dots per inch. Those come
+// from the file's own fields, and a BMP's extreme pels per metre, rounded to
+// inches and back, lands a little outside a LONG; so do a PNG's unitless
+// counts, kept as they are. The header saturates instead.
+LONG PelsPerMeter(int32_t dpi) {
+  const double ppm = dpi * 10000.0 / 254.0 + 0.5;
+  if (ppm >= 2147483647.0) return INT32_MAX;
+  if (ppm <= -2147483648.0) return INT32_MIN;
+  return static_cast<LONG>(ppm);
+}
+
 }  // namespace
 
 CImageObject::CImageObject() { Defaults(kImageUnknown); }
@@ -121,8 +132,8 @@ void* CImageObject::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixe
   header_.biBitCount = static_cast<WORD>(bpp);
   header_.biCompression = BI_RGB;
   header_.biSizeImage = static_cast<DWORD>(rows);
-  header_.biXPelsPerMeter = static_cast<LONG>(settings_.xDpi * 10000.0 / 254.0 + 0.5);
-  header_.biYPelsPerMeter = static_cast<LONG>(settings_.yDpi * 10000.0 / 254.0 + 0.5);
+  header_.biXPelsPerMeter = PelsPerMeter(settings_.xDpi);
+  header_.biYPelsPerMeter = PelsPerMeter(settings_.yDpi);
   header_.biClrUsed = colors;
   stride_ = stride;
   settings_.type = type;

@@ -69,6 +69,22 @@ TEST(Bmp, Rle4RunsAndResolution) {
   EXPECT_EQ(image.Settings().xDpi, 96);
 }
 
+TEST(Bmp, ExtremePelsPerMetreSaturateInThePicturesHeader) {
+  std::vector<uint8_t> v = Rle4Bmp();
+  for (int i = 0; i < 4; ++i) {
+    v[38 + i] = static_cast<uint8_t>(0x7FFFFFFFu >> 8 * i);
+    v[42 + i] = static_cast<uint8_t>(0x80000000u >> 8 * i);
+  }
+  CImageObject image;
+  ASSERT_TRUE(DecodeBytes(image, v, kImageBMP)) << image.LastError();
+  EXPECT_EQ(image.Settings().xDpi, 54546085);
+  EXPECT_EQ(image.Settings().yDpi, -54546085);
+  BITMAPINFOHEADER header;
+  memcpy(&header, image.Block(), sizeof header);
+  EXPECT_EQ(header.biXPelsPerMeter, INT32_MAX);
+  EXPECT_EQ(header.biYPelsPerMeter, INT32_MIN);
+}
+
 TEST(Bmp, DamagedHeadersFailWithTheirTexts) {
   CImageObject image;
   std::vector<uint8_t> v = Rle4Bmp();
