@@ -3,6 +3,8 @@
 #include "files/text_file.h"
 #include "scan/filter_rules.h"
 
+#include <cstring>
+
 void CTextListCtrl::PrepareScan()
 {
     if (m_filters.typeList.IsEmpty())
@@ -22,8 +24,11 @@ void CTextListCtrl::ExamineFile(const char* folder, const WIN32_FIND_DATAA& entr
     if (!BuildPath(path, folder, entry.cFileName))
         return;
     if (!m_filters.searchText.IsEmpty()) {
-        std::unique_ptr<char[]> text = ReadTextFile(path, [this] { return StopRequested(); });
-        if (!text || FindSearchText(text.get(), m_filters.searchText) < 0)
+        // A Close is heard between blocks of a large file's reading and search.
+        auto stopRequested = [this] { return StopRequested(); };
+        std::unique_ptr<char[]> text = ReadTextFile(path, stopRequested);
+        if (!text || FindSearchText(text.get(), std::strlen(text.get()), m_filters.searchText,
+                                    stopRequested) < 0)
             return;
     }
     AddFileRow(path);
