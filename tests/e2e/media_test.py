@@ -113,6 +113,9 @@ class Audios(MediaTests, BrowserCase):
     TITLE, BUTTON, LISTED = "Audios", AUDIOS, ("song.wav",)
 
 
+MANY = 40000
+
+
 class PauseAndClose(BrowserCase):
     """A cache large enough that the scan is still running when the user acts."""
     TITLE, BUTTON, FILES = "Flashes", FLASHES, {"intro.swf": "FWS"}
@@ -121,8 +124,10 @@ class PauseAndClose(BrowserCase):
     def setUpClass(cls):
         super().setUpClass()
         source = cls.cache.source("intro.swf")
-        for index in range(1500):
-            folder = os.path.join(cls.cache.folder, "Content.IE5", "F%03d" % (index % 37))
+        # Rows come at thousands a second: enough of them that the scan is
+        # still running seconds later.
+        for index in range(MANY):
+            folder = os.path.join(cls.cache.folder, "Content.IE5", "F%03d" % (index % 300))
             os.makedirs(folder, exist_ok=True)
             os.link(source, os.path.join(folder, f"movie{index}[1].swf"))
 
@@ -141,7 +146,7 @@ class PauseAndClose(BrowserCase):
         held = self.row_count(browser)
         time.sleep(1.0)
         self.assertEqual(self.row_count(browser), held, "no rows while paused")
-        self.assertLess(held, 1500)
+        self.assertLess(held, MANY)
         self.mouse.move(*self.controls(browser)[CLOSE].centre)
         started = time.monotonic()
         zd.Mouse.xdotool("click", 1)
