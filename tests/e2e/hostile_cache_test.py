@@ -64,7 +64,9 @@ def long_animation(path, frames=2000, side=1000):
         f.write(data[:start] + block * frames + b";")
 
 
-class HostileCache(zd.UserActions, unittest.TestCase):
+class CacheCase(zd.UserActions, unittest.TestCase):
+    """A cache folder of the test's own, and the viewer started on it."""
+
     @classmethod
     def setUpClass(cls):
         cls.wine = zd.Wine(ARGS.root)
@@ -92,6 +94,25 @@ class HostileCache(zd.UserActions, unittest.TestCase):
         whether or not WinINet knows them."""
         os.makedirs(os.path.join(self.cache.folder, folder), exist_ok=True)
         return os.path.join(self.cache.folder, folder, name)
+
+    def rows(self, browser, settle=2.0, timeout=60.0):
+        """The list's rows once they have stopped changing."""
+        list_window = self.controls(browser)[LIST]
+        deadline = time.monotonic() + timeout
+        last, stable_since = None, time.monotonic()
+        while time.monotonic() < deadline:
+            rows = [r.text for r in zd.list_items(self.probe, list_window)]
+            if rows != last:
+                last, stable_since = rows, time.monotonic()
+            elif time.monotonic() - stable_since > settle:
+                return rows
+            time.sleep(0.2)
+        self.fail(f"the rows never settled: {last}")
+
+
+
+class HostileCache(CacheCase):
+    """The Image browser against damaged, huge and tricky pictures."""
 
     def add_good_pictures(self):
         for name in GOOD:
@@ -132,20 +153,6 @@ class HostileCache(zd.UserActions, unittest.TestCase):
         self.click(options, OK)
         self.probe.wait_gone("Options")
         return browser
-
-    def rows(self, browser, settle=2.0, timeout=60.0):
-        """The list's rows once they have stopped changing."""
-        list_window = self.controls(browser)[LIST]
-        deadline = time.monotonic() + timeout
-        last, stable_since = None, time.monotonic()
-        while time.monotonic() < deadline:
-            rows = [r.text for r in zd.list_items(self.probe, list_window)]
-            if rows != last:
-                last, stable_since = rows, time.monotonic()
-            elif time.monotonic() - stable_since > settle:
-                return rows
-            time.sleep(0.2)
-        self.fail(f"the rows never settled: {last}")
 
     def close_within(self, browser, seconds):
         self.click(browser, CLOSE)
@@ -196,6 +203,70 @@ class HostileCache(zd.UserActions, unittest.TestCase):
         self.assertEqual(len(set(rows)), 2, f"two files, two names: {rows}")
         self.assertIn("L\u00f3dz[1].gif", rows)
         self.close_within(browser, 1.0)
+
+
+TEXT_FILES, PANE, SEARCH = 1007, 1031, 1036
+
+
+class HostileText(CacheCase):
+    """The Text browser against lines no edit lays out, a large file and
+    links that lead back into the cache and out of it: the walk ends with each
+    file once, the pane shows each file at once, and Close ends the window
+    within a second and a half whatever is selected."""
+
+    def add_text_files(self):
+        with open(self.put("endless[1].txt"), "wb") as f:
+            f.write(b"needle\r\n" + b"y" * ((64 << 20) - 8))
+        with open(self.put("unbroken[1].txt"), "wb") as f:
+            f.write(b"x" * (1 << 20) + b" needle")
+        with open(self.put("large[1].txt", "BIG1"), "wb") as f:
+            line = b"hay and more hay on an ordinary line of text\r\n"
+            f.write(line * ((16 << 20) // len(line)) + b"the needle at the end\r\n")
+        os.symlink(self.cache.folder, self.put("self"))
+        os.symlink("..", self.put("up", "BIG1"))
+        os.symlink("/", self.put("machine"))
+
+    def open_text_browser(self):
+        if not self.program:
+            self.program = zd.Program(self.wine, ARGS.zema)
+        self.click(self.probe.wait_window("Zema"), TEXT_FILES)
+        browser = self.probe.wait_window("Text Files")
+        options = self.probe.wait_window("Options")
+        self.type_into(options, SEARCH, "needle")
+        self.click(options, OK)
+        self.probe.wait_gone("Options")
+        return browser
+
+    def test_long_lines_large_files_and_links(self):
+        self.add_text_files()
+        listed = ["endless[1].txt", "large[1].txt", "unbroken[1].txt"]
+        for name in listed:
+            browser = self.open_text_browser()
+            list_window = self.controls(browser)[LIST]
+            zd.wait_for(lambda: len(zd.list_items(self.probe, list_window)) >= len(listed),
+                        timeout=60, what="the three files")
+            self.assertEqual(sorted(self.rows(browser, settle=2.0)), listed,
+                             "each file once, none from outside the cache")
+            row = next(r for r in zd.list_items(self.probe, list_window) if r.text == name)
+            self.mouse.click(row.rect[0] + 12, row.centre[1])
+            pane = zd.wait_for(lambda: self.controls(browser)[PANE].text or None,
+                               what=f"the pane of {name}", timeout=10)
+            self.assertIn("needle" if name == "endless[1].txt" else "[...]", pane)
+            self.assertTrue(self.program.running(), name)
+            self.click(browser, CLOSE)
+            started = time.monotonic()
+            self.probe.wait_gone("Text Files", timeout=10)
+            self.assertLess(time.monotonic() - started, 1.5, name)
+
+    def test_close_while_a_large_file_is_searched(self):
+        self.add_text_files()
+        browser = self.open_text_browser()
+        time.sleep(0.5)
+        self.click(browser, CLOSE)
+        started = time.monotonic()
+        self.probe.wait_gone("Text Files", timeout=10)
+        self.assertLess(time.monotonic() - started, 1.5)
+        self.assertTrue(self.probe.find("Zema").enabled)
 
 
 if __name__ == "__main__":
