@@ -1,6 +1,5 @@
 #include "files/content_pane.h"
 
-#include "files/text_excerpt.h"
 #include "files/text_file.h"
 
 #include <cstring>
@@ -25,7 +24,7 @@ void CContentPane::Show(const char* path, const char* searchText)
     if (!*path)
         return;
     m_request = {path, searchText};
-    m_shown.reset();
+    m_excerpt.reset();
     m_stop = 0;
     ++m_serial;
     m_reader = AfxBeginOwnedThread(ReaderThreadProc, this);
@@ -48,11 +47,11 @@ UINT CContentPane::ReaderThreadProc(LPVOID parameter)
 // Whatever it finds, the reader says it is done, so that the pane joins it.
 void CContentPane::Read()
 {
-    m_shown = ReadShown();
+    m_excerpt = ReadExcerpt();
     PostMessage(WM_CONTENT_READ, m_serial);
 }
 
-std::unique_ptr<CContentPane::Shown> CContentPane::ReadShown() const
+std::unique_ptr<TextExcerpt> CContentPane::ReadExcerpt() const
 {
     auto stopRequested = [this] { return m_stop != 0; };
     std::unique_ptr<char[]> text = ReadTextFile(m_request.path.c_str(), stopRequested);
@@ -63,12 +62,8 @@ std::unique_ptr<CContentPane::Shown> CContentPane::ReadShown() const
     long hit = FindSearchText(text.get(), length, m_request.searchText.c_str(), stopRequested);
     if (m_stop)
         return nullptr;
-    TextExcerpt excerpt = ExcerptOf(text.get(), length, hit, m_request.searchText.size());
-    auto shown = std::make_unique<Shown>();
-    shown->text = std::move(excerpt.text);
-    shown->hit = excerpt.hit;
-    shown->hitLength = m_request.searchText.size();
-    return shown;
+    return std::make_unique<TextExcerpt>(
+        ExcerptOf(text.get(), length, hit, m_request.searchText.size()));
 }
 
 LRESULT CContentPane::OnContentRead(WPARAM serial, LPARAM)
@@ -76,22 +71,23 @@ LRESULT CContentPane::OnContentRead(WPARAM serial, LPARAM)
     if (serial != m_serial)
         return 0;
     AfxJoinThread(m_reader);
-    if (m_shown)
-        Display(*m_shown);
-    m_shown.reset();
+    if (m_excerpt)
+        Display(*m_excerpt);
+    m_excerpt.reset();
     return 0;
 }
 
 // The bytes as they are, unconverted; the hit's line becomes the first
 // visible one.
-void CContentPane::Display(const Shown& shown)
+void CContentPane::Display(const TextExcerpt& excerpt)
 {
-    SetWindowText(shown.text.c_str());
-    if (shown.hit < 0)
+    SetWindowText(excerpt.text.c_str());
+    if (excerpt.hit < 0)
         return;
-    LRESULT line = SendMessage(EM_LINEFROMCHAR, static_cast<WPARAM>(shown.hit));
+    LRESULT line = SendMessage(EM_LINEFROMCHAR, static_cast<WPARAM>(excerpt.hit));
     if (line > 0)
         SendMessage(EM_LINESCROLL, 0, line);
-    SetSel(static_cast<int>(shown.hit), static_cast<int>(shown.hit + shown.hitLength));
+    SetSel(static_cast<int>(excerpt.hit),
+           static_cast<int>(excerpt.hit + static_cast<int64_t>(m_request.searchText.size())));
     SendMessage(EM_SCROLLCARET);
 }

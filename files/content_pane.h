@@ -8,6 +8,7 @@
 // no longer wanted stops within one block of reading.
 #pragma once
 #include "afxwin.h"
+#include "files/text_excerpt.h"
 
 #include <atomic>
 #include <cstdint>
@@ -31,27 +32,23 @@ private:
         std::string path;
         std::string searchText;
     };
-    struct Shown {
-        std::string text;
-        int64_t hit = -1;
-        size_t hitLength = 0;
-    };
 
     static UINT ReaderThreadProc(LPVOID parameter);
     void Read();
     // The excerpt to show; null when the file cannot be read or the reader
     // was stopped.
-    std::unique_ptr<Shown> ReadShown() const;
+    std::unique_ptr<TextExcerpt> ReadExcerpt() const;
     void StopReader();
     LRESULT OnContentRead(WPARAM serial, LPARAM);
-    void Display(const Shown& shown);
+    void Display(const TextExcerpt& excerpt);
 
-    // Written before the reader starts and read only by it.
+    // Written before the reader starts and only read afterwards, by either
+    // thread, until the next Show has joined the reader.
     Request m_request;
     // Written by the reader as its last act but one, before it posts the
     // read message; read by the user-interface thread only once the reader
     // has been joined.
-    std::unique_ptr<Shown> m_shown;
+    std::unique_ptr<TextExcerpt> m_excerpt;
     // Set by the user-interface thread when the file is no longer wanted;
     // the reader polls it between blocks.
     std::atomic<int32_t> m_stop{0};

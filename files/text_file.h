@@ -19,10 +19,9 @@ using StopCheck = std::function<bool()>;
 // reading was stopped.
 std::unique_ptr<char[]> ReadTextFile(const char* path, const StopCheck& stopRequested = {});
 
-// The offset of the first occurrence of the search text in the text up to its
-// first NUL, ignoring case; -1 when there is none or the search text is empty.
-long FindSearchText(const char* text, const char* searchText);
-// The same, in blocks of a text of length bytes, so that a stop request is
-// heard while a large text is searched; -1 also when stopped.
+// The offset of the first occurrence of the search text in a text of length
+// bytes that ends with a NUL there, ignoring case; -1 when there is none, the
+// search text is empty, or a stop was requested. Searched in blocks, so that
+// a stop request is heard while a large text is searched.
 long FindSearchText(const char* text, uint64_t length, const char* searchText,
                     const StopCheck& stopRequested);

@@ -412,21 +412,25 @@ TEST(TextOptions, EmptyTypesAreHandedOverEmpty)
 
 // ---- Other options ----
 
+// Types the wildcard and presses OK: the dialog refuses it with the message
+// and stays open.
+void RefuseWildcard(ModalScript& script, const char* wildcard, const char* message)
+{
+    script.Do(steps::SetText(script, IDC_WILDCARD, wildcard));
+    script.Do(steps::Click(script, IDOK));
+    script.WaitFor(std::string("refused: ") + wildcard, steps::DismissBox(script, message, IDI_ASTERISK));
+    script.WaitFor("box gone", steps::BoxGone(script));
+}
+
 TEST(OtherOptions, AWildcardOfSpacesIsRefusedAsBlank)
 {
     COtherOptionsDlg dialog;
     ModalScript script;
     script.Do([&] { EXPECT_EQ(WindowText(script.Item(IDC_WILDCARD)), "some*.pdf"); });
     script.Do(ExpectDateDefaults(script));
-    script.Do(steps::SetText(script, IDC_WILDCARD, "    "));
-    script.Do(steps::Click(script, IDOK));
-    script.WaitFor("blank", steps::DismissBox(script, "Filter can not be blank.", IDI_ASTERISK));
-    script.WaitFor("box gone", steps::BoxGone(script));
+    RefuseWildcard(script, "    ", "Filter can not be blank.");
     script.Do([&] { EXPECT_TRUE(::IsWindowVisible(script.Dialog())); });
-    script.Do(steps::SetText(script, IDC_WILDCARD, ""));
-    script.Do(steps::Click(script, IDOK));
-    script.WaitFor("empty", steps::DismissBox(script, "Filter can not be blank.", IDI_ASTERISK));
-    script.WaitFor("box gone", steps::BoxGone(script));
+    RefuseWildcard(script, "", "Filter can not be blank.");
     script.Do(steps::Click(script, IDCANCEL));
     EXPECT_EQ(script.Run(dialog), IDCANCEL);
 }
@@ -438,12 +442,8 @@ TEST(OtherOptions, AWildcardWithAPathPartIsRefused)
         "Enter a pattern for file names only, such as some*.pdf.";
     COtherOptionsDlg dialog;
     ModalScript script;
-    for (const char* pattern : {"..\\*", "C:*.pdf"}) {
-        script.Do(steps::SetText(script, IDC_WILDCARD, pattern));
-        script.Do(steps::Click(script, IDOK));
-        script.WaitFor(pattern, steps::DismissBox(script, refusal, IDI_ASTERISK));
-        script.WaitFor("box gone", steps::BoxGone(script));
-    }
+    for (const char* pattern : {"..\\*", "C:*.pdf"})
+        RefuseWildcard(script, pattern, refusal);
     script.Do(steps::SetText(script, IDC_WILDCARD, "..pdf"));
     script.Do(steps::Click(script, IDOK));
     EXPECT_EQ(script.Run(dialog), IDOK) << "dots inside a name are no path part";
