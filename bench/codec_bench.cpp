@@ -105,7 +105,7 @@ void RescaleTable(int rounds) {
     std::vector<uint8_t> out(static_cast<size_t>(nw) * nh * 3);
     double ours = Seconds([&] {
       CImageObject target;
-      source.Rescale(nw, nh, 3, &target);
+      source.Rescale(nw, nh, ResampleMode::kSmooth, &target);
       sink += target.Pixels()[0];
     }, rounds);
     double stb = Seconds([&] {
@@ -133,7 +133,7 @@ void PalettedRescaleTable(const std::vector<File>& corpus, int rounds) {
     const int nw = w >= h ? 120 : 120 * w / h, nh = w >= h ? 120 * h / w : 120;
     double ours = Seconds([&] {
       CImageObject target;
-      source.Rescale(nw, nh, 3, &target);
+      source.Rescale(nw, nh, ResampleMode::kSmooth, &target);
       sink += target.Pixels()[0];
     }, rounds);
     printf("%-26s %7.3f ms\n", f.name.c_str(), ours * 1e3);

@@ -25,7 +25,7 @@ Drawn OurThumbnail(const char* path, Tile& tile, StageSeconds& stages) {
   start = Clock::now();
   const ThumbnailFit fit = FitThumbnail(static_cast<uint32_t>(picture.SourceWidth()),
                                         static_cast<uint32_t>(picture.SourceHeight()), tile.edge);
-  if (fit.scale) picture.Rescale(fit.width, fit.height, 3, nullptr);
+  if (fit.scale) picture.Rescale(fit.width, fit.height, ResampleMode::kSmooth, nullptr);
   stages.rescale += Since(start);
 
   start = Clock::now();

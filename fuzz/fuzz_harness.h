@@ -30,8 +30,8 @@ inline int32_t FrameFromLastByte(const uint8_t* data, size_t size) { return size
 // pixels are left alone, as their rescale only costs time.
 inline void RescaleSmall(CImageObject& image) {
   if (image.HasPixels() && static_cast<uint64_t>(image.Width()) * image.Height() <= 1 << 16) {
-    image.Rescale(13, 7, 3, nullptr);
-    image.Rescale(17, 9, 2, nullptr);
+    image.Rescale(13, 7, ResampleMode::kSmooth, nullptr);
+    image.Rescale(17, 9, ResampleMode::kBSpline, nullptr);
   }
 }
 

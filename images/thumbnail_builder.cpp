@@ -68,7 +68,7 @@ void AddThumbnail(CImageListView& view, const char* path)
     // A refused rescale leaves the picture at its size; the tile then shows
     // its top-left part.
     if (fit.scale)
-        picture.Rescale(fit.width, fit.height, 3, nullptr);
+        picture.Rescale(fit.width, fit.height, ResampleMode::kSmooth, nullptr);
     if (watch.ShouldStop())  // the rescale kept only the rows it reached
         return;
     std::unique_ptr<uint8_t[]> tile(new (std::nothrow) uint8_t[TileBytes(edge)]);

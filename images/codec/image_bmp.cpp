@@ -18,10 +18,6 @@ struct BmpInfo {
   bool os2 = false;
 };
 
-struct BmpFail {
-  const char* text;
-};
-
 bool KnownHeaderSize(uint32_t size) {
   return size == 12 || size == 40 || size == 52 || size == 56 || size == 64 || size == 108 ||
          size == 124;
@@ -30,10 +26,10 @@ bool KnownHeaderSize(uint32_t size) {
 BmpInfo ReadInfo(CImageStream& s) {
   BmpInfo info;
   uint8_t b[124];
-  if (!s.ReadAll(b, 4)) throw BmpFail{"Error reading BMP info"};
+  if (!s.ReadAll(b, 4)) throw DecodeFailure{DecodeStatus::kCorrupt, "Error reading BMP info"};
   info.headerSize = ReadLe32(b);
-  if (!KnownHeaderSize(info.headerSize)) throw BmpFail{"Not a BMP"};
-  if (!s.ReadAll(b + 4, info.headerSize - 4)) throw BmpFail{"Error reading BMP info"};
+  if (!KnownHeaderSize(info.headerSize)) throw DecodeFailure{DecodeStatus::kUnsupported, "Not a BMP"};
+  if (!s.ReadAll(b + 4, info.headerSize - 4)) throw DecodeFailure{DecodeStatus::kCorrupt, "Error reading BMP info"};
   if (info.headerSize == 12) {
     info.os2 = true;
     info.width = ReadLe16(b + 4);
@@ -49,7 +45,7 @@ BmpInfo ReadInfo(CImageStream& s) {
   info.yPpm = static_cast<int32_t>(ReadLe32(b + 28));
   info.colorsUsed = ReadLe32(b + 32);
   if (info.compression == BI_BITFIELDS) {
-    if (info.headerSize == 40 && !s.ReadAll(b + 40, 12)) throw BmpFail{"Error reading BMP info"};
+    if (info.headerSize == 40 && !s.ReadAll(b + 40, 12)) throw DecodeFailure{DecodeStatus::kCorrupt, "Error reading BMP info"};
     for (int i = 0; i < 3; ++i) info.masks[i] = ReadLe32(b + 40 + 4 * i);
   }
   return info;
@@ -57,10 +53,10 @@ BmpInfo ReadInfo(CImageStream& s) {
 
 void CheckInfo(const BmpInfo& info) {
   if (info.width <= 0 || info.height == 0 || info.height == INT32_MIN)
-    throw BmpFail{"Error reading BMP info"};
+    throw DecodeFailure{DecodeStatus::kCorrupt, "Error reading BMP info"};
   switch (info.bpp) {
     case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: throw BmpFail{"Error reading BMP info"};
+    default: throw DecodeFailure{DecodeStatus::kCorrupt, "Error reading BMP info"};
   }
   switch (info.compression) {
     case BI_RGB: return;
@@ -68,9 +64,9 @@ void CheckInfo(const BmpInfo& info) {
     case BI_RLE4: if (info.bpp == 4) return; break;
     case BI_BITFIELDS: if (info.bpp == 16 || info.bpp == 32) return; break;
     case 4: case 5: break;  // JPEG and PNG inside a BMP
-    default: throw BmpFail{"unknown compression"};
+    default: throw DecodeFailure{DecodeStatus::kUnsupported, "unknown compression"};
   }
-  throw BmpFail{"compression type not supported"};
+  throw DecodeFailure{DecodeStatus::kUnsupported, "compression type not supported"};
 }
 
 // A channel of a bit-field pixel, scaled to 8 bits.
@@ -104,7 +100,7 @@ class BmpReader {
     if (info_.colorsUsed && info_.colorsUsed < n) n = info_.colorsUsed;
     const size_t entry = info_.os2 ? 3 : 4;
     uint8_t raw[256 * 4];
-    if (!s_.ReadAll(raw, n * entry)) throw BmpFail{"Error reading BMP info"};
+    if (!s_.ReadAll(raw, n * entry)) throw DecodeFailure{DecodeStatus::kCorrupt, "Error reading BMP info"};
     for (uint32_t i = 0; i < n; ++i)
       image_.SetPaletteColor(static_cast<uint8_t>(i), raw[i * entry + 2], raw[i * entry + 1],
                              raw[i * entry]);
@@ -121,7 +117,7 @@ class BmpReader {
 
  private:
   void Cancel() {
-    if (image_.Escape()) throw BmpFail{"Cancelled"};
+    if (image_.Escape()) throw DecodeFailure{DecodeStatus::kCancelled, "Cancelled"};
   }
 
   void Plain() {
@@ -196,7 +192,7 @@ class BmpReader {
   void Flip() {
     const uint32_t stride = image_.Stride();
     uint8_t* temp = static_cast<uint8_t*>(malloc(stride));
-    if (!temp) throw BmpFail{"can't allocate memory"};
+    if (!temp) throw DecodeFailure{DecodeStatus::kTooLarge, "can't allocate memory"};
     for (int32_t a = 0, b = height_ - 1; a < b; ++a, --b) {
       memcpy(temp, image_.Row(a), stride);
       memcpy(image_.Row(a), image_.Row(b), stride);
@@ -228,18 +224,18 @@ bool CImageObjectBMP::Decode(CImageStream& s) {
     // byte per 16384 pixels (a delta escape skips at most 255 by 255).
     const uint64_t bytes = static_cast<uint64_t>(DibStride(static_cast<uint32_t>(info.width), info.bpp)) * height;
     if (rle ? !PlausiblePixels(s, pixels, 16384) : bytes / 64 > static_cast<uint64_t>(s.Remaining()))
-      throw BmpFail{"Error reading BMP info"};
+      throw DecodeFailure{DecodeStatus::kCorrupt, "Error reading BMP info"};
     if (!info.os2) {
       Settings().xDpi = DpiFromPelsPerMeter(info.xPpm);
       Settings().yDpi = DpiFromPelsPerMeter(info.yPpm);
     }
     if (Escape()) {
       SetSizeOnly(static_cast<int32_t>(info.width), static_cast<int32_t>(height));
-      throw BmpFail{"output dimensions returned"};
+      throw DecodeFailure{DecodeStatus::kSizeOnly, "output dimensions returned"};
     }
     if (!Create(static_cast<uint32_t>(info.width), static_cast<uint32_t>(height),
                 info.bpp <= 8 ? info.bpp : 24, kImageBMP))
-      return false;
+      return false;  // Create's own status and text
     BmpReader reader(*this, s, info);
     reader.Palette();
     const uint32_t offBits = framed ? ReadLe32(file + 10) : 0;
@@ -247,8 +243,7 @@ bool CImageObjectBMP::Decode(CImageStream& s) {
       s.Seek(start + offBits, CImageStream::kSet);
     reader.Rows();
     return true;
-  } catch (const BmpFail& fail) {
-    SetLastError(fail.text);
-    return false;
+  } catch (const DecodeFailure& failure) {
+    return Fail(failure);
   }
 }

@@ -60,12 +60,16 @@ bool CImageObject::Decode(CImageStream& stream, uint32_t type) {
     std::unique_ptr<CImageObject> decoder(entry.make());
     decoder->settings_ = settings_;
     decoder->settings_.type = type;
+    decoder->settings_.status = DecodeStatus::kOk;
     if (decoder->Decode(stream)) {
       TakeOver(*decoder);
       return true;
     }
     if (report) {
-      SetLastError(decoder->LastError());
+      // A decoder that gives up without a status of its own found nothing
+      // it could read.
+      const DecodeStatus status = decoder->Status();
+      Fail({status == DecodeStatus::kOk ? DecodeStatus::kCorrupt : status, decoder->LastError()});
       if (entry.reportsFrames) settings_.frameCount = decoder->settings_.frameCount;
     }
     return false;
@@ -97,7 +101,10 @@ void CImageObject::LoadAs(const char* path, uint32_t type) {
   if (!path) return;
   if (type >= 1 && type < kImageTypeCount) {
     FILE* file = fopen(path, "rb");
-    if (!file) return;
+    if (!file) {
+      settings_.status = DecodeStatus::kUnreadable;
+      return;
+    }
     CFileStream stream(file);
     Decode(stream, type);
     fclose(file);
@@ -106,9 +113,14 @@ void CImageObject::LoadAs(const char* path, uint32_t type) {
   char saved[sizeof settings_.lastError];
   memcpy(saved, settings_.lastError, sizeof saved);
   FILE* file = fopen(path, "rb");
-  if (!file) return;
+  if (!file) {
+    settings_.status = DecodeStatus::kUnreadable;
+    return;
+  }
   CFileStream stream(file);
   bool ok = Decode(stream, kImageUnknown);
   fclose(file);
+  // A type out of range falls back on detection; a failure then keeps the
+  // text from before, and the status of the detection.
   if (!ok && type != kImageUnknown) memcpy(settings_.lastError, saved, sizeof saved);
 }

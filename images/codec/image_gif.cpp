@@ -344,12 +344,15 @@ bool CImageObjectGIF::ReadImage(CImageStream& stream, Pass& pass) {
 bool CImageObjectGIF::Decode(CImageStream& stream) {
   counted_.clear();
   uint8_t header[13];
-  if (!stream.ReadAll(header, sizeof header) || memcmp(header, "GIF8", 4) != 0) return false;
+  // A GIF gives up without a text: the status alone says why.
+  if (!stream.ReadAll(header, sizeof header) || memcmp(header, "GIF8", 4) != 0)
+    return Fail({DecodeStatus::kUnsupported, nullptr});
   screenWidth_ = Le16(header + 6);
   screenHeight_ = Le16(header + 8);
   const uint8_t flags = header[10];
   if (Escape()) {
     SetSizeOnly(screenWidth_, screenHeight_);
+    Settings().status = DecodeStatus::kSizeOnly;
     return true;
   }
   Pass pass;
@@ -360,23 +363,24 @@ bool CImageObjectGIF::Decode(CImageStream& stream) {
     pass.trueColor = 1;
 
   pass.count = CountFrames(stream, pass.table);
-  if (Escape()) return false;
+  if (Escape()) return Fail({DecodeStatus::kCancelled, nullptr});
   Settings().frameCount = pass.count;
   // A file without any image in the screen has nothing to refuse: it decodes
   // to no picture, which the caller treats as undecodable.
-  if (Settings().frame < 0 || (pass.count > 0 && Settings().frame >= pass.count)) return false;
+  if (Settings().frame < 0 || (pass.count > 0 && Settings().frame >= pass.count))
+    return Fail({DecodeStatus::kNoFrame, nullptr});
   if (pass.count == 1) pass.trueColor = 0;
 
   bool afterZero = true;
   while (pass.more) {
     int b = stream.GetByte();
     if (b < 0) break;
-    if (Escape()) return false;
+    if (Escape()) return Fail({DecodeStatus::kCancelled, nullptr});
     if (!afterZero && b != 0) continue;
     if (b == '!') {
       pass.more = ReadExtension(stream);
     } else if (b == ',') {
-      if (!ReadImage(stream, pass)) return false;
+      if (!ReadImage(stream, pass)) return Fail({DecodeStatus::kCancelled, nullptr});
     } else if (b == ';') {
       break;
     } else {
@@ -393,5 +397,8 @@ bool CImageObjectGIF::Decode(CImageStream& stream) {
     }
     TakeOver(*pass.canvas);
   }
+  // A frame that Create refused on the way leaves its text, but the file was
+  // read through.
+  Settings().status = DecodeStatus::kOk;
   return true;
 }

@@ -13,21 +13,22 @@ struct IcoEntry {
   uint32_t width, height, size, offset;
 };
 
-bool ReadEntry(CImageStream& s, int64_t start, int32_t frame, int32_t& count, IcoEntry& e) {
+// Icons fail without a text: the status alone says why.
+DecodeStatus ReadEntry(CImageStream& s, int64_t start, int32_t frame, int32_t& count, IcoEntry& e) {
   uint8_t head[6], dir[16];
-  if (!s.ReadAll(head, sizeof head)) return false;
+  if (!s.ReadAll(head, sizeof head)) return DecodeStatus::kUnsupported;
   uint16_t kind = ReadLe16(head + 2);
-  if (ReadLe16(head) != 0 || (kind != 1 && kind != 2)) return false;
+  if (ReadLe16(head) != 0 || (kind != 1 && kind != 2)) return DecodeStatus::kUnsupported;
   count = ReadLe16(head + 4);
-  if (frame < 0 || frame >= count) return false;
+  if (frame < 0 || frame >= count) return DecodeStatus::kNoFrame;
   if (!s.Seek(start + 6 + 16 * static_cast<int64_t>(frame), CImageStream::kSet) ||
       !s.ReadAll(dir, sizeof dir))
-    return false;
+    return DecodeStatus::kCorrupt;
   e.width = dir[0];
   e.height = dir[1];
   e.size = ReadLe32(dir + 8);
   e.offset = ReadLe32(dir + 12);
-  return true;
+  return DecodeStatus::kOk;
 }
 
 }  // namespace
@@ -72,28 +73,30 @@ bool CImageObjectICO::Decode(CImageStream& s) {
   IcoEntry e;
   int32_t count = 0;
   const int64_t start = s.Tell();
-  bool ok = ReadEntry(s, start, Settings().frame, count, e);
+  const DecodeStatus entry = ReadEntry(s, start, Settings().frame, count, e);
   Settings().frameCount = count;
-  if (!ok) return false;
+  if (entry != DecodeStatus::kOk) return Fail({entry, nullptr});
   uint8_t bih[40];
-  if (!s.Seek(start + e.offset, CImageStream::kSet) || !s.ReadAll(bih, sizeof bih)) return false;
+  if (!s.Seek(start + e.offset, CImageStream::kSet) || !s.ReadAll(bih, sizeof bih))
+    return Fail({DecodeStatus::kCorrupt, nullptr});
   const uint32_t headerSize = ReadLe32(bih), bpp = ReadLe16(bih + 14);
   const uint32_t colorsUsed = ReadLe32(bih + 32);
-  if (headerSize < 40 || (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)) return false;
+  if (headerSize < 40 || (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32))
+    return Fail({DecodeStatus::kUnsupported, nullptr});
   s.Seek(start + e.offset + headerSize, CImageStream::kSet);
-  if (!Create(e.width, e.height, bpp == 32 ? 24 : bpp, kImageICO)) return false;
+  if (!Create(e.width, e.height, bpp == 32 ? 24 : bpp, kImageICO)) return false;  // Create's status
   const int32_t w = Width(), h = Height();
 
   if (bpp <= 8) {
     uint32_t n = 1u << bpp;
     if (colorsUsed && colorsUsed < n) n = colorsUsed;
     uint8_t pal[1024];
-    if (!s.ReadAll(pal, 4 * n)) return false;
+    if (!s.ReadAll(pal, 4 * n)) return Fail({DecodeStatus::kCorrupt, nullptr});
     for (uint32_t i = 0; i < n; ++i)
       SetPaletteColor(static_cast<uint8_t>(i), pal[4 * i + 2], pal[4 * i + 1], pal[4 * i]);
   }
   std::vector<uint8_t> row(DibStride(w, bpp));
-  if (bpp == 32 && !AllocateAlpha()) return false;
+  if (bpp == 32 && !AllocateAlpha()) return Fail({DecodeStatus::kTooLarge, nullptr});
   for (int32_t y = 0; y < h; ++y) {
     if (!s.ReadAll(row.data(), row.size())) break;  // a short icon keeps what it held
     if (bpp != 32) {
@@ -115,7 +118,7 @@ bool CImageObjectICO::Decode(CImageStream& s) {
       any = any || bit;
     }
   if (all || !any) return true;
-  if (!AlphaMask() && !AllocateAlpha()) return false;
+  if (!AlphaMask() && !AllocateAlpha()) return Fail({DecodeStatus::kTooLarge, nullptr});
   for (size_t i = 0; i < masked.size(); ++i)
     if (masked[i]) AlphaMask()[i] = 0;
   ResolveMask(*this, masked);

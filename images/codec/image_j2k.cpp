@@ -84,11 +84,14 @@ bool IsJ2kStream(const uint8_t* d, size_t n) {
   return n >= 4 && d[0] == 0xFF && d[1] == 0x4F && d[2] == 0xFF && d[3] == 0x51;
 }
 
-opj_image* DecodeJpeg2000(const uint8_t* data, size_t size, char* message, size_t messageSize) {
+opj_image* DecodeJpeg2000(const uint8_t* data, size_t size, DecodeStatus& status, char* message,
+                          size_t messageSize) {
   message[0] = 0;
+  status = DecodeStatus::kUnsupported;
   const bool jp2 = IsJp2File(data, size);
   // Anything else would only reach the library to be refused there.
   if (!jp2 && !IsJ2kStream(data, size)) return nullptr;
+  status = DecodeStatus::kCorrupt;
   MemorySource source{data, size, 0};
   Messages messages{message, messageSize};
   opj_codec_t* codec = opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
@@ -113,6 +116,7 @@ opj_image* DecodeJpeg2000(const uint8_t* data, size_t size, char* message, size_
       const uint64_t w = image->x1 - image->x0, h = image->y1 - image->y0;
       if (!CImageObject::WithinMemoryBound(w, h, 32u * (image->numcomps > 64 ? 65 : image->numcomps))) {
         CopyMessage(message, messageSize, "IMAGE_MAX_MEMORY exceeded");
+        status = DecodeStatus::kTooLarge;
       } else {
         ok = opj_decode(codec, stream, image) && opj_end_decompress(codec, stream);
       }
@@ -131,6 +135,7 @@ opj_image* DecodeJpeg2000(const uint8_t* data, size_t size, char* message, size_
         opj_image_destroy(image);
         return nullptr;
       }
+    status = DecodeStatus::kOk;
   }
   return image;
 }
@@ -142,12 +147,10 @@ void FreeJpeg2000(opj_image* image) {
 bool CImageObjectJ2K::Decode(CImageStream& s) {
   std::vector<uint8_t> data;
   char message[256];
-  opj_image_t* image = nullptr;
-  if (ReadRest(s, data)) image = DecodeJpeg2000(data.data(), data.size(), message, sizeof message);
-  if (!image) {
-    SetLastError("failed to decode J2K image!");
-    return false;
-  }
+  if (!ReadRest(s, data)) return Fail({DecodeStatus::kUnreadable, "failed to decode J2K image!"});
+  DecodeStatus status;
+  opj_image_t* image = DecodeJpeg2000(data.data(), data.size(), status, message, sizeof message);
+  if (!image) return Fail({status, "failed to decode J2K image!"});
   const opj_image_comp_t* comps = image->comps;
   const bool colour = image->numcomps >= 3 && SameSampling(comps[0], comps[1]) && SameSampling(comps[0], comps[2]);
   const bool alpha = colour && image->numcomps >= 4 && SameSampling(comps[0], comps[3]);
@@ -156,8 +159,7 @@ bool CImageObjectJ2K::Decode(CImageStream& s) {
     Settings().frameCount = static_cast<int32_t>(image->numcomps);
     if (Settings().frame < 0 || static_cast<uint32_t>(Settings().frame) >= image->numcomps) {
       FreeJpeg2000(image);
-      SetLastError("wrong frame!");
-      return false;
+      return Fail({DecodeStatus::kNoFrame, "wrong frame!"});
     }
     c = static_cast<uint32_t>(Settings().frame);
   }
@@ -170,13 +172,12 @@ bool CImageObjectJ2K::Decode(CImageStream& s) {
   if (height > comp.h) height = comp.h;
   if (!Create(width, height, colour ? 24 : 8, kImageJ2K)) {
     FreeJpeg2000(image);
-    return false;
+    return false;  // Create's status and text
   }
   if (alpha && !AllocateAlpha()) {
     FreeJpeg2000(image);
     Release();
-    SetLastError("failed to decode J2K image!");
-    return false;
+    return Fail({DecodeStatus::kTooLarge, "failed to decode J2K image!"});
   }
   if (!colour) SetGreyPalette();
   for (uint32_t y = 0; y < height; ++y) {

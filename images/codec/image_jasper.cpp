@@ -26,15 +26,11 @@ struct Components {
 const char kLoadFailed[] = "error: cannot load image data";
 const char kNoMemory[] = "error: cannot allocate memory";
 
-struct Fail {
-  const char* text;
-};
-
 // Samples are held as 32-bit values: the bound applies to them before any
 // is allocated.
 void Allocate(Components& out, uint32_t count, uint32_t width, uint32_t height, int precision) {
-  if (width == 0 || height == 0) throw Fail{kLoadFailed};
-  if (!CImageObject::WithinMemoryBound(width, height, 32 * count)) throw Fail{"IMAGE_MAX_MEMORY exceeded"};
+  if (width == 0 || height == 0) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
+  if (!CImageObject::WithinMemoryBound(width, height, 32 * count)) throw DecodeFailure{DecodeStatus::kTooLarge, "IMAGE_MAX_MEMORY exceeded"};
   out.comps.resize(count);
   for (Component& c : out.comps) {
     c.width = width;
@@ -43,7 +39,7 @@ void Allocate(Components& out, uint32_t count, uint32_t width, uint32_t height, 
     try {
       c.samples.assign(static_cast<size_t>(width) * height, 0);
     } catch (...) {
-      throw Fail{kNoMemory};
+      throw DecodeFailure{DecodeStatus::kTooLarge, kNoMemory};
     }
   }
 }
@@ -98,25 +94,25 @@ int PrecisionOf(uint32_t maxval) {
 }
 
 void ReadPnm(const uint8_t* d, size_t n, Components& out) {
-  if (n < 3 || d[0] != 'P' || d[1] < '1' || d[1] > '6') throw Fail{kLoadFailed};
+  if (n < 3 || d[0] != 'P' || d[1] < '1' || d[1] > '6') throw DecodeFailure{DecodeStatus::kUnsupported, kLoadFailed};
   const int kind = d[1] - '0';
   Text t(d + 2, n - 2);
   uint32_t width, height, maxval = 1;
-  if (!t.Number(width) || !t.Number(height)) throw Fail{kLoadFailed};
+  if (!t.Number(width) || !t.Number(height)) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   const bool bitmap = kind == 1 || kind == 4;
-  if (!bitmap && (!t.Number(maxval) || maxval == 0 || maxval > 65535)) throw Fail{kLoadFailed};
+  if (!bitmap && (!t.Number(maxval) || maxval == 0 || maxval > 65535)) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   const uint32_t count = kind == 3 || kind == 6 ? 3 : 1;
   const bool binary = kind >= 4;
   const uint64_t samples = static_cast<uint64_t>(width) * height * count;
   const size_t body = 2 + t.pos_ + (binary ? 1 : 0);  // one blank ends a binary header
-  if (body > n) throw Fail{kLoadFailed};
+  if (body > n) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   const uint64_t left = n - body;
   const uint32_t sampleBytes = maxval > 255 ? 2 : 1;
   // Refused before allocating: every sample takes at least a byte (plain
   // formats) or its share of one (binary).
   const uint64_t need = kind == 4 ? (width + 7) / 8 * static_cast<uint64_t>(height)
                         : binary ? samples * sampleBytes : samples;
-  if (width == 0 || height == 0 || left < need) throw Fail{kLoadFailed};
+  if (width == 0 || height == 0 || left < need) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   Allocate(out, count, width, height, bitmap ? 1 : PrecisionOf(maxval));
   const uint8_t* p = d + body;
   for (uint32_t y = 0; y < height; ++y)
@@ -129,9 +125,9 @@ void ReadPnm(const uint8_t* d, size_t n, Components& out) {
           v = sampleBytes == 2 ? static_cast<uint32_t>(p[0] << 8 | p[1]) : p[0];
           p += sampleBytes;
         } else if (kind == 1) {
-          if (!t.Bit(v)) throw Fail{kLoadFailed};
+          if (!t.Bit(v)) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
         } else {
-          if (!t.Number(v)) throw Fail{kLoadFailed};
+          if (!t.Number(v)) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
         }
         if (v > maxval) v = maxval;
         // In a bitmap a set bit is black; as a sample, 1 is the bright end.
@@ -143,17 +139,17 @@ void ReadPnm(const uint8_t* d, size_t n, Components& out) {
 // --- PGX: one component, its own precision and byte order ---------------
 
 void ReadPgx(const uint8_t* d, size_t n, Components& out) {
-  if (n < 6 || d[0] != 'P' || d[1] != 'G') throw Fail{kLoadFailed};
+  if (n < 6 || d[0] != 'P' || d[1] != 'G') throw DecodeFailure{DecodeStatus::kUnsupported, kLoadFailed};
   size_t pos = 2;
   auto blanks = [&]() {
     while (pos < n && (d[pos] == ' ' || d[pos] == '\t')) ++pos;
   };
   blanks();
-  if (pos + 2 > n) throw Fail{kLoadFailed};
+  if (pos + 2 > n) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   bool bigEndian;
   if (d[pos] == 'M' && d[pos + 1] == 'L') bigEndian = true;
   else if (d[pos] == 'L' && d[pos + 1] == 'M') bigEndian = false;
-  else throw Fail{kLoadFailed};
+  else throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   pos += 2;
   blanks();
   bool sign = false;
@@ -167,18 +163,18 @@ void ReadPgx(const uint8_t* d, size_t n, Components& out) {
     uint64_t x = 0;
     size_t start = pos;
     while (pos < n && d[pos] >= '0' && d[pos] <= '9' && x <= 0xFFFFFFFFu) x = x * 10 + (d[pos++] - '0');
-    if (pos == start || x > 0xFFFFFFFFu) throw Fail{kLoadFailed};
+    if (pos == start || x > 0xFFFFFFFFu) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
     value = static_cast<uint32_t>(x);
   }
   const uint32_t precision = v[0], width = v[1], height = v[2];
-  if (precision == 0 || precision > 16) throw Fail{kLoadFailed};
+  if (precision == 0 || precision > 16) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   // The header ends at the first line break.
   while (pos < n && d[pos] != '\n') ++pos;
-  if (pos >= n) throw Fail{kLoadFailed};
+  if (pos >= n) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   ++pos;
   const uint32_t bytes = precision <= 8 ? 1 : 2;
   if (width == 0 || height == 0 || static_cast<uint64_t>(width) * height * bytes > n - pos)
-    throw Fail{kLoadFailed};
+    throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   Allocate(out, 1, width, height, static_cast<int>(precision));
   const uint8_t* p = d + pos;
   const uint32_t mask = (1u << precision) - 1, half = 1u << (precision - 1);
@@ -202,14 +198,14 @@ uint32_t Be32(const uint8_t* p) {
 const uint32_t kRasMagic = 0x59A66A95;
 
 void ReadRas(const uint8_t* d, size_t n, Components& out) {
-  if (n < 32 || Be32(d) != kRasMagic) throw Fail{kLoadFailed};
+  if (n < 32 || Be32(d) != kRasMagic) throw DecodeFailure{DecodeStatus::kUnsupported, kLoadFailed};
   const uint32_t width = Be32(d + 4), height = Be32(d + 8), depth = Be32(d + 12);
   const uint32_t type = Be32(d + 20), mapType = Be32(d + 24), mapLength = Be32(d + 28);
-  if (depth != 1 && depth != 8 && depth != 24 && depth != 32) throw Fail{kLoadFailed};
+  if (depth != 1 && depth != 8 && depth != 24 && depth != 32) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   if (type > 3 || mapType > 1 || (mapType == 0 && mapLength != 0) || mapLength > n - 32 ||
       (mapType == 1 && (mapLength % 3 != 0 || mapLength == 0 || mapLength > 768)))
-    throw Fail{kLoadFailed};
-  if (width == 0 || height == 0 || width > 0x7FFFFFFF / 32) throw Fail{kLoadFailed};
+    throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
+  if (width == 0 || height == 0 || width > 0x7FFFFFFF / 32) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   const uint32_t colours = mapLength / 3;
   const uint8_t* map = d + 32;
   const uint64_t rowBytes = (static_cast<uint64_t>(width) * depth + 15) / 16 * 2;
@@ -217,7 +213,7 @@ void ReadRas(const uint8_t* d, size_t n, Components& out) {
   const uint8_t* p = d + 32 + mapLength;
   const size_t left = n - 32 - mapLength;
   // Run-length data hold at most 256 bytes per three of the file.
-  if (type == 2 ? total > (static_cast<uint64_t>(left) + 1) * 86 : total > left) throw Fail{kLoadFailed};
+  if (type == 2 ? total > (static_cast<uint64_t>(left) + 1) * 86 : total > left) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
   const bool mapped = mapType == 1 && depth <= 8;
   const uint32_t count = depth >= 24 || mapped ? 3 : 1;
   Allocate(out, count, width, height, depth == 1 && !mapped ? 1 : 8);
@@ -226,23 +222,23 @@ void ReadRas(const uint8_t* d, size_t n, Components& out) {
     try {
       raw.reserve(static_cast<size_t>(total));
     } catch (...) {
-      throw Fail{kNoMemory};
+      throw DecodeFailure{DecodeStatus::kTooLarge, kNoMemory};
     }
     size_t i = 0;
     while (raw.size() < total) {
-      if (i >= left) throw Fail{kLoadFailed};
+      if (i >= left) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
       const uint8_t b = p[i++];
       if (b != 0x80) {
         raw.push_back(b);
         continue;
       }
-      if (i >= left) throw Fail{kLoadFailed};
+      if (i >= left) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
       const uint32_t run = p[i++];
       if (run == 0) {
         raw.push_back(0x80);
         continue;
       }
-      if (i >= left) throw Fail{kLoadFailed};
+      if (i >= left) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
       const uint8_t value = p[i++];
       for (uint32_t k = 0; k <= run && raw.size() < total; ++k) raw.push_back(value);
     }
@@ -278,8 +274,9 @@ void ReadRas(const uint8_t* d, size_t n, Components& out) {
 
 void ReadJpeg2000(const uint8_t* d, size_t n, Components& out) {
   char message[256];
-  opj_image_t* image = DecodeJpeg2000(d, n, message, sizeof message);
-  if (!image) throw Fail{kLoadFailed};
+  DecodeStatus status;
+  opj_image_t* image = DecodeJpeg2000(d, n, status, message, sizeof message);
+  if (!image) throw DecodeFailure{status, kLoadFailed};
   try {
     out.comps.resize(image->numcomps);
     for (OPJ_UINT32 i = 0; i < image->numcomps; ++i) {
@@ -300,7 +297,7 @@ void ReadJpeg2000(const uint8_t* d, size_t n, Components& out) {
     }
   } catch (...) {
     FreeJpeg2000(image);
-    throw Fail{kNoMemory};
+    throw DecodeFailure{DecodeStatus::kTooLarge, kNoMemory};
   }
   FreeJpeg2000(image);
 }
@@ -322,37 +319,34 @@ uint32_t DetectType(const uint8_t* d, size_t n) {
 
 bool CImageObjectJAS::Decode(CImageStream& s) {
   std::vector<uint8_t> data;
-  if (!ReadRest(s, data)) {
-    SetLastError(kLoadFailed);
-    return false;
-  }
+  if (!ReadRest(s, data)) return Fail({DecodeStatus::kUnreadable, kLoadFailed});
   uint32_t type = Settings().type;
   if (type == kImageUnknown) type = DetectType(data.data(), data.size());
   try {
     Components image;
     switch (type) {
       case kImageJP2:
-        if (!IsJp2File(data.data(), data.size())) throw Fail{kLoadFailed};
+        if (!IsJp2File(data.data(), data.size())) throw DecodeFailure{DecodeStatus::kUnsupported, kLoadFailed};
         ReadJpeg2000(data.data(), data.size(), image);
         break;
       case kImageJPC:
-        if (!IsJ2kStream(data.data(), data.size())) throw Fail{kLoadFailed};
+        if (!IsJ2kStream(data.data(), data.size())) throw DecodeFailure{DecodeStatus::kUnsupported, kLoadFailed};
         ReadJpeg2000(data.data(), data.size(), image);
         break;
       case kImagePGX: ReadPgx(data.data(), data.size(), image); break;
       case kImagePNM: ReadPnm(data.data(), data.size(), image); break;
       case kImageRAS: ReadRas(data.data(), data.size(), image); break;
-      default: throw Fail{kLoadFailed};
+      default: throw DecodeFailure{DecodeStatus::kUnsupported, kLoadFailed};
     }
-    if (image.comps.empty()) throw Fail{kLoadFailed};
+    if (image.comps.empty()) throw DecodeFailure{DecodeStatus::kCorrupt, kLoadFailed};
     const std::vector<Component>& c = image.comps;
     // Three or more components of equal sampling are colour, a fourth alpha.
     const bool colour = c.size() >= 3 && SameSampling(c[0], c[1]) && SameSampling(c[0], c[2]);
     const bool alpha = colour && c.size() >= 4 && SameSampling(c[0], c[3]);
     if (colour) {
       const uint32_t width = c[0].width, height = c[0].height;
-      if (!Create(width, height, 24, type)) throw Fail{"Can't allocate memory"};
-      if (alpha && !AllocateAlpha()) throw Fail{"Can't allocate memory"};
+      if (!Create(width, height, 24, type)) throw DecodeFailure{Status(), "Can't allocate memory"};
+      if (alpha && !AllocateAlpha()) throw DecodeFailure{DecodeStatus::kTooLarge, "Can't allocate memory"};
       for (uint32_t y = 0; y < height; ++y) {
         const int32_t memoryRow = static_cast<int32_t>(height - 1 - y);
         uint8_t* out = Row(memoryRow);
@@ -370,10 +364,10 @@ bool CImageObjectJAS::Decode(CImageStream& s) {
       return true;
     }
     Settings().frameCount = static_cast<int32_t>(c.size());
-    if (Settings().frame < 0 || static_cast<size_t>(Settings().frame) >= c.size()) throw Fail{"wrong frame!"};
+    if (Settings().frame < 0 || static_cast<size_t>(Settings().frame) >= c.size()) throw DecodeFailure{DecodeStatus::kNoFrame, "wrong frame!"};
     const Component& g = c[static_cast<size_t>(Settings().frame)];
     const int depth = g.precision > 8 ? 8 : g.precision;
-    if (!Create(g.width, g.height, static_cast<uint32_t>(depth), type)) throw Fail{"Can't allocate memory"};
+    if (!Create(g.width, g.height, static_cast<uint32_t>(depth), type)) throw DecodeFailure{Status(), "Can't allocate memory"};
     // The palette spans the component's own levels, whatever depth holds them.
     const uint32_t levels = 1u << depth;
     for (uint32_t i = 0; i < levels && i < ColorsUsed(); ++i) {
@@ -390,9 +384,8 @@ bool CImageObjectJAS::Decode(CImageStream& s) {
       }
     }
     return true;
-  } catch (const Fail& fail) {
-    SetLastError(fail.text);
+  } catch (const DecodeFailure& failure) {
     Release();
-    return false;
+    return Fail(failure);
   }
 }

@@ -20,13 +20,30 @@ struct JpegError {
   jpeg_error_mgr mgr;
   jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  DecodeStatus status;
   int warnings;
   CImageObject* image;  // whose escape callback the progress monitor asks
 };
 
+// Gives up with a text of our own.
+[[noreturn]] void Raise(JpegError& e, DecodeStatus status, const char* text) {
+  snprintf(e.message, sizeof e.message, "%s", text);
+  e.status = status;
+  longjmp(e.jump, 1);
+}
+
+DecodeStatus StatusOfLibraryError(int code) {
+  switch (code) {
+    case JERR_NO_SOI: return DecodeStatus::kUnsupported;  // not a JPEG at all
+    case JERR_OUT_OF_MEMORY: return DecodeStatus::kTooLarge;
+    default: return DecodeStatus::kCorrupt;
+  }
+}
+
 void JpegErrorExit(j_common_ptr cinfo) {
   JpegError* e = reinterpret_cast<JpegError*>(cinfo->err);
   (*cinfo->err->format_message)(cinfo, e->message);
+  e->status = StatusOfLibraryError(cinfo->err->msg_code);
   longjmp(e->jump, 1);
 }
 
@@ -38,6 +55,7 @@ void JpegEmit(j_common_ptr cinfo, int level) {
   JpegError* e = reinterpret_cast<JpegError*>(cinfo->err);
   if (++e->warnings > 500) {
     (*cinfo->err->format_message)(cinfo, e->message);
+    e->status = DecodeStatus::kCorrupt;
     longjmp(e->jump, 1);
   }
 }
@@ -48,16 +66,10 @@ void JpegProgress(j_common_ptr cinfo) {
   if (!cinfo->is_decompressor) return;
   j_decompress_ptr d = reinterpret_cast<j_decompress_ptr>(cinfo);
   JpegError* e = reinterpret_cast<JpegError*>(cinfo->err);
-  if (d->input_scan_number > 1000) {
-    snprintf(e->message, sizeof e->message, "too many scans in JPEG file");
-    longjmp(e->jump, 1);
-  }
+  if (d->input_scan_number > 1000) Raise(*e, DecodeStatus::kCorrupt, "too many scans in JPEG file");
   // The monitor runs for every row band read and every scan absorbed, so a
   // caller that asks to stop is answered within one band of a large picture.
-  if (e->image->Escape()) {
-    snprintf(e->message, sizeof e->message, "Cancelled");
-    longjmp(e->jump, 1);
-  }
+  if (e->image->Escape()) Raise(*e, DecodeStatus::kCancelled, "Cancelled");
 }
 
 // The whole file is in memory, so the source hands it over at once and
@@ -256,10 +268,8 @@ void ReadCmykRows(jpeg_decompress_struct& cinfo, CImageObject& image) {
 
 bool CImageObjectJPG::Decode(CImageStream& s) {
   std::vector<uint8_t> data;
-  if (!ReadRest(s, data) || data.size() < 2) {
-    SetLastError("could not read the rest of the image");
-    return false;
-  }
+  if (!ReadRest(s, data)) return Fail({DecodeStatus::kUnreadable, "could not read the rest of the image"});
+  if (data.size() < 2) return Fail({DecodeStatus::kUnsupported, "could not read the rest of the image"});
   // The Exif reader only supplies the resolution: a broken block leaves its
   // text but not the picture.
   ExifResolution exif;
@@ -276,13 +286,13 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
   err.mgr.error_exit = JpegErrorExit;
   err.mgr.emit_message = JpegEmit;
   err.message[0] = 0;
+  err.status = DecodeStatus::kCorrupt;
   err.warnings = 0;
   err.image = this;
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);
     Release();
-    SetLastError(err.message);
-    return false;
+    return Fail({err.status, err.message});
   }
   jpeg_create_decompress(&cinfo);
   src.init_source = SourceInit;
@@ -310,8 +320,9 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
     cinfo.out_color_space = JCS_CMYK;
     bpp = 24;
   } else {
-    snprintf(err.message, sizeof err.message, "Unsupported JPEG with %d components", components);
-    longjmp(err.jump, 1);
+    char text[64];
+    snprintf(text, sizeof text, "Unsupported JPEG with %d components", components);
+    Raise(err, DecodeStatus::kUnsupported, text);
   }
   if (Settings().jpegFitEdge) {
     Settings().jpegScale = ScaleForEdge(cinfo.image_width, cinfo.image_height, Settings().jpegFitEdge);
@@ -326,16 +337,12 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
   // The bound holds for the library too: a progressive file keeps 16-bit
   // coefficients of every component for the whole picture.
   if (!WithinMemoryBound(cinfo.output_width, cinfo.output_height, bpp) ||
-      !WithinMemoryBound(cinfo.image_width, cinfo.image_height, 16u * static_cast<uint32_t>(components))) {
-    snprintf(err.message, sizeof err.message, "IMAGE_MAX_MEMORY exceeded");
-    longjmp(err.jump, 1);
-  }
+      !WithinMemoryBound(cinfo.image_width, cinfo.image_height, 16u * static_cast<uint32_t>(components)))
+    Raise(err, DecodeStatus::kTooLarge, "IMAGE_MAX_MEMORY exceeded");
   // The pixels' own share of the budget is Create's to check.
   const uint64_t budget = Settings().memoryBudget;
-  if (budget && CoefficientBytes(cinfo) > budget) {
-    snprintf(err.message, sizeof err.message, "the picture exceeds the memory budget");
-    longjmp(err.jump, 1);
-  }
+  if (budget && CoefficientBytes(cinfo) > budget)
+    Raise(err, DecodeStatus::kTooLarge, "the picture exceeds the memory budget");
 
   if (exif.found && exif.x > 0 && exif.y > 0) {
     const double f = exif.unit == 3 ? 2.54 : 1.0;
@@ -353,10 +360,7 @@ bool CImageObjectJPG::Decode(CImageStream& s) {
 
   jpeg_start_decompress(&cinfo);
   const uint32_t width = cinfo.output_width, height = cinfo.output_height;
-  if (!Create(width, height, bpp, kImageJPEG)) {
-    snprintf(err.message, sizeof err.message, "%s", LastError());
-    longjmp(err.jump, 1);
-  }
+  if (!Create(width, height, bpp, kImageJPEG)) Raise(err, Status(), LastError());
   if (bpp == 8) SetGreyPalette();
   if (components == 4)
     ReadCmykRows(cinfo, *this);

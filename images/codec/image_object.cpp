@@ -60,6 +60,12 @@ void CImageObject::SetLastError(const char* text) {
   settings_.lastError[sizeof settings_.lastError - 1] = 0;
 }
 
+bool CImageObject::Fail(const DecodeFailure& failure) {
+  settings_.status = failure.status;
+  if (failure.text) SetLastError(failure.text);
+  return false;
+}
+
 void CImageObject::SetEscape(ImageEscapeCallback escape, intptr_t user) {
   settings_.escape = escape ? escape : NeverEscape;
   settings_.escapeUser = user;
@@ -96,13 +102,13 @@ void* CImageObject::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixe
   Release();
   if (ghost_) return nullptr;
   if (width == 0 || height == 0) {
-    SetLastError("CImageObject::Create : width and height must be greater than zero");
+    Fail({DecodeStatus::kCorrupt, "CImageObject::Create : width and height must be greater than zero"});
     return nullptr;
   }
   uint32_t bpp = NormalBpp(bitsPerPixel);
   uint64_t weight = static_cast<uint64_t>(width) * height * bpp / 256;
   if (weight > ZEMA_IMAGE_MAX_MEMORY || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
-    SetLastError("IMAGE_MAX_MEMORY exceeded");
+    Fail({DecodeStatus::kTooLarge, "IMAGE_MAX_MEMORY exceeded"});
     return nullptr;
   }
   uint32_t colors = bpp == 24 ? 0 : 1u << bpp;
@@ -110,18 +116,18 @@ void* CImageObject::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixe
   uint64_t rows = static_cast<uint64_t>(stride) * height;
   uint64_t total = sizeof(BITMAPINFOHEADER) + 4ull * colors + rows;
   if (settings_.memoryBudget && total > settings_.memoryBudget) {
-    SetLastError("CImageObject::Create : the picture exceeds the memory budget");
+    Fail({DecodeStatus::kTooLarge, "CImageObject::Create : the picture exceeds the memory budget"});
     return nullptr;
   }
   if (total > SIZE_MAX) {
-    SetLastError("CImageObject::Create can't allocate memory");
+    Fail({DecodeStatus::kTooLarge, "CImageObject::Create can't allocate memory"});
     return nullptr;
   }
   // Zeroed, so rows the data never reach read as index 0 (or black) rather
   // than as whatever the heap held.
   uint8_t* block = static_cast<uint8_t*>(calloc(1, static_cast<size_t>(total)));
   if (!block) {
-    SetLastError("CImageObject::Create can't allocate memory");
+    Fail({DecodeStatus::kTooLarge, "CImageObject::Create can't allocate memory"});
     return nullptr;
   }
   memset(&header_, 0, sizeof header_);

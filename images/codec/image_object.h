@@ -8,6 +8,16 @@
 #include "dib.h"
 #include "image_stream.h"
 #include "image_types.h"
+#include "images/codec/decode_result.h"
+
+// How Rescale computes each new pixel.
+enum class ResampleMode {
+  kNearest = 1,  // the source pixel under it
+  kBSpline = 2,  // a cubic B-spline over 4 by 4 source pixels
+  // An area average where a 24-bit picture shrinks both ways (a thumbnail),
+  // bilinear otherwise.
+  kSmooth = 3,
+};
 
 class CImageObject;
 // The user value is pointer-sized so that a caller can hand over the state
@@ -21,6 +31,7 @@ typedef int32_t (*ImageEscapeCallback)(CImageObject* image, intptr_t user);
 struct ImageSettings {
   uint32_t type;
   char lastError[256];
+  DecodeStatus status;  // what became of the last decode; lastError is its text
   int32_t progress;
   ImageEscapeCallback escape;
   intptr_t escapeUser;
@@ -95,6 +106,12 @@ class CImageObject {
   ImageSettings& Settings() { return settings_; }
   const ImageSettings& Settings() const { return settings_; }
   const char* LastError() const { return settings_.lastError; }
+  // The outcome of the last decode, or of a Create that refused its size.
+  DecodeStatus Status() const { return settings_.status; }
+  // Records a decoder's failure: its status, and its text unless that is
+  // null. Always false, so that a decoder can return it.
+  bool Fail(const DecodeFailure& failure);
+  // The text alone: a note that stays with a picture that still decodes.
   void SetLastError(const char* text);
   int32_t TransparentIndex() const { return settings_.transparentIndex; }
   int32_t FrameCount() const { return settings_.frameCount; }
@@ -130,7 +147,7 @@ class CImageObject {
   void SetPaletteEntries(const RGBQUAD* entries, uint32_t n);
   void SetPaletteColor(uint8_t index, uint8_t red, uint8_t green, uint8_t blue);
 
-  bool Rescale(uint32_t newWidth, uint32_t newHeight, int mode, CImageObject* target);
+  bool Rescale(uint32_t newWidth, uint32_t newHeight, ResampleMode mode, CImageObject* target);
 
 #ifdef _WIN32
   HBITMAP ToBitmap(HDC deviceContext);

@@ -8,10 +8,6 @@
 
 namespace {
 
-struct PcxFail {
-  const char* text;
-};
-
 struct PcxHeader {
   uint8_t raw[128];
   uint32_t bits, planes, bytesPerLine, width, height;
@@ -19,23 +15,23 @@ struct PcxHeader {
 
 PcxHeader ReadHeader(CImageStream& s) {
   PcxHeader h;
-  if (!s.ReadAll(h.raw, sizeof h.raw)) throw PcxFail{"Can't read PCX image"};
-  if (h.raw[0] != 10) throw PcxFail{"Error: Not a PCX file"};
-  if (h.raw[2] != 1) throw PcxFail{"PCX file has unknown encoding scheme"};
+  if (!s.ReadAll(h.raw, sizeof h.raw)) throw DecodeFailure{DecodeStatus::kCorrupt, "Can't read PCX image"};
+  if (h.raw[0] != 10) throw DecodeFailure{DecodeStatus::kUnsupported, "Error: Not a PCX file"};
+  if (h.raw[2] != 1) throw DecodeFailure{DecodeStatus::kUnsupported, "PCX file has unknown encoding scheme"};
   h.bits = h.raw[3];
   h.planes = h.raw[65];
   h.bytesPerLine = ReadLe16(h.raw + 66);
-  if (h.planes > 4) throw PcxFail{"Can't handle image with more than 4 planes"};
-  if (h.planes > 1 && h.bits != 1 && h.bits != 8) throw PcxFail{"Can't handle packed pixels with more than 1 plane."};
-  if (h.bits != 1 && h.bits != 2 && h.bits != 4 && h.bits != 8) throw PcxFail{"Can't handle more than 1 bit per pixel"};
-  if (h.bits == 8 && h.planes == 2) throw PcxFail{"Can't handle more than 4 planes"};
+  if (h.planes > 4) throw DecodeFailure{DecodeStatus::kUnsupported, "Can't handle image with more than 4 planes"};
+  if (h.planes > 1 && h.bits != 1 && h.bits != 8) throw DecodeFailure{DecodeStatus::kUnsupported, "Can't handle packed pixels with more than 1 plane."};
+  if (h.bits != 1 && h.bits != 2 && h.bits != 4 && h.bits != 8) throw DecodeFailure{DecodeStatus::kUnsupported, "Can't handle more than 1 bit per pixel"};
+  if (h.bits == 8 && h.planes == 2) throw DecodeFailure{DecodeStatus::kUnsupported, "Can't handle more than 4 planes"};
   const int32_t xmin = ReadLe16(h.raw + 4), ymin = ReadLe16(h.raw + 6);
   const int32_t xmax = ReadLe16(h.raw + 8), ymax = ReadLe16(h.raw + 10);
-  if (h.planes == 0 || xmax < xmin || ymax < ymin) throw PcxFail{"corrupted PCX"};
+  if (h.planes == 0 || xmax < xmin || ymax < ymin) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted PCX"};
   h.width = static_cast<uint32_t>(xmax - xmin + 1);
   h.height = static_cast<uint32_t>(ymax - ymin + 1);
   if (static_cast<uint64_t>(h.bytesPerLine) * 8 < static_cast<uint64_t>(h.width) * h.bits)
-    throw PcxFail{"corrupted PCX"};
+    throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted PCX"};
   return h;
 }
 
@@ -54,11 +50,11 @@ class PcxRuns {
     for (size_t i = 0; i < n;) {
       if (run_ == 0) {
         int b = s_.GetByte();
-        if (b < 0) throw PcxFail{"corrupted PCX"};
+        if (b < 0) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted PCX"};
         if (b > 191) {
           run_ = b & 63;
           int v = s_.GetByte();
-          if (v < 0) throw PcxFail{"corrupted PCX"};
+          if (v < 0) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted PCX"};
           value_ = static_cast<uint8_t>(v);
         } else {
           run_ = 1;
@@ -71,7 +67,7 @@ class PcxRuns {
       i += take;
       run_ -= static_cast<uint32_t>(take);
     }
-    if (lastLine && run_ > 0) throw PcxFail{"repeat count spans end of image"};
+    if (lastLine && run_ > 0) throw DecodeFailure{DecodeStatus::kCorrupt, "repeat count spans end of image"};
   }
 
  private:
@@ -111,8 +107,8 @@ void ReadPalette(CImageObject& image, CImageStream& s, const PcxHeader& h) {
     image.SetPaletteColor(1, 255, 255, 255);
   } else if (h.bits == 8) {
     uint8_t map[769];
-    if (!s.Seek(-769, CImageStream::kEnd) || !s.ReadAll(map, sizeof map)) throw PcxFail{"corrupted PCX"};
-    if (map[0] != 12) throw PcxFail{"bad color map signature"};
+    if (!s.Seek(-769, CImageStream::kEnd) || !s.ReadAll(map, sizeof map)) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted PCX"};
+    if (map[0] != 12) throw DecodeFailure{DecodeStatus::kCorrupt, "bad color map signature"};
     for (int i = 0; i < 256; ++i)
       image.SetPaletteColor(static_cast<uint8_t>(i), map[1 + 3 * i], map[2 + 3 * i], map[3 + 3 * i]);
   } else {
@@ -128,24 +124,24 @@ bool CImageObjectPCX::Decode(CImageStream& s) {
     PcxHeader h = ReadHeader(s);
     const uint64_t lineBytes = static_cast<uint64_t>(h.bytesPerLine) * h.planes;
     // Each coded byte pair yields at most 63 bytes.
-    if (!PlausiblePixels(s, lineBytes * h.height, 63)) throw PcxFail{"corrupted PCX"};
+    if (!PlausiblePixels(s, lineBytes * h.height, 63)) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted PCX"};
     Settings().xDpi = ReadLe16(h.raw + 12);
     Settings().yDpi = ReadLe16(h.raw + 14);
-    if (!Create(h.width, h.height, DepthOf(h), kImagePCX)) throw PcxFail{"Can't read PCX image"};
-    if (h.bits == 8 && h.planes == 4 && !AllocateAlpha()) throw PcxFail{"Can't read PCX image"};
+    if (!Create(h.width, h.height, DepthOf(h), kImagePCX)) throw DecodeFailure{Status(), "Can't read PCX image"};
+    if (h.bits == 8 && h.planes == 4 && !AllocateAlpha())
+      throw DecodeFailure{DecodeStatus::kTooLarge, "Can't read PCX image"};
     const int64_t dataStart = s.Tell();
     ReadPalette(*this, s, h);
     s.Seek(dataStart, CImageStream::kSet);
     std::vector<uint8_t> line(static_cast<size_t>(lineBytes));
     PcxRuns runs(s);
     for (uint32_t row = 0; row < h.height; ++row) {
-      if (Escape()) throw PcxFail{"Cancelled"};
+      if (Escape()) throw DecodeFailure{DecodeStatus::kCancelled, "Cancelled"};
       runs.Line(line.data(), line.size(), row + 1 == h.height);
       StoreLine(*this, h, line.data(), static_cast<int32_t>(h.height - 1 - row));
     }
     return true;
-  } catch (const PcxFail& fail) {
-    SetLastError(fail.text);
-    return false;
+  } catch (const DecodeFailure& failure) {
+    return Fail(failure);
   }
 }

@@ -56,7 +56,7 @@ bool CImageObject::RowProgress(uint32_t row, uint32_t rows) {
   return !Escape();
 }
 
-bool CImageObject::Rescale(uint32_t newWidth, uint32_t newHeight, int mode, CImageObject* target) {
+bool CImageObject::Rescale(uint32_t newWidth, uint32_t newHeight, ResampleMode mode, CImageObject* target) {
   if (newWidth == 0 || newHeight == 0 || !block_) return false;
   uint32_t width = header_.biWidth, height = header_.biHeight;
   if (newWidth == width && newHeight == height) {
@@ -69,15 +69,16 @@ bool CImageObject::Rescale(uint32_t newWidth, uint32_t newHeight, int mode, CIma
   CImageObject out;
   out.settings_ = settings_;
   if (!out.Create(newWidth, newHeight, header_.biBitCount, settings_.type)) {
+    // The text only: the status stays that of the decode whose picture is kept.
     SetLastError(out.LastError());
     return false;
   }
   uint32_t colors = header_.biClrUsed < 256 ? header_.biClrUsed : 256;
   out.SetPaletteEntries(Palette(), colors);
 
-  if (mode == 1)
+  if (mode == ResampleMode::kNearest)
     RescaleNearest(out, xScale, yScale);
-  else if (mode == 2)
+  else if (mode == ResampleMode::kBSpline)
     RescaleBSpline(out, xScale, yScale);
   else if (header_.biBitCount == 24 && newWidth < width && newHeight < height)
     RescaleBox(out, xScale, yScale);

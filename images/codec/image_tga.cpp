@@ -8,10 +8,6 @@
 
 namespace {
 
-struct TgaFail {
-  const char* text;
-};
-
 struct TgaHeader {
   uint8_t idLength, mapType, imageType, mapEntryBits, depth, descriptor;
   uint16_t mapFirst, mapLength, width, height;
@@ -19,7 +15,7 @@ struct TgaHeader {
 
 TgaHeader ReadHeader(CImageStream& s) {
   uint8_t b[18];
-  if (!s.ReadAll(b, sizeof b)) throw TgaFail{"Not a TGA"};
+  if (!s.ReadAll(b, sizeof b)) throw DecodeFailure{DecodeStatus::kUnsupported, "Not a TGA"};
   TgaHeader h;
   h.idLength = b[0];
   h.mapType = b[1];
@@ -32,13 +28,13 @@ TgaHeader ReadHeader(CImageStream& s) {
   h.depth = b[16];
   h.descriptor = b[17];
   const uint8_t base = h.imageType & ~8;
-  if (base < 1 || base > 3 || (h.imageType & ~11)) throw TgaFail{"Unknown TGA image type"};
+  if (base < 1 || base > 3 || (h.imageType & ~11)) throw DecodeFailure{DecodeStatus::kUnsupported, "Unknown TGA image type"};
   const bool mapped = base == 1, grey = base == 3;
   bool depthOk = mapped || grey ? h.depth == 8
                                 : h.depth == 15 || h.depth == 16 || h.depth == 24 || h.depth == 32;
   if (h.width == 0 || h.height == 0 || !depthOk || h.mapType > 1 || (mapped && h.mapType != 1) ||
       (h.mapType && (h.mapFirst + h.mapLength > 256 || h.mapEntryBits == 0)))
-    throw TgaFail{"bad TGA header"};
+    throw DecodeFailure{DecodeStatus::kCorrupt, "bad TGA header"};
   return h;
 }
 
@@ -58,7 +54,7 @@ class TgaReader {
     if (!h_.mapType) return;
     const uint32_t entry = (h_.mapEntryBits + 7) / 8;
     std::vector<uint8_t> raw(static_cast<size_t>(entry) * h_.mapLength);
-    if (!s_.ReadAll(raw.data(), raw.size())) throw TgaFail{"corrupted TGA"};
+    if (!s_.ReadAll(raw.data(), raw.size())) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
     if (image_.Bpp() != 8) return;
     for (uint32_t i = 0; i < h_.mapLength; ++i) {
       uint8_t bgr[3] = {0, 0, 0};
@@ -79,19 +75,19 @@ class TgaReader {
     uint32_t run = 0;
     bool repeat = false;
     for (uint32_t row = 0; row < hgt; ++row) {
-      if (image_.Escape()) throw TgaFail{"Cancelled"};
+      if (image_.Escape()) throw DecodeFailure{DecodeStatus::kCancelled, "Cancelled"};
       if (!rle) {
-        if (!s_.ReadAll(line.data(), line.size())) throw TgaFail{"corrupted TGA"};
+        if (!s_.ReadAll(line.data(), line.size())) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
       } else {
         for (uint32_t x = 0; x < w; ++x) {
           if (run == 0) {
             int packet = s_.GetByte();
-            if (packet < 0) throw TgaFail{"corrupted TGA"};
+            if (packet < 0) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
             run = (packet & 0x7F) + 1;
             repeat = packet & 0x80;
-            if (repeat && !s_.ReadAll(pixel, bytes_)) throw TgaFail{"corrupted TGA"};
+            if (repeat && !s_.ReadAll(pixel, bytes_)) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
           }
-          if (!repeat && !s_.ReadAll(pixel, bytes_)) throw TgaFail{"corrupted TGA"};
+          if (!repeat && !s_.ReadAll(pixel, bytes_)) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
           memcpy(&line[static_cast<size_t>(x) * bytes_], pixel, bytes_);
           --run;
         }
@@ -136,16 +132,15 @@ bool CImageObjectTGA::Decode(CImageStream& s) {
     const uint32_t bytes = (h.depth + 7) / 8;
     // A raw row needs its bytes; a run packet covers at most 128 pixels.
     if (!PlausiblePixels(s, (h.imageType & 8) ? pixels / 128 : pixels * bytes, 1))
-      throw TgaFail{"corrupted TGA"};
-    if (!Create(h.width, h.height, h.depth == 8 ? 8 : 24, kImageTGA)) throw TgaFail{"TGA Create failed"};
+      throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
+    if (!Create(h.width, h.height, h.depth == 8 ? 8 : 24, kImageTGA)) throw DecodeFailure{Status(), "TGA Create failed"};
     if ((h.imageType & ~8) == 3) SetGreyPalette();
-    if (h.depth == 32 && !AllocateAlpha()) throw TgaFail{"TGA Create failed"};
+    if (h.depth == 32 && !AllocateAlpha()) throw DecodeFailure{DecodeStatus::kTooLarge, "TGA Create failed"};
     TgaReader reader(*this, s, h);
     reader.ColorMap();
     reader.Pixels();
     return true;
-  } catch (const TgaFail& fail) {
-    SetLastError(fail.text);
-    return false;
+  } catch (const DecodeFailure& failure) {
+    return Fail(failure);
   }
 }

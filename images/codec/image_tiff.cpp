@@ -55,10 +55,6 @@ int TiffErrorHandler(TIFF*, void* user, const char* module, const char* fmt, va_
 }
 int TiffWarningHandler(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-struct TiffFail {
-  const char* text;
-};
-
 uint32_t Sample(const uint8_t* row, uint64_t index, uint16_t bits) {
   switch (bits) {
     case 8: return row[index];
@@ -102,219 +98,344 @@ bool StoredDataFits(TIFF* tif, uint64_t fileSize, uint64_t decodedBytes) {
   return (decodedBytes + ratio - 1) / ratio <= stored;
 }
 
-}  // namespace
-
-CImageObjectTIF::~CImageObjectTIF() {
-  if (tiff_) TIFFClose(static_cast<TIFF*>(tiff_));
+// The first bytes of a TIFF or a BigTIFF file, in either byte order.
+bool HasTiffSignature(TiffSource& src)
+{
+    uint8_t b[4];
+    if (!src.stream->Seek(src.start, CImageStream::kSet) || !src.stream->ReadAll(b, sizeof b))
+        return false;
+    return (b[0] == 'I' && b[1] == 'I' && (b[2] == 42 || b[2] == 43) && b[3] == 0)
+        || (b[0] == 'M' && b[1] == 'M' && b[2] == 0 && (b[3] == 42 || b[3] == 43));
 }
 
-bool CImageObjectTIF::Decode(CImageStream& s) {
-  TiffSource src;
-  src.stream = &s;
-  src.start = s.Tell();
-  src.message[0] = 0;
-  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  if (!options) {
-    SetLastError("Error encountered while opening TIFF file");
-    return false;
-  }
-  TIFFOpenOptionsSetErrorHandlerExtR(options, TiffErrorHandler, &src);
-  TIFFOpenOptionsSetWarningHandlerExtR(options, TiffWarningHandler, &src);
-  // Strip and tile buffers of hostile files stay within what a picture of
-  // the bound could need.
-  TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(256) << 20);
-  TIFF* tif = TIFFClientOpenExt("stream", "rm", &src, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize,
-                                TiffMap, TiffUnmap, options);
-  TIFFOpenOptionsFree(options);
-  tiff_ = tif;
-  auto close = [&]() {
-    if (tiff_) TIFFClose(static_cast<TIFF*>(tiff_));
-    tiff_ = nullptr;
-  };
-  try {
-    if (!tif) throw TiffFail{"Error encountered while opening TIFF file"};
-    const int32_t frame = Settings().frame;
-    {
-      // Counting directories walks the chain; the library stops at loops.
-      const tdir_t count = TIFFNumberOfDirectories(tif);
-      Settings().frameCount = static_cast<int32_t>(count);
-      if (frame < 0 || static_cast<uint32_t>(frame) >= count || !TIFFSetDirectory(tif, static_cast<tdir_t>(frame)))
-        throw TiffFail{"Error: page not present in TIFF file"};
+TIFF* OpenTiff(TiffSource& src)
+{
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (!options)
+        throw DecodeFailure { DecodeStatus::kTooLarge, "Error encountered while opening TIFF file" };
+    TIFFOpenOptionsSetErrorHandlerExtR(options, TiffErrorHandler, &src);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, TiffWarningHandler, &src);
+    // Strip and tile buffers of hostile files stay within what a picture of
+    // the bound could need.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(256) << 20);
+    TIFF* tif = TIFFClientOpenExt("stream", "rm", &src, TiffRead, TiffWrite, TiffSeek, TiffClose,
+                                  TiffSize, TiffMap, TiffUnmap, options);
+    TIFFOpenOptionsFree(options);
+    if (!tif) {
+        const DecodeStatus status =
+            HasTiffSignature(src) ? DecodeStatus::kCorrupt : DecodeStatus::kUnsupported;
+        throw DecodeFailure { status, "Error encountered while opening TIFF file" };
     }
+    return tif;
+}
+
+// Makes the requested frame's directory the current one.
+void SelectFrame(TIFF* tif, ImageSettings& settings)
+{
+    // Counting directories walks the chain; the library stops at loops.
+    const tdir_t count = TIFFNumberOfDirectories(tif);
+    settings.frameCount = static_cast<int32_t>(count);
+    const int32_t frame = settings.frame;
+    if (frame < 0 || static_cast<uint32_t>(frame) >= count
+        || !TIFFSetDirectory(tif, static_cast<tdir_t>(frame)))
+        throw DecodeFailure { DecodeStatus::kNoFrame, "Error: page not present in TIFF file" };
+}
+
+// What the directory makes of the picture, and which way it is read.
+struct TiffLayout {
     uint32_t width = 0, height = 0;
-    uint16_t bits = 1, spp = 1, photometric = PHOTOMETRIC_MINISWHITE, planar = PLANARCONFIG_CONTIG;
+    uint16_t bits = 1, spp = 1;
+    uint16_t photometric = PHOTOMETRIC_MINISWHITE, planar = PLANARCONFIG_CONTIG;
+    // Bi-level, grey and palette pictures are read from their samples, the
+    // rest through the library's RGBA reader.
+    bool direct = false;
+    bool alpha = false;
+    uint32_t bpp = 24;
+};
+
+void ReadResolution(TIFF* tif, ImageSettings& settings)
+{
     uint16_t resUnit = RESUNIT_INCH;
     float xRes = 0, yRes = 0;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
-    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
-      photometric = spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
     TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &resUnit);
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xRes) && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yRes) &&
-        xRes > 0 && yRes > 0 && xRes < 1e6f && yRes < 1e6f) {
-      const float f = resUnit == RESUNIT_CENTIMETER ? 2.54f : 1.0f;
-      Settings().xDpi = static_cast<int32_t>(xRes * f + 0.5f);
-      Settings().yDpi = static_cast<int32_t>(yRes * f + 0.5f);
+    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xRes) && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yRes)
+        && xRes > 0 && yRes > 0 && xRes < 1e6f && yRes < 1e6f) {
+        const float f = resUnit == RESUNIT_CENTIMETER ? 2.54f : 1.0f;
+        settings.xDpi = static_cast<int32_t>(xRes * f + 0.5f);
+        settings.yDpi = static_cast<int32_t>(yRes * f + 0.5f);
     }
-    if (width == 0 || height == 0 || spp == 0 || bits == 0) throw TiffFail{"Corrupted TIFF file!"};
+}
 
-    const bool colour = (photometric == PHOTOMETRIC_RGB && bits >= 8) || photometric == PHOTOMETRIC_SEPARATED ||
-                        photometric == PHOTOMETRIC_YCBCR || photometric == PHOTOMETRIC_LOGL ||
-                        photometric == PHOTOMETRIC_LOGLUV;
-    const bool bilevel = bits == 1 && spp == 1 &&
-                         (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
-    const bool direct = !colour && (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK ||
-                                    photometric == PHOTOMETRIC_PALETTE) &&
-                        (bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16) &&
-                        spp <= 2 && (spp == 1 || planar == PLANARCONFIG_CONTIG);
-    const uint32_t bpp = colour || !direct ? 24 : bilevel ? 1 : bits == 4 ? 4 : 8;
-    const bool alpha = spp >= 4 || (spp == 2 && bits == 8 && direct);
-    // Refused before the library reads a strip: the picture, and the raster
-    // or the sample rows the reading needs on the way.
-    if (!WithinMemoryBound(width, height, alpha ? 32 : bpp) ||
-        !WithinMemoryBound(width, height, direct ? static_cast<uint32_t>(bits) * spp : 32))
-      throw TiffFail{"IMAGE_MAX_MEMORY exceeded"};
-    {
-      const uint64_t planes = planar == PLANARCONFIG_SEPARATE ? spp : 1;
-      const uint64_t decoded = static_cast<uint64_t>(TIFFScanlineSize64(tif)) * height * planes;
-      if (decoded == 0 || !StoredDataFits(tif, TiffSize(&src), decoded)) throw TiffFail{"Corrupted TIFF file!"};
-    }
-    if (Escape()) {
-      SetSizeOnly(static_cast<int32_t>(width), static_cast<int32_t>(height));
-      throw TiffFail{"output dimensions returned"};
-    }
-    if (!Create(width, height, bpp, kImageTIFF)) throw TiffFail{"CImageObjectTIF can't create image"};
-    if (alpha && !AllocateAlpha()) throw TiffFail{"CImageObjectTIF can't allocate memory"};
+TiffLayout ReadLayout(TIFF* tif, ImageSettings& settings)
+{
+    TiffLayout l;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &l.spp);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &l.planar);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.photometric))
+        l.photometric = l.spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    ReadResolution(tif, settings);
+    if (l.width == 0 || l.height == 0 || l.spp == 0 || l.bits == 0)
+        throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
 
-    if (!direct) {
-      const uint64_t cells = static_cast<uint64_t>(width) * height;
-      std::vector<uint32_t> raster;
-      try {
-        raster.resize(static_cast<size_t>(cells));
-      } catch (...) {
-        throw TiffFail{"No space for raster buffer"};
-      }
-      if (!TIFFReadRGBAImageOriented(tif, width, height, raster.data(), ORIENTATION_BOTLEFT, 0))
-        throw TiffFail{src.message[0] ? src.message : "Corrupted TIFF file!"};
-      for (uint32_t y = 0; y < height; ++y) {
-        if (Escape()) throw TiffFail{"Cancelled"};
-        const uint32_t* in = raster.data() + static_cast<size_t>(width) * y;
-        uint8_t* out = Row(static_cast<int32_t>(y));
-        uint8_t* a = alpha ? AlphaMask() + static_cast<size_t>(width) * y : nullptr;
-        for (uint32_t x = 0; x < width; ++x, out += 3) {
-          out[0] = static_cast<uint8_t>(TIFFGetB(in[x]));
-          out[1] = static_cast<uint8_t>(TIFFGetG(in[x]));
-          out[2] = static_cast<uint8_t>(TIFFGetR(in[x]));
-          if (a) a[x] = static_cast<uint8_t>(TIFFGetA(in[x]));
-        }
-      }
-      close();
-      return true;
-    }
+    const uint16_t p = l.photometric, bits = l.bits, spp = l.spp;
+    const bool colour = (p == PHOTOMETRIC_RGB && bits >= 8) || p == PHOTOMETRIC_SEPARATED
+        || p == PHOTOMETRIC_YCBCR || p == PHOTOMETRIC_LOGL || p == PHOTOMETRIC_LOGLUV;
+    const bool grey = p == PHOTOMETRIC_MINISWHITE || p == PHOTOMETRIC_MINISBLACK;
+    const bool bilevel = bits == 1 && spp == 1 && grey;
+    l.direct = !colour && (grey || p == PHOTOMETRIC_PALETTE)
+        && (bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16) && spp <= 2
+        && (spp == 1 || l.planar == PLANARCONFIG_CONTIG);
+    l.bpp = !l.direct ? 24 : bilevel ? 1 : bits == 4 ? 4 : 8;
+    l.alpha = spp >= 4 || (spp == 2 && bits == 8 && l.direct);
+    return l;
+}
 
-    // Palette or grey: the palette first, then the samples.
-    const uint32_t colors = ColorsUsed();
-    if (photometric == PHOTOMETRIC_PALETTE) {
-      uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
-      if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b) || !r || !g || !b)
-        throw TiffFail{"Unable to allocate TIFF palette"};
-      const uint32_t n = 1u << (bits > 8 ? 8 : bits);
-      // Some writers store 8-bit entries; 16-bit ones have large values.
-      bool eight = true;
-      for (uint32_t i = 0; i < n; ++i) eight = eight && r[i] < 256 && g[i] < 256 && b[i] < 256;
-      // Scaled as the library's own RGBA reader scales them.
-      auto level = [eight](uint16_t v) { return static_cast<uint8_t>(eight ? v : v * 255u / 65535u); };
-      for (uint32_t i = 0; i < n && i < colors; ++i)
-        SetPaletteColor(static_cast<uint8_t>(i), level(r[i]), level(g[i]), level(b[i]));
-    } else {
-      // Samples of 2 bits land in an 8-bit picture: their own four greys.
-      const uint32_t levels = bits == 2 ? 4 : colors;
-      for (uint32_t i = 0; i < levels; ++i) {
-        uint8_t v = static_cast<uint8_t>(i * (255 / (levels - 1)));
-        if (photometric == PHOTOMETRIC_MINISWHITE) v = static_cast<uint8_t>(255 - v);
-        SetPaletteColor(static_cast<uint8_t>(i), v, v, v);
-      }
-    }
+// Refused before the library reads a strip: the picture, the raster or the
+// sample rows the reading needs on the way, and strips the file cannot hold.
+void CheckLayoutFits(TIFF* tif, TiffSource& src, const TiffLayout& l)
+{
+    if (!CImageObject::WithinMemoryBound(l.width, l.height, l.alpha ? 32 : l.bpp)
+        || !CImageObject::WithinMemoryBound(
+            l.width, l.height, l.direct ? static_cast<uint32_t>(l.bits) * l.spp : 32))
+        throw DecodeFailure { DecodeStatus::kTooLarge, "IMAGE_MAX_MEMORY exceeded" };
+    const uint64_t planes = l.planar == PLANARCONFIG_SEPARATE ? l.spp : 1;
+    const uint64_t decoded = static_cast<uint64_t>(TIFFScanlineSize64(tif)) * l.height * planes;
+    if (decoded == 0 || !StoredDataFits(tif, TiffSize(&src), decoded))
+        throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
+}
 
-    const uint64_t lineBytes = static_cast<uint64_t>(TIFFScanlineSize64(tif));
-    const uint64_t needLine = (static_cast<uint64_t>(width) * bits * spp + 7) / 8;
-    if (lineBytes < needLine || lineBytes == 0) throw TiffFail{"Corrupted TIFF file!"};
-    std::vector<uint8_t> samples;
+// Colour pictures: the library's RGBA raster, turned into rows and alpha.
+void ReadThroughRgba(TIFF* tif, const TiffLayout& l, TiffSource& src, CImageObject& image)
+{
+    const uint64_t cells = static_cast<uint64_t>(l.width) * l.height;
+    std::vector<uint32_t> raster;
     try {
-      samples.assign(static_cast<size_t>(lineBytes * height), 0);
+        raster.resize(static_cast<size_t>(cells));
     } catch (...) {
-      throw TiffFail{"CImageObjectTIF can't allocate memory"};
+        throw DecodeFailure { DecodeStatus::kTooLarge, "No space for raster buffer" };
     }
-    if (TIFFIsTiled(tif)) {
-      uint32_t tw = 0, th = 0;
-      TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
-      TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
-      const uint64_t tileBytes = static_cast<uint64_t>(TIFFTileSize64(tif));
-      const uint64_t tileRow = (static_cast<uint64_t>(tw) * bits * spp + 7) / 8;
-      if (tw == 0 || th == 0 || tileBytes < tileRow * th || tw % 8 != 0)
-        throw TiffFail{"Corrupted tiled TIFF file!"};
-      std::vector<uint8_t> tile(static_cast<size_t>(tileBytes));
-      for (uint32_t ty = 0; ty < height; ty += th) {
-        if (Escape()) throw TiffFail{"Cancelled"};
-        for (uint32_t tx = 0; tx < width; tx += tw) {
-          if (TIFFReadTile(tif, tile.data(), tx, ty, 0, 0) < 0) throw TiffFail{"Corrupted tiled TIFF file!"};
-          // Tile widths are multiples of 16 pixels, so a tile column starts on a byte.
-          const uint64_t offset = static_cast<uint64_t>(tx) * bits * spp / 8;
-          const uint64_t copy = offset + tileRow <= lineBytes ? tileRow : lineBytes - offset;
-          for (uint32_t y = 0; y < th && ty + y < height; ++y)
-            memcpy(samples.data() + (ty + y) * lineBytes + offset, tile.data() + y * tileRow, static_cast<size_t>(copy));
+    if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), ORIENTATION_BOTLEFT, 0)) {
+        // The reader's own check tells a kind it cannot handle from damage.
+        char why[1024];
+        const DecodeStatus status =
+            TIFFRGBAImageOK(tif, why) ? DecodeStatus::kCorrupt : DecodeStatus::kUnsupported;
+        throw DecodeFailure { status, src.message[0] ? src.message : "Corrupted TIFF file!" };
+    }
+    for (uint32_t y = 0; y < l.height; ++y) {
+        if (image.Escape())
+            throw DecodeFailure { DecodeStatus::kCancelled, "Cancelled" };
+        const uint32_t* in = raster.data() + static_cast<size_t>(l.width) * y;
+        uint8_t* out = image.Row(static_cast<int32_t>(y));
+        uint8_t* a = l.alpha ? image.AlphaMask() + static_cast<size_t>(l.width) * y : nullptr;
+        for (uint32_t x = 0; x < l.width; ++x, out += 3) {
+            out[0] = static_cast<uint8_t>(TIFFGetB(in[x]));
+            out[1] = static_cast<uint8_t>(TIFFGetG(in[x]));
+            out[2] = static_cast<uint8_t>(TIFFGetR(in[x]));
+            if (a)
+                a[x] = static_cast<uint8_t>(TIFFGetA(in[x]));
         }
-      }
-    } else {
-      uint32_t rowsPerStrip = height;
-      TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-      if (rowsPerStrip == 0 || rowsPerStrip > height) rowsPerStrip = height;
-      const uint32_t strips = TIFFNumberOfStrips(tif);
-      for (uint32_t strip = 0; strip < strips; ++strip) {
-        const uint64_t firstRow = static_cast<uint64_t>(strip) * rowsPerStrip;
-        if (firstRow >= height) break;
-        if (Escape()) throw TiffFail{"Cancelled"};
-        const uint64_t rowsHere = height - firstRow < rowsPerStrip ? height - firstRow : rowsPerStrip;
-        if (TIFFReadEncodedStrip(tif, strip, samples.data() + firstRow * lineBytes,
-                                 static_cast<tmsize_t>(rowsHere * lineBytes)) < 0)
-          throw TiffFail{"Corrupted TIFF file!"};
-      }
     }
-    close();
+}
 
-    for (uint32_t y = 0; y < height; ++y) {
-      const uint8_t* in = samples.data() + static_cast<size_t>(lineBytes) * y;
-      const int32_t memoryRow = static_cast<int32_t>(height - 1 - y);
-      uint8_t* out = Row(memoryRow);
-      uint8_t* a = alpha ? AlphaMask() + static_cast<size_t>(width) * memoryRow : nullptr;
-      if (bpp == 1 || (bpp == 4 && spp == 1) || (bpp == 8 && bits == 8 && spp == 1)) {
-        memcpy(out, in, static_cast<size_t>(needLine));
-        continue;
-      }
-      for (uint32_t x = 0; x < width; ++x) {
-        uint32_t v;
-        const uint64_t index = static_cast<uint64_t>(x) * spp;
-        v = Sample(in, index, bits);
-        if (bpp == 4) {
-          if (x % 2 == 0) out[x / 2] = static_cast<uint8_t>(v << 4);
-          else out[x / 2] = static_cast<uint8_t>(out[x / 2] | v);
-        } else {
-          out[x] = static_cast<uint8_t>(v);
-        }
-        if (a) a[x] = static_cast<uint8_t>(Sample(in, index + 1, bits));
-      }
+// Palette or grey levels, before the samples.
+void SetLevels(TIFF* tif, const TiffLayout& l, CImageObject& image)
+{
+    const uint32_t colors = image.ColorsUsed();
+    if (l.photometric == PHOTOMETRIC_PALETTE) {
+        uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+        if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b) || !r || !g || !b)
+            throw DecodeFailure { DecodeStatus::kCorrupt, "Unable to allocate TIFF palette" };
+        const uint32_t n = 1u << (l.bits > 8 ? 8 : l.bits);
+        // Some writers store 8-bit entries; 16-bit ones have large values.
+        bool eight = true;
+        for (uint32_t i = 0; i < n; ++i)
+            eight = eight && r[i] < 256 && g[i] < 256 && b[i] < 256;
+        // Scaled as the library's own RGBA reader scales them.
+        auto level = [eight](uint16_t v) {
+            return static_cast<uint8_t>(eight ? v : v * 255u / 65535u);
+        };
+        for (uint32_t i = 0; i < n && i < colors; ++i)
+            image.SetPaletteColor(static_cast<uint8_t>(i), level(r[i]), level(g[i]), level(b[i]));
+        return;
     }
-    return true;
-  } catch (const TiffFail& fail) {
-    // The text may be the library's own, held in src; copy it before use.
-    char text[256];
-    CopyMessage(text, sizeof text, fail.text);
-    close();
-    if (strcmp(text, "output dimensions returned") != 0) Release();
-    SetLastError(text);
-    return false;
-  }
+    // Samples of 2 bits land in an 8-bit picture: their own four greys.
+    const uint32_t levels = l.bits == 2 ? 4 : colors;
+    for (uint32_t i = 0; i < levels; ++i) {
+        uint8_t v = static_cast<uint8_t>(i * (255 / (levels - 1)));
+        if (l.photometric == PHOTOMETRIC_MINISWHITE)
+            v = static_cast<uint8_t>(255 - v);
+        image.SetPaletteColor(static_cast<uint8_t>(i), v, v, v);
+    }
+}
+
+// The decoded samples of every row, top row first.
+struct TiffSamples {
+    std::vector<uint8_t> bytes;
+    uint64_t lineBytes = 0;
+    uint64_t needLine = 0;  // the bytes of a row's own samples
+};
+
+std::vector<uint8_t> ZeroedBytes(uint64_t n, const char* text)
+{
+    std::vector<uint8_t> bytes;
+    try {
+        bytes.assign(static_cast<size_t>(n), 0);
+    } catch (...) {
+        throw DecodeFailure { DecodeStatus::kTooLarge, text };
+    }
+    return bytes;
+}
+
+void ReadTiles(TIFF* tif, const TiffLayout& l, CImageObject& image, TiffSamples& samples)
+{
+    uint32_t tw = 0, th = 0;
+    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
+    const uint64_t tileBytes = static_cast<uint64_t>(TIFFTileSize64(tif));
+    const uint64_t tileRow = (static_cast<uint64_t>(tw) * l.bits * l.spp + 7) / 8;
+    if (tw == 0 || th == 0 || tileBytes < tileRow * th || tw % 8 != 0)
+        throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted tiled TIFF file!" };
+    std::vector<uint8_t> tile = ZeroedBytes(tileBytes, "CImageObjectTIF can't allocate memory");
+    const uint64_t lineBytes = samples.lineBytes;
+    for (uint32_t ty = 0; ty < l.height; ty += th) {
+        if (image.Escape())
+            throw DecodeFailure { DecodeStatus::kCancelled, "Cancelled" };
+        for (uint32_t tx = 0; tx < l.width; tx += tw) {
+            if (TIFFReadTile(tif, tile.data(), tx, ty, 0, 0) < 0)
+                throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted tiled TIFF file!" };
+            // Tile widths are multiples of 16 pixels, so a tile column starts on a byte.
+            const uint64_t offset = static_cast<uint64_t>(tx) * l.bits * l.spp / 8;
+            const uint64_t copy = offset + tileRow <= lineBytes ? tileRow : lineBytes - offset;
+            for (uint32_t y = 0; y < th && ty + y < l.height; ++y)
+                memcpy(samples.bytes.data() + (ty + y) * lineBytes + offset,
+                       tile.data() + y * tileRow, static_cast<size_t>(copy));
+        }
+    }
+}
+
+void ReadStrips(TIFF* tif, const TiffLayout& l, CImageObject& image, TiffSamples& samples)
+{
+    uint32_t rowsPerStrip = l.height;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    if (rowsPerStrip == 0 || rowsPerStrip > l.height)
+        rowsPerStrip = l.height;
+    const uint32_t strips = TIFFNumberOfStrips(tif);
+    for (uint32_t strip = 0; strip < strips; ++strip) {
+        const uint64_t firstRow = static_cast<uint64_t>(strip) * rowsPerStrip;
+        if (firstRow >= l.height)
+            break;
+        if (image.Escape())
+            throw DecodeFailure { DecodeStatus::kCancelled, "Cancelled" };
+        const uint64_t rowsHere =
+            l.height - firstRow < rowsPerStrip ? l.height - firstRow : rowsPerStrip;
+        if (TIFFReadEncodedStrip(tif, strip, samples.bytes.data() + firstRow * samples.lineBytes,
+                                 static_cast<tmsize_t>(rowsHere * samples.lineBytes))
+            < 0)
+            throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
+    }
+}
+
+TiffSamples ReadSamples(TIFF* tif, const TiffLayout& l, CImageObject& image)
+{
+    TiffSamples samples;
+    samples.lineBytes = static_cast<uint64_t>(TIFFScanlineSize64(tif));
+    samples.needLine = (static_cast<uint64_t>(l.width) * l.bits * l.spp + 7) / 8;
+    if (samples.lineBytes < samples.needLine || samples.lineBytes == 0)
+        throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
+    samples.bytes =
+        ZeroedBytes(samples.lineBytes * l.height, "CImageObjectTIF can't allocate memory");
+    if (TIFFIsTiled(tif))
+        ReadTiles(tif, l, image, samples);
+    else
+        ReadStrips(tif, l, image, samples);
+    return samples;
+}
+
+// The samples into the picture's rows, bottom row first, and the alpha mask.
+void StoreSamples(const TiffSamples& samples, const TiffLayout& l, CImageObject& image)
+{
+    const uint32_t bpp = l.bpp, bits = l.bits, spp = l.spp;
+    const bool copies = bpp == 1 || (bpp == 4 && spp == 1) || (bpp == 8 && bits == 8 && spp == 1);
+    for (uint32_t y = 0; y < l.height; ++y) {
+        const uint8_t* in = samples.bytes.data() + static_cast<size_t>(samples.lineBytes) * y;
+        const int32_t memoryRow = static_cast<int32_t>(l.height - 1 - y);
+        uint8_t* out = image.Row(memoryRow);
+        uint8_t* a = l.alpha ? image.AlphaMask() + static_cast<size_t>(l.width) * memoryRow : nullptr;
+        if (copies) {
+            memcpy(out, in, static_cast<size_t>(samples.needLine));
+            continue;
+        }
+        for (uint32_t x = 0; x < l.width; ++x) {
+            const uint64_t index = static_cast<uint64_t>(x) * spp;
+            const uint32_t v = Sample(in, index, bits);
+            if (bpp == 4) {
+                if (x % 2 == 0)
+                    out[x / 2] = static_cast<uint8_t>(v << 4);
+                else
+                    out[x / 2] = static_cast<uint8_t>(out[x / 2] | v);
+            } else {
+                out[x] = static_cast<uint8_t>(v);
+            }
+            if (a)
+                a[x] = static_cast<uint8_t>(Sample(in, index + 1, bits));
+        }
+    }
+}
+
+}  // namespace
+
+CImageObjectTIF::~CImageObjectTIF()
+{
+    if (tiff_)
+        TIFFClose(static_cast<TIFF*>(tiff_));
+}
+
+bool CImageObjectTIF::Decode(CImageStream& s)
+{
+    TiffSource src;
+    src.stream = &s;
+    src.start = s.Tell();
+    src.message[0] = 0;
+    auto close = [&]() {
+        if (tiff_)
+            TIFFClose(static_cast<TIFF*>(tiff_));
+        tiff_ = nullptr;
+    };
+    try {
+        TIFF* tif = OpenTiff(src);
+        tiff_ = tif;
+        SelectFrame(tif, Settings());
+        const TiffLayout layout = ReadLayout(tif, Settings());
+        CheckLayoutFits(tif, src, layout);
+        if (Escape()) {
+            SetSizeOnly(static_cast<int32_t>(layout.width), static_cast<int32_t>(layout.height));
+            throw DecodeFailure { DecodeStatus::kSizeOnly, "output dimensions returned" };
+        }
+        if (!Create(layout.width, layout.height, layout.bpp, kImageTIFF))
+            throw DecodeFailure { Status(), "CImageObjectTIF can't create image" };
+        if (layout.alpha && !AllocateAlpha())
+            throw DecodeFailure { DecodeStatus::kTooLarge, "CImageObjectTIF can't allocate memory" };
+        if (!layout.direct) {
+            ReadThroughRgba(tif, layout, src, *this);
+            close();
+            return true;
+        }
+        SetLevels(tif, layout, *this);
+        const TiffSamples samples = ReadSamples(tif, layout, *this);
+        close();
+        StoreSamples(samples, layout, *this);
+        return true;
+    } catch (const DecodeFailure& failure) {
+        // The text may be the library's own, held in src; copy it before use.
+        char text[256];
+        CopyMessage(text, sizeof text, failure.text);
+        close();
+        // A size-only answer keeps the width and height it set.
+        if (failure.status != DecodeStatus::kSizeOnly)
+            Release();
+        return Fail({ failure.status, text });
+    }
 }

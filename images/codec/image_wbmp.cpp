@@ -22,35 +22,20 @@ bool ReadSide(CImageStream& s, uint32_t& side) {
 
 bool CImageObjectWBMP::Decode(CImageStream& s) {
   uint8_t head[2];
-  if (!s.ReadAll(head, sizeof head) || head[1] != 0) {
-    SetLastError("Not a WBMP");
-    return false;
-  }
-  if (head[0] != 0) {
-    SetLastError("Unsupported WBMP type");
-    return false;
-  }
+  if (!s.ReadAll(head, sizeof head) || head[1] != 0) return Fail({DecodeStatus::kUnsupported, "Not a WBMP"});
+  if (head[0] != 0) return Fail({DecodeStatus::kUnsupported, "Unsupported WBMP type"});
   uint32_t width, height;
-  if (!ReadSide(s, width) || !ReadSide(s, height)) {
-    SetLastError("Corrupted WBMP");
-    return false;
-  }
-  // Every row must be in the file before any is allocated.
+  if (!ReadSide(s, width) || !ReadSide(s, height)) return Fail({DecodeStatus::kCorrupt, "Corrupted WBMP"});
+  // Every row must be in the file before any is allocated; no side the
+  // bound refuses can be, so either refusal reads as damage.
   const uint32_t bytes = (width + 7) / 8;
-  if (!WithinMemoryBound(width, height, 1) || s.Remaining() < static_cast<int64_t>(bytes) * height) {
-    SetLastError("Corrupted WBMP");
-    return false;
-  }
-  if (!Create(width, height, 1, kImageWBMP)) {
-    SetLastError("WBMP Create failed");
-    return false;
-  }
+  if (!WithinMemoryBound(width, height, 1) || s.Remaining() < static_cast<int64_t>(bytes) * height)
+    return Fail({DecodeStatus::kCorrupt, "Corrupted WBMP"});
+  if (!Create(width, height, 1, kImageWBMP)) return Fail({Status(), "WBMP Create failed"});
   SetPaletteColor(0, 0, 0, 0);
   SetPaletteColor(1, 255, 255, 255);
   for (uint32_t y = 0; y < height; ++y)
-    if (!s.ReadAll(Row(static_cast<int32_t>(height - 1 - y)), bytes)) {
-      SetLastError("Corrupted WBMP");
-      return false;
-    }
+    if (!s.ReadAll(Row(static_cast<int32_t>(height - 1 - y)), bytes))
+      return Fail({DecodeStatus::kCorrupt, "Corrupted WBMP"});
   return true;
 }

@@ -15,22 +15,18 @@ namespace {
 const uint32_t kPlaceableKey = 0x9AC6CDD7;
 const LONG kMaxSide = 4000;
 
-struct WmfFail {
-  const char* text;
-};
-
 std::vector<uint8_t> WholeFile(CImageStream& s) {
   int64_t size = s.Remaining();
-  if (size <= 0 || size > (256 << 20)) throw WmfFail{"corrupted WMF"};
+  if (size <= 0 || size > (256 << 20)) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted WMF"};
   std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (!s.ReadAll(bytes.data(), bytes.size())) throw WmfFail{"corrupted WMF"};
+  if (!s.ReadAll(bytes.data(), bytes.size())) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted WMF"};
   return bytes;
 }
 
 // A placeable header: key, handle, box (4 words), units per inch, reserved,
 // checksum = XOR of the ten words before it.
 HENHMETAFILE FromPlaceable(const std::vector<uint8_t>& bytes, SIZE& size) {
-  if (bytes.size() < 22 + 18) throw WmfFail{"corrupted WMF"};
+  if (bytes.size() < 22 + 18) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted WMF"};
   uint16_t sum = 0;
   for (int i = 0; i < 10; ++i) sum ^= ReadLe16(&bytes[2 * i]);
   const int16_t left = static_cast<int16_t>(ReadLe16(&bytes[6])), top = static_cast<int16_t>(ReadLe16(&bytes[8]));
@@ -40,7 +36,7 @@ HENHMETAFILE FromPlaceable(const std::vector<uint8_t>& bytes, SIZE& size) {
   const uint64_t words = ReadLe32(&bytes[22 + 6]);
   if (sum != ReadLe16(&bytes[20]) || inch < 1 || inch > 2540 || (kind != 1 && kind != 2) ||
       words * 2 > bytes.size() - 22 || !WindowsRecordsPlayable(&bytes[22], bytes.size() - 22))
-    throw WmfFail{"corrupted WMF"};
+    throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted WMF"};
   HDC screen = GetDC(nullptr);
   size.cx = MulDiv(abs(right - left), GetDeviceCaps(screen, LOGPIXELSX), inch);
   size.cy = MulDiv(abs(bottom - top), GetDeviceCaps(screen, LOGPIXELSY), inch);
@@ -56,13 +52,13 @@ HENHMETAFILE FromPlaceable(const std::vector<uint8_t>& bytes, SIZE& size) {
 }
 
 HENHMETAFILE FromEnhanced(const std::vector<uint8_t>& bytes, SIZE& size) {
-  if (!EnhancedRecordsPlayable(bytes.data(), bytes.size())) throw WmfFail{"corrupted WMF"};
+  if (!EnhancedRecordsPlayable(bytes.data(), bytes.size())) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted WMF"};
   HENHMETAFILE emf = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
-  if (!emf) throw WmfFail{"corrupted WMF"};
+  if (!emf) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted WMF"};
   ENHMETAHEADER head;
   if (!GetEnhMetaFileHeader(emf, sizeof head, &head)) {
     DeleteEnhMetaFile(emf);
-    throw WmfFail{"corrupted WMF"};
+    throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted WMF"};
   }
   size.cx = head.rclBounds.right - head.rclBounds.left + 1;
   size.cy = head.rclBounds.bottom - head.rclBounds.top + 1;
@@ -91,10 +87,10 @@ bool CImageObjectWMF::Decode(CImageStream& s) {
     SIZE size = {0, 0};
     emf = bytes.size() >= 4 && ReadLe32(bytes.data()) == kPlaceableKey ? FromPlaceable(bytes, size)
                                                                         : FromEnhanced(bytes, size);
-    if (!emf) throw WmfFail{"corrupted WMF"};
-    if (size.cx <= 0 || size.cy <= 0) throw WmfFail{"empty WMF"};
+    if (!emf) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted WMF"};
+    if (size.cx <= 0 || size.cy <= 0) throw DecodeFailure{DecodeStatus::kCorrupt, "empty WMF"};
     FitSide(size);
-    if (Escape()) throw WmfFail{"Cancelled"};
+    if (Escape()) throw DecodeFailure{DecodeStatus::kCancelled, "Cancelled"};
 
     HDC screen = GetDC(nullptr);
     const int depth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
@@ -132,11 +128,10 @@ bool CImageObjectWMF::Decode(CImageStream& s) {
     ReleaseDC(nullptr, screen);
     DeleteEnhMetaFile(emf);
     emf = nullptr;
-    if (!drawn) throw WmfFail{"empty WMF"};
+    if (!drawn) throw DecodeFailure{DecodeStatus::kCorrupt, "empty WMF"};
     return true;
-  } catch (const WmfFail& fail) {
+  } catch (const DecodeFailure& failure) {
     if (emf) DeleteEnhMetaFile(emf);
-    SetLastError(fail.text);
-    return false;
+    return Fail(failure);
   }
 }

@@ -437,8 +437,8 @@ TEST(LibraryFormats, JpegShrunkOnLoadMakesTheSameThumbnail) {
   EXPECT_EQ(shrunk.Width(), 125);  // 1000 / 8: the largest scale that covers 120
   EXPECT_EQ(shrunk.SourceWidth(), 1000);
   EXPECT_EQ(shrunk.SourceHeight(), 750);
-  ASSERT_TRUE(full.Rescale(120, 90, 3, nullptr));
-  ASSERT_TRUE(shrunk.Rescale(120, 90, 3, nullptr));
+  ASSERT_TRUE(full.Rescale(120, 90, ResampleMode::kSmooth, nullptr));
+  ASSERT_TRUE(shrunk.Rescale(120, 90, ResampleMode::kSmooth, nullptr));
   const std::vector<uint8_t> a = TopDownRgb(full), b = TopDownRgb(shrunk);
   ASSERT_EQ(a.size(), b.size());
   double total = 0;

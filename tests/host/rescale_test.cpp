@@ -29,8 +29,8 @@ TEST(Rescale, RefusesZeroAndKeepsThePicture) {
   CImageObject image;
   Fill(image, 10, 10, 1, 2, 3);
   const void* block = image.Block();
-  EXPECT_FALSE(image.Rescale(0, 5, 3, nullptr));
-  EXPECT_FALSE(image.Rescale(5, 0, 3, nullptr));
+  EXPECT_FALSE(image.Rescale(0, 5, ResampleMode::kSmooth, nullptr));
+  EXPECT_FALSE(image.Rescale(5, 0, ResampleMode::kSmooth, nullptr));
   EXPECT_EQ(image.Block(), block);
 }
 
@@ -38,9 +38,9 @@ TEST(Rescale, SameSizeReturnsAtOnceOrCopiesToTheTarget) {
   CImageObject image, target;
   Fill(image, 10, 6, 1, 2, 3);
   const void* block = image.Block();
-  EXPECT_TRUE(image.Rescale(10, 6, 3, nullptr));
+  EXPECT_TRUE(image.Rescale(10, 6, ResampleMode::kSmooth, nullptr));
   EXPECT_EQ(image.Block(), block);
-  EXPECT_TRUE(image.Rescale(10, 6, 3, &target));
+  EXPECT_TRUE(image.Rescale(10, 6, ResampleMode::kSmooth, &target));
   EXPECT_EQ(0, memcmp(target.Block(), image.Block(), image.BlockSize()));
 }
 
@@ -49,7 +49,7 @@ TEST(Rescale, NearestDoublesEveryPixel) {
   image.Create(2, 2, 8, kImageBMP);
   for (int i = 0; i < 4; ++i) image.SetPaletteColor(static_cast<uint8_t>(i), i * 60, 0, 0);
   for (int i = 0; i < 4; ++i) image.PutIndex(i % 2, i / 2, static_cast<uint8_t>(i));
-  ASSERT_TRUE(image.Rescale(4, 4, 1, nullptr));
+  ASSERT_TRUE(image.Rescale(4, 4, ResampleMode::kNearest, nullptr));
   EXPECT_EQ(image.Bpp(), 8);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) EXPECT_EQ(image.PixelIndex(x, y), (x / 2) + 2 * (y / 2));
@@ -61,7 +61,7 @@ TEST(Rescale, BilinearBlendsNeighbours) {
   RGBQUAD black = {0, 0, 0, 0}, white = {200, 200, 200, 0};
   image.PutColor(0, 0, black);
   image.PutColor(1, 0, white);
-  ASSERT_TRUE(image.Rescale(4, 1, 3, nullptr));  // growing: bilinear
+  ASSERT_TRUE(image.Rescale(4, 1, ResampleMode::kSmooth, nullptr));  // growing: bilinear
   // x scale 0.5: sources 0, 0.5, 1, 1.5 -> 0, 100, 200, 200 (clamped)
   EXPECT_EQ(image.PixelColor(0, 0).rgbRed, 0);
   EXPECT_EQ(image.PixelColor(1, 0).rgbRed, 100);
@@ -74,7 +74,7 @@ TEST(Rescale, BilinearKeepsAPalettedPictureOnItsPalette) {
   image.Create(4, 4, 1, kImageGIF);
   image.SetPaletteColor(1, 255, 255, 255);
   image.PutIndex(3, 3, 1);
-  ASSERT_TRUE(image.Rescale(2, 2, 3, nullptr));
+  ASSERT_TRUE(image.Rescale(2, 2, ResampleMode::kSmooth, nullptr));
   EXPECT_EQ(image.Bpp(), 1);
   EXPECT_EQ(image.ColorsUsed(), 2u);
   EXPECT_EQ(image.Palette()[1].rgbRed, 255);
@@ -86,7 +86,7 @@ TEST(Rescale, BoxFilterAveragesAreas) {
   RGBQUAD a = {0, 0, 0, 0}, b = {100, 100, 100, 0};
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 4; ++x) image.PutColor(x, y, x < 2 ? a : b);
-  ASSERT_TRUE(image.Rescale(2, 1, 3, nullptr));
+  ASSERT_TRUE(image.Rescale(2, 1, ResampleMode::kSmooth, nullptr));
   EXPECT_NEAR(image.PixelColor(0, 0).rgbRed, 0, 1);
   EXPECT_NEAR(image.PixelColor(1, 0).rgbRed, 100, 1);
 }
@@ -94,14 +94,14 @@ TEST(Rescale, BoxFilterAveragesAreas) {
 TEST(Rescale, BoxFilterSurvivesReductionsBeyondNinetyTimes) {
   CImageObject image;
   Fill(image, 2400, 2400, 250, 128, 3);
-  ASSERT_TRUE(image.Rescale(12, 12, 3, nullptr));  // 200 times each way
+  ASSERT_TRUE(image.Rescale(12, 12, ResampleMode::kSmooth, nullptr));  // 200 times each way
   ExpectUniform(image, 250, 128, 3, 2);
 }
 
 TEST(Rescale, ThumbnailShrinkKeepsAUniformColour) {
   CImageObject image;
   Fill(image, 640, 480, 17, 200, 90);
-  ASSERT_TRUE(image.Rescale(120, 90, 3, nullptr));
+  ASSERT_TRUE(image.Rescale(120, 90, ResampleMode::kSmooth, nullptr));
   EXPECT_EQ(image.Width(), 120);
   ExpectUniform(image, 17, 200, 90, 1);
 }
@@ -109,7 +109,7 @@ TEST(Rescale, ThumbnailShrinkKeepsAUniformColour) {
 TEST(Rescale, BSplineKeepsAUniformColour) {
   CImageObject image;
   Fill(image, 30, 20, 90, 60, 30);
-  ASSERT_TRUE(image.Rescale(45, 11, 2, nullptr));
+  ASSERT_TRUE(image.Rescale(45, 11, ResampleMode::kBSpline, nullptr));
   ExpectUniform(image, 90, 60, 30, 1);
 }
 
@@ -118,7 +118,7 @@ TEST(Rescale, AlphaFollowsByNearestNeighbour) {
   Fill(image, 4, 4, 1, 1, 1);
   image.AllocateAlpha();
   for (int i = 0; i < 16; ++i) image.AlphaMask()[i] = static_cast<uint8_t>(i * 10);
-  ASSERT_TRUE(image.Rescale(2, 2, 1, nullptr));
+  ASSERT_TRUE(image.Rescale(2, 2, ResampleMode::kNearest, nullptr));
   ASSERT_NE(image.AlphaMask(), nullptr);
   EXPECT_EQ(image.AlphaMask()[0], 0);
   EXPECT_EQ(image.AlphaMask()[1], 20);
@@ -131,7 +131,7 @@ TEST(Rescale, EscapeEndsThePassKeepingWhatWasFilled) {
   CImageObject image;
   Fill(image, 8, 8, 50, 50, 50);
   image.SetEscape(StopAtOnce, 0);
-  ASSERT_TRUE(image.Rescale(4, 4, 1, nullptr));
+  ASSERT_TRUE(image.Rescale(4, 4, ResampleMode::kNearest, nullptr));
   EXPECT_EQ(image.Width(), 4);
   EXPECT_EQ(image.PixelColor(0, 0).rgbRed, 0);  // not reached
 }
