@@ -59,6 +59,8 @@ inline void CompareGifReadings(const uint8_t* data, size_t size, int32_t frame) 
   plain.Settings().codecOptions[kImageGIF] = kGifPlainFrameCount;
   CMemoryStream a(data, size), b(data, size);
   Check(fast.Decode(a, kImageGIF) == plain.Decode(b, kImageGIF));
+  // The same outcome, and the same words for it to the user.
+  Check(fast.Status() == plain.Status());
   Check(strcmp(fast.LastError(), plain.LastError()) == 0);
   Check(fast.FrameCount() == plain.FrameCount());
   Check(fast.TransparentIndex() == plain.TransparentIndex());

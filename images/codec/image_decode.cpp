@@ -80,14 +80,10 @@ bool CImageObject::Decode(CImageStream& stream, uint32_t type) {
       if (attempt(entry, false)) return true;
       stream.Seek(start, CImageStream::kSet);
     }
-    SetLastError(kUnknownFormat);
-    return false;
+    return Fail({DecodeStatus::kUnsupported, kUnknownFormat});
   }
   const DecoderEntry* entry = type < kImageTypeCount ? DecoderFor(type) : nullptr;
-  if (!entry) {
-    SetLastError(kUnknownFormat);
-    return false;
-  }
+  if (!entry) return Fail({DecodeStatus::kUnsupported, kUnknownFormat});
   return attempt(*entry, true);
 }
 

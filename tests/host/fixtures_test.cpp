@@ -101,6 +101,7 @@ void ExpectSameAsPlainReading(const std::vector<uint8_t>& bytes, int32_t frame, 
   bool a = DecodeBytes(fast, bytes, kImageGIF), b = DecodeBytes(plain, bytes, kImageGIF);
   ASSERT_EQ(a, b) << what;
   EXPECT_STREQ(fast.LastError(), plain.LastError()) << what;
+  EXPECT_EQ(fast.Status(), plain.Status()) << what;
   EXPECT_EQ(fast.FrameCount(), plain.FrameCount()) << what;
   ASSERT_EQ(fast.HasPixels(), plain.HasPixels()) << what;
   EXPECT_EQ(fast.TransparentIndex(), plain.TransparentIndex()) << what;
