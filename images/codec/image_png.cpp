@@ -13,50 +13,59 @@
 namespace {
 
 struct PngState {
-  CImageStream* stream;
-  CImageObject* image;  // whose escape callback is asked after every row
-  char message[256];
-  // The library's own errors are damage, once the signature has passed.
-  DecodeStatus status;
+    CImageStream* stream;
+    CImageObject* image;  // whose escape callback is asked after every row
+    char message[256];
+    // The library's own errors are damage, once the signature has passed.
+    DecodeStatus status;
 };
 
-void PngError(png_structp png, png_const_charp text) {
-  PngState* state = static_cast<PngState*>(png_get_error_ptr(png));
-  CopyMessage(state->message, sizeof state->message, text);
-  png_longjmp(png, 1);
+void PngError(png_structp png, png_const_charp text)
+{
+    PngState* state = static_cast<PngState*>(png_get_error_ptr(png));
+    CopyMessage(state->message, sizeof state->message, text);
+    png_longjmp(png, 1);
 }
 
 // Gives up with a status and text of our own. Called between the setjmp in
 // Decode and its end, from frames that hold nothing to destroy.
-[[noreturn]] void Raise(png_structp png, PngState& state, DecodeStatus status, const char* text) {
-  CopyMessage(state.message, sizeof state.message, text);
-  state.status = status;
-  png_longjmp(png, 1);
+[[noreturn]] void Raise(png_structp png, PngState& state, DecodeStatus status, const char* text)
+{
+    CopyMessage(state.message, sizeof state.message, text);
+    state.status = status;
+    png_longjmp(png, 1);
 }
 
 void PngWarning(png_structp, png_const_charp) {}
 
-void PngRowDone(png_structp png, png_uint_32, int) {
-  PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
-  if (state->image->Escape()) Raise(png, *state, DecodeStatus::kCancelled, "Cancelled");
+void PngRowDone(png_structp png, png_uint_32, int)
+{
+    PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
+    if (state->image->Escape())
+        Raise(png, *state, DecodeStatus::kCancelled, "Cancelled");
 }
 
 // The library's last step on a row of a file read top to bottom: the alpha
 // goes to its row of the picture's mask and the colour closes up in place, so
 // that the library then copies three bytes a pixel straight into the picture.
-void PartAlphaInRow(png_structp png, png_row_infop row, png_bytep data) {
-  CImageObject& image = *static_cast<PngState*>(png_get_io_ptr(png))->image;
-  const png_uint_32 y = png_get_current_row_number(png);
-  const png_uint_32 width = static_cast<png_uint_32>(image.Width());
-  const png_uint_32 height = static_cast<png_uint_32>(image.Height());
-  if (!image.AlphaMask() || row->channels != 4 || row->bit_depth != 8 || row->width != width || y >= height)
-    png_error(png, "Unexpected row");
-  SplitAlphaRow(data, data, image.AlphaMask() + static_cast<size_t>(width) * (height - 1 - y), width);
+void PartAlphaInRow(png_structp png, png_row_infop row, png_bytep data)
+{
+    CImageObject& image = *static_cast<PngState*>(png_get_io_ptr(png))->image;
+    const png_uint_32 y = png_get_current_row_number(png);
+    const png_uint_32 width = static_cast<png_uint_32>(image.Width());
+    const png_uint_32 height = static_cast<png_uint_32>(image.Height());
+    if (!image.AlphaMask() || row->channels != 4 || row->bit_depth != 8 || row->width != width ||
+        y >= height)
+        png_error(png, "Unexpected row");
+    SplitAlphaRow(data, data, image.AlphaMask() + static_cast<size_t>(width) * (height - 1 - y),
+                  width);
 }
 
-void PngRead(png_structp png, png_bytep out, png_size_t n) {
-  PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
-  if (!state->stream->ReadAll(out, n)) png_error(png, "Read Error");
+void PngRead(png_structp png, png_bytep out, png_size_t n)
+{
+    PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
+    if (!state->stream->ReadAll(out, n))
+        png_error(png, "Read Error");
 }
 
 // Whether the stream starts with the PNG signature; where it stood stays.
@@ -131,15 +140,16 @@ void SetBackground(png_structp png, png_infop info, const PngLayout& l, ImageSet
         }
         png_color_16 back;
         const png_uint_16 v = depth == 16
-            ? 192 * 257
-            : static_cast<png_uint_16>(192 >> (8 - (depth < 8 ? depth : 8)));
+                                  ? 192 * 257
+                                  : static_cast<png_uint_16>(192 >> (8 - (depth < 8 ? depth : 8)));
         back.index = 0;
         back.red = back.green = back.blue = back.gray = depth == 16 ? v : (l.grey ? v : 192);
         png_set_background(png, &back, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
     } else if (hasBackground) {
         RGBQUAD& t = settings.transparentColor;
         const int shift = depth == 16 ? 8 : 0;
-        t.rgbRed = static_cast<uint8_t>((l.grey ? fileBackground->gray : fileBackground->red) >> shift);
+        t.rgbRed =
+            static_cast<uint8_t>((l.grey ? fileBackground->gray : fileBackground->red) >> shift);
         t.rgbGreen =
             static_cast<uint8_t>((l.grey ? fileBackground->gray : fileBackground->green) >> shift);
         t.rgbBlue =
@@ -168,7 +178,8 @@ void ReadResolution(png_structp png, png_infop info, ImageSettings& settings)
 void ChooseLayout(png_structp png, png_infop info, PngState& state, PngLayout& l)
 {
     int colorType = 0, interlace = 0;
-    png_get_IHDR(png, info, &l.width, &l.height, &l.depth, &colorType, &interlace, nullptr, nullptr);
+    png_get_IHDR(png, info, &l.width, &l.height, &l.depth, &colorType, &interlace, nullptr,
+                 nullptr);
     const int depth = l.depth;
     l.pixelDepth = depth * png_get_channels(png, info);
     l.palette = colorType == PNG_COLOR_TYPE_PALETTE;
@@ -180,8 +191,8 @@ void ChooseLayout(png_structp png, png_infop info, PngState& state, PngLayout& l
     else
         l.bpp = 24;
     l.withAlpha = l.pixelDepth == 32 && (colorType & PNG_COLOR_MASK_ALPHA);
-    if (!CImageObject::WithinMemoryBound(l.width, l.height, l.withAlpha ? 32 : l.bpp)
-        || !CImageObject::WithinMemoryBound(l.width, l.height, static_cast<uint32_t>(l.pixelDepth)))
+    if (!CImageObject::WithinMemoryBound(l.width, l.height, l.withAlpha ? 32 : l.bpp) ||
+        !CImageObject::WithinMemoryBound(l.width, l.height, static_cast<uint32_t>(l.pixelDepth)))
         Raise(png, state, DecodeStatus::kTooLarge, "IMAGE_MAX_MEMORY exceeded");
 
     if (l.palette)

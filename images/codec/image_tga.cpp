@@ -9,138 +9,165 @@
 namespace {
 
 struct TgaHeader {
-  uint8_t idLength, mapType, imageType, mapEntryBits, depth, descriptor;
-  uint16_t mapFirst, mapLength, width, height;
+    uint8_t idLength, mapType, imageType, mapEntryBits, depth, descriptor;
+    uint16_t mapFirst, mapLength, width, height;
 };
 
-TgaHeader ReadHeader(CImageStream& s) {
-  uint8_t b[18];
-  if (!s.ReadAll(b, sizeof b)) throw DecodeFailure{DecodeStatus::kUnsupported, "Not a TGA"};
-  TgaHeader h;
-  h.idLength = b[0];
-  h.mapType = b[1];
-  h.imageType = b[2];
-  h.mapFirst = ReadLe16(b + 3);
-  h.mapLength = ReadLe16(b + 5);
-  h.mapEntryBits = b[7];
-  h.width = ReadLe16(b + 12);
-  h.height = ReadLe16(b + 14);
-  h.depth = b[16];
-  h.descriptor = b[17];
-  const uint8_t base = h.imageType & ~8;
-  if (base < 1 || base > 3 || (h.imageType & ~11)) throw DecodeFailure{DecodeStatus::kUnsupported, "Unknown TGA image type"};
-  const bool mapped = base == 1, grey = base == 3;
-  bool depthOk = mapped || grey ? h.depth == 8
-                                : h.depth == 15 || h.depth == 16 || h.depth == 24 || h.depth == 32;
-  if (h.width == 0 || h.height == 0 || !depthOk || h.mapType > 1 || (mapped && h.mapType != 1) ||
-      (h.mapType && (h.mapFirst + h.mapLength > 256 || h.mapEntryBits == 0)))
-    throw DecodeFailure{DecodeStatus::kCorrupt, "bad TGA header"};
-  return h;
+TgaHeader ReadHeader(CImageStream& s)
+{
+    uint8_t b[18];
+    if (!s.ReadAll(b, sizeof b))
+        throw DecodeFailure{ DecodeStatus::kUnsupported, "Not a TGA" };
+    TgaHeader h;
+    h.idLength = b[0];
+    h.mapType = b[1];
+    h.imageType = b[2];
+    h.mapFirst = ReadLe16(b + 3);
+    h.mapLength = ReadLe16(b + 5);
+    h.mapEntryBits = b[7];
+    h.width = ReadLe16(b + 12);
+    h.height = ReadLe16(b + 14);
+    h.depth = b[16];
+    h.descriptor = b[17];
+    const uint8_t base = h.imageType & ~8;
+    if (base < 1 || base > 3 || (h.imageType & ~11))
+        throw DecodeFailure{ DecodeStatus::kUnsupported, "Unknown TGA image type" };
+    const bool mapped = base == 1, grey = base == 3;
+    bool depthOk = mapped || grey
+                       ? h.depth == 8
+                       : h.depth == 15 || h.depth == 16 || h.depth == 24 || h.depth == 32;
+    if (h.width == 0 || h.height == 0 || !depthOk || h.mapType > 1 || (mapped && h.mapType != 1) ||
+        (h.mapType && (h.mapFirst + h.mapLength > 256 || h.mapEntryBits == 0)))
+        throw DecodeFailure{ DecodeStatus::kCorrupt, "bad TGA header" };
+    return h;
 }
 
 // 15- and 16-bit pixels are x RRRRR GGGGG BBBBB, little-endian.
-void Expand555(uint16_t v, uint8_t* bgr) {
-  bgr[0] = static_cast<uint8_t>(((v & 31) * 255 + 15) / 31);
-  bgr[1] = static_cast<uint8_t>((((v >> 5) & 31) * 255 + 15) / 31);
-  bgr[2] = static_cast<uint8_t>((((v >> 10) & 31) * 255 + 15) / 31);
+void Expand555(uint16_t v, uint8_t* bgr)
+{
+    bgr[0] = static_cast<uint8_t>(((v & 31) * 255 + 15) / 31);
+    bgr[1] = static_cast<uint8_t>((((v >> 5) & 31) * 255 + 15) / 31);
+    bgr[2] = static_cast<uint8_t>((((v >> 10) & 31) * 255 + 15) / 31);
 }
 
 class TgaReader {
- public:
-  TgaReader(CImageObject& image, CImageStream& s, const TgaHeader& h)
-      : image_(image), s_(s), h_(h), bytes_((h.depth + 7) / 8) {}
+public:
+    TgaReader(CImageObject& image, CImageStream& s, const TgaHeader& h)
+        : image_(image), s_(s), h_(h), bytes_((h.depth + 7) / 8)
+    {}
 
-  void ColorMap() {
-    if (!h_.mapType) return;
-    const uint32_t entry = (h_.mapEntryBits + 7) / 8;
-    std::vector<uint8_t> raw(static_cast<size_t>(entry) * h_.mapLength);
-    if (!s_.ReadAll(raw.data(), raw.size())) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
-    if (image_.Bpp() != 8) return;
-    for (uint32_t i = 0; i < h_.mapLength; ++i) {
-      uint8_t bgr[3] = {0, 0, 0};
-      const uint8_t* p = &raw[i * entry];
-      if (entry == 2)
-        Expand555(ReadLe16(p), bgr);
-      else if (entry >= 3)
-        memcpy(bgr, p, 3);
-      image_.SetPaletteColor(static_cast<uint8_t>(h_.mapFirst + i), bgr[2], bgr[1], bgr[0]);
-    }
-  }
-
-  void Pixels() {
-    const bool rle = h_.imageType & 8;
-    const uint32_t w = h_.width, hgt = h_.height;
-    std::vector<uint8_t> line(static_cast<size_t>(w) * bytes_);
-    uint8_t pixel[4] = {0, 0, 0, 0};
-    uint32_t run = 0;
-    bool repeat = false;
-    for (uint32_t row = 0; row < hgt; ++row) {
-      if (image_.Escape()) throw DecodeFailure{DecodeStatus::kCancelled, "Cancelled"};
-      if (!rle) {
-        if (!s_.ReadAll(line.data(), line.size())) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
-      } else {
-        for (uint32_t x = 0; x < w; ++x) {
-          if (run == 0) {
-            int packet = s_.GetByte();
-            if (packet < 0) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
-            run = (packet & 0x7F) + 1;
-            repeat = packet & 0x80;
-            if (repeat && !s_.ReadAll(pixel, bytes_)) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
-          }
-          if (!repeat && !s_.ReadAll(pixel, bytes_)) throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
-          memcpy(&line[static_cast<size_t>(x) * bytes_], pixel, bytes_);
-          --run;
+    void ColorMap()
+    {
+        if (!h_.mapType)
+            return;
+        const uint32_t entry = (h_.mapEntryBits + 7) / 8;
+        std::vector<uint8_t> raw(static_cast<size_t>(entry) * h_.mapLength);
+        if (!s_.ReadAll(raw.data(), raw.size()))
+            throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
+        if (image_.Bpp() != 8)
+            return;
+        for (uint32_t i = 0; i < h_.mapLength; ++i) {
+            uint8_t bgr[3] = { 0, 0, 0 };
+            const uint8_t* p = &raw[i * entry];
+            if (entry == 2)
+                Expand555(ReadLe16(p), bgr);
+            else if (entry >= 3)
+                memcpy(bgr, p, 3);
+            image_.SetPaletteColor(static_cast<uint8_t>(h_.mapFirst + i), bgr[2], bgr[1], bgr[0]);
         }
-      }
-      Store(row, line.data());
     }
-  }
 
- private:
-  void Store(uint32_t row, const uint8_t* line) {
-    const uint32_t w = h_.width;
-    const bool topDown = h_.descriptor & 0x20, rightToLeft = h_.descriptor & 0x10;
-    const int32_t y = static_cast<int32_t>(topDown ? h_.height - 1 - row : row);
-    uint8_t* out = image_.Row(y);
-    uint8_t* alpha = image_.AlphaMask();
-    for (uint32_t i = 0; i < w; ++i) {
-      const uint32_t x = rightToLeft ? w - 1 - i : i;
-      const uint8_t* p = line + static_cast<size_t>(i) * bytes_;
-      switch (h_.depth) {
-        case 8: out[x] = p[0]; break;
-        case 15: case 16: Expand555(ReadLe16(p), out + 3 * x); break;
-        default:
-          memcpy(out + 3 * x, p, 3);
-          if (alpha && bytes_ == 4) alpha[static_cast<size_t>(y) * w + x] = p[3];
-      }
+    void Pixels()
+    {
+        const bool rle = h_.imageType & 8;
+        const uint32_t w = h_.width, hgt = h_.height;
+        std::vector<uint8_t> line(static_cast<size_t>(w) * bytes_);
+        uint8_t pixel[4] = { 0, 0, 0, 0 };
+        uint32_t run = 0;
+        bool repeat = false;
+        for (uint32_t row = 0; row < hgt; ++row) {
+            if (image_.Escape())
+                throw DecodeFailure{ DecodeStatus::kCancelled, "Cancelled" };
+            if (!rle) {
+                if (!s_.ReadAll(line.data(), line.size()))
+                    throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
+            } else {
+                for (uint32_t x = 0; x < w; ++x) {
+                    if (run == 0) {
+                        int packet = s_.GetByte();
+                        if (packet < 0)
+                            throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
+                        run = (packet & 0x7F) + 1;
+                        repeat = packet & 0x80;
+                        if (repeat && !s_.ReadAll(pixel, bytes_))
+                            throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
+                    }
+                    if (!repeat && !s_.ReadAll(pixel, bytes_))
+                        throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
+                    memcpy(&line[static_cast<size_t>(x) * bytes_], pixel, bytes_);
+                    --run;
+                }
+            }
+            Store(row, line.data());
+        }
     }
-  }
 
-  CImageObject& image_;
-  CImageStream& s_;
-  const TgaHeader& h_;
-  const uint32_t bytes_;
+private:
+    void Store(uint32_t row, const uint8_t* line)
+    {
+        const uint32_t w = h_.width;
+        const bool topDown = h_.descriptor & 0x20, rightToLeft = h_.descriptor & 0x10;
+        const int32_t y = static_cast<int32_t>(topDown ? h_.height - 1 - row : row);
+        uint8_t* out = image_.Row(y);
+        uint8_t* alpha = image_.AlphaMask();
+        for (uint32_t i = 0; i < w; ++i) {
+            const uint32_t x = rightToLeft ? w - 1 - i : i;
+            const uint8_t* p = line + static_cast<size_t>(i) * bytes_;
+            switch (h_.depth) {
+            case 8:
+                out[x] = p[0];
+                break;
+            case 15:
+            case 16:
+                Expand555(ReadLe16(p), out + 3 * x);
+                break;
+            default:
+                memcpy(out + 3 * x, p, 3);
+                if (alpha && bytes_ == 4)
+                    alpha[static_cast<size_t>(y) * w + x] = p[3];
+            }
+        }
+    }
+
+    CImageObject& image_;
+    CImageStream& s_;
+    const TgaHeader& h_;
+    const uint32_t bytes_;
 };
 
 }  // namespace
 
-bool CImageObjectTGA::Decode(CImageStream& s) {
-  try {
-    TgaHeader h = ReadHeader(s);
-    s.Seek(h.idLength, CImageStream::kCurrent);
-    const uint64_t pixels = static_cast<uint64_t>(h.width) * h.height;
-    const uint32_t bytes = (h.depth + 7) / 8;
-    // A raw row needs its bytes; a run packet covers at most 128 pixels.
-    if (!PlausiblePixels(s, (h.imageType & 8) ? pixels / 128 : pixels * bytes, 1))
-      throw DecodeFailure{DecodeStatus::kCorrupt, "corrupted TGA"};
-    if (!Create(h.width, h.height, h.depth == 8 ? 8 : 24, kImageTGA)) throw DecodeFailure{Status(), "TGA Create failed"};
-    if ((h.imageType & ~8) == 3) SetGreyPalette();
-    if (h.depth == 32 && !AllocateAlpha()) throw DecodeFailure{DecodeStatus::kTooLarge, "TGA Create failed"};
-    TgaReader reader(*this, s, h);
-    reader.ColorMap();
-    reader.Pixels();
-    return true;
-  } catch (const DecodeFailure& failure) {
-    return Fail(failure);
-  }
+bool CImageObjectTGA::Decode(CImageStream& s)
+{
+    try {
+        TgaHeader h = ReadHeader(s);
+        s.Seek(h.idLength, CImageStream::kCurrent);
+        const uint64_t pixels = static_cast<uint64_t>(h.width) * h.height;
+        const uint32_t bytes = (h.depth + 7) / 8;
+        // A raw row needs its bytes; a run packet covers at most 128 pixels.
+        if (!PlausiblePixels(s, (h.imageType & 8) ? pixels / 128 : pixels * bytes, 1))
+            throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
+        if (!Create(h.width, h.height, h.depth == 8 ? 8 : 24, kImageTGA))
+            throw DecodeFailure{ Status(), "TGA Create failed" };
+        if ((h.imageType & ~8) == 3)
+            SetGreyPalette();
+        if (h.depth == 32 && !AllocateAlpha())
+            throw DecodeFailure{ DecodeStatus::kTooLarge, "TGA Create failed" };
+        TgaReader reader(*this, s, h);
+        reader.ColorMap();
+        reader.Pixels();
+        return true;
+    } catch (const DecodeFailure& failure) {
+        return Fail(failure);
+    }
 }

@@ -14,61 +14,84 @@
 namespace {
 
 struct TiffSource {
-  CImageStream* stream;
-  int64_t start;
-  char message[256];
+    CImageStream* stream;
+    int64_t start;
+    char message[256];
 };
 
-tmsize_t TiffRead(thandle_t h, void* buffer, tmsize_t n) {
-  TiffSource* src = static_cast<TiffSource*>(h);
-  if (n <= 0) return 0;
-  return static_cast<tmsize_t>(src->stream->Read(buffer, 1, static_cast<size_t>(n)));
+tmsize_t TiffRead(thandle_t h, void* buffer, tmsize_t n)
+{
+    TiffSource* src = static_cast<TiffSource*>(h);
+    if (n <= 0)
+        return 0;
+    return static_cast<tmsize_t>(src->stream->Read(buffer, 1, static_cast<size_t>(n)));
 }
-tmsize_t TiffWrite(thandle_t, void*, tmsize_t) { return -1; }
-toff_t TiffSeek(thandle_t h, toff_t offset, int whence) {
-  TiffSource* src = static_cast<TiffSource*>(h);
-  if (offset > static_cast<toff_t>(INT64_MAX / 2)) return static_cast<toff_t>(-1);
-  int64_t target = static_cast<int64_t>(offset);
-  if (whence == SEEK_SET) target += src->start;
-  if (!src->stream->Seek(target, whence)) return static_cast<toff_t>(-1);
-  return static_cast<toff_t>(src->stream->Tell() - src->start);
+tmsize_t TiffWrite(thandle_t, void*, tmsize_t)
+{
+    return -1;
 }
-int TiffClose(thandle_t) { return 0; }
-toff_t TiffSize(thandle_t h) {
-  TiffSource* src = static_cast<TiffSource*>(h);
-  int64_t size = src->stream->Size() - src->start;
-  return static_cast<toff_t>(size > 0 ? size : 0);
+toff_t TiffSeek(thandle_t h, toff_t offset, int whence)
+{
+    TiffSource* src = static_cast<TiffSource*>(h);
+    if (offset > static_cast<toff_t>(INT64_MAX / 2))
+        return static_cast<toff_t>(-1);
+    int64_t target = static_cast<int64_t>(offset);
+    if (whence == SEEK_SET)
+        target += src->start;
+    if (!src->stream->Seek(target, whence))
+        return static_cast<toff_t>(-1);
+    return static_cast<toff_t>(src->stream->Tell() - src->start);
 }
-int TiffMap(thandle_t, void**, toff_t*) { return 0; }
+int TiffClose(thandle_t)
+{
+    return 0;
+}
+toff_t TiffSize(thandle_t h)
+{
+    TiffSource* src = static_cast<TiffSource*>(h);
+    int64_t size = src->stream->Size() - src->start;
+    return static_cast<toff_t>(size > 0 ? size : 0);
+}
+int TiffMap(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
 void TiffUnmap(thandle_t, void*, toff_t) {}
 
 // The first error of a decode is the one worth keeping.
-int TiffErrorHandler(TIFF*, void* user, const char* module, const char* fmt, va_list ap) {
-  TiffSource* src = static_cast<TiffSource*>(user);
-  if (src->message[0]) return 1;
-  char text[512];
-  vsnprintf(text, sizeof text, fmt, ap);
-  char full[600];
-  snprintf(full, sizeof full, "%s%s%s", module ? module : "", module ? ": " : "", text);
-  CopyMessage(src->message, sizeof src->message, full);
-  return 1;
+int TiffErrorHandler(TIFF*, void* user, const char* module, const char* fmt, va_list ap)
+{
+    TiffSource* src = static_cast<TiffSource*>(user);
+    if (src->message[0])
+        return 1;
+    char text[512];
+    vsnprintf(text, sizeof text, fmt, ap);
+    char full[600];
+    snprintf(full, sizeof full, "%s%s%s", module ? module : "", module ? ": " : "", text);
+    CopyMessage(src->message, sizeof src->message, full);
+    return 1;
 }
-int TiffWarningHandler(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int TiffWarningHandler(TIFF*, void*, const char*, const char*, va_list)
+{
+    return 1;
+}
 
-uint32_t Sample(const uint8_t* row, uint64_t index, uint16_t bits) {
-  switch (bits) {
-    case 8: return row[index];
+uint32_t Sample(const uint8_t* row, uint64_t index, uint16_t bits)
+{
+    switch (bits) {
+    case 8:
+        return row[index];
     case 16: {
-      // The library hands 16-bit samples over in the host's order.
-      uint16_t v;
-      memcpy(&v, row + 2 * index, 2);
-      return v >> 8;
+        // The library hands 16-bit samples over in the host's order.
+        uint16_t v;
+        memcpy(&v, row + 2 * index, 2);
+        return v >> 8;
     }
     default: {
-      const uint64_t bit = index * bits;
-      return (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+        const uint64_t bit = index * bits;
+        return (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
     }
-  }
+    }
 }
 
 // Compressed strips may expand to this many times their stored bytes: above
@@ -80,22 +103,25 @@ const uint64_t kMaxExpansion = 4096;
 // hold the decoded samples (uncompressed) or plausibly expand to them
 // (compressed): checked before anything is allocated for them, since the
 // declared sizes are the file's word only.
-bool StoredDataFits(TIFF* tif, uint64_t fileSize, uint64_t decodedBytes) {
-  const uint32_t count = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
-  // Each one takes at least its offset in the file.
-  if (count == 0 || count > fileSize / 4 + 1) return false;
-  uint64_t stored = 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    int err = 0;
-    const uint64_t offset = TIFFGetStrileOffsetWithErr(tif, i, &err);
-    const uint64_t bytes = TIFFGetStrileByteCountWithErr(tif, i, &err);
-    if (err || offset > fileSize || bytes > fileSize - offset) return false;
-    stored += bytes;  // at most count times the file size: no overflow
-  }
-  uint16_t compression = COMPRESSION_NONE;
-  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
-  const uint64_t ratio = compression == COMPRESSION_NONE ? 1 : kMaxExpansion;
-  return (decodedBytes + ratio - 1) / ratio <= stored;
+bool StoredDataFits(TIFF* tif, uint64_t fileSize, uint64_t decodedBytes)
+{
+    const uint32_t count = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    // Each one takes at least its offset in the file.
+    if (count == 0 || count > fileSize / 4 + 1)
+        return false;
+    uint64_t stored = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        int err = 0;
+        const uint64_t offset = TIFFGetStrileOffsetWithErr(tif, i, &err);
+        const uint64_t bytes = TIFFGetStrileByteCountWithErr(tif, i, &err);
+        if (err || offset > fileSize || bytes > fileSize - offset)
+            return false;
+        stored += bytes;  // at most count times the file size: no overflow
+    }
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    const uint64_t ratio = compression == COMPRESSION_NONE ? 1 : kMaxExpansion;
+    return (decodedBytes + ratio - 1) / ratio <= stored;
 }
 
 // The first bytes of a TIFF or a BigTIFF file, in either byte order.
@@ -104,15 +130,15 @@ bool HasTiffSignature(TiffSource& src)
     uint8_t b[4];
     if (!src.stream->Seek(src.start, CImageStream::kSet) || !src.stream->ReadAll(b, sizeof b))
         return false;
-    return (b[0] == 'I' && b[1] == 'I' && (b[2] == 42 || b[2] == 43) && b[3] == 0)
-        || (b[0] == 'M' && b[1] == 'M' && b[2] == 0 && (b[3] == 42 || b[3] == 43));
+    return (b[0] == 'I' && b[1] == 'I' && (b[2] == 42 || b[2] == 43) && b[3] == 0) ||
+           (b[0] == 'M' && b[1] == 'M' && b[2] == 0 && (b[3] == 42 || b[3] == 43));
 }
 
 TIFF* OpenTiff(TiffSource& src)
 {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
-        throw DecodeFailure { DecodeStatus::kTooLarge, "Error encountered while opening TIFF file" };
+        throw DecodeFailure{ DecodeStatus::kTooLarge, "Error encountered while opening TIFF file" };
     TIFFOpenOptionsSetErrorHandlerExtR(options, TiffErrorHandler, &src);
     TIFFOpenOptionsSetWarningHandlerExtR(options, TiffWarningHandler, &src);
     // Strip and tile buffers of hostile files stay within what a picture of
@@ -124,7 +150,7 @@ TIFF* OpenTiff(TiffSource& src)
     if (!tif) {
         const DecodeStatus status =
             HasTiffSignature(src) ? DecodeStatus::kCorrupt : DecodeStatus::kUnsupported;
-        throw DecodeFailure { status, "Error encountered while opening TIFF file" };
+        throw DecodeFailure{ status, "Error encountered while opening TIFF file" };
     }
     return tif;
 }
@@ -136,9 +162,9 @@ void SelectFrame(TIFF* tif, ImageSettings& settings)
     const tdir_t count = TIFFNumberOfDirectories(tif);
     settings.frameCount = static_cast<int32_t>(count);
     const int32_t frame = settings.frame;
-    if (frame < 0 || static_cast<uint32_t>(frame) >= count
-        || !TIFFSetDirectory(tif, static_cast<tdir_t>(frame)))
-        throw DecodeFailure { DecodeStatus::kNoFrame, "Error: page not present in TIFF file" };
+    if (frame < 0 || static_cast<uint32_t>(frame) >= count ||
+        !TIFFSetDirectory(tif, static_cast<tdir_t>(frame)))
+        throw DecodeFailure{ DecodeStatus::kNoFrame, "Error: page not present in TIFF file" };
 }
 
 // What the directory makes of the picture, and which way it is read.
@@ -158,8 +184,9 @@ void ReadResolution(TIFF* tif, ImageSettings& settings)
     uint16_t resUnit = RESUNIT_INCH;
     float xRes = 0, yRes = 0;
     TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &resUnit);
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xRes) && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yRes)
-        && xRes > 0 && yRes > 0 && xRes < 1e6f && yRes < 1e6f) {
+    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xRes) &&
+        TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yRes) && xRes > 0 && yRes > 0 && xRes < 1e6f &&
+        yRes < 1e6f) {
         const float f = resUnit == RESUNIT_CENTIMETER ? 2.54f : 1.0f;
         settings.xDpi = static_cast<int32_t>(xRes * f + 0.5f);
         settings.yDpi = static_cast<int32_t>(yRes * f + 0.5f);
@@ -178,16 +205,16 @@ TiffLayout ReadLayout(TIFF* tif, ImageSettings& settings)
         l.photometric = l.spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
     ReadResolution(tif, settings);
     if (l.width == 0 || l.height == 0 || l.spp == 0 || l.bits == 0)
-        throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
+        throw DecodeFailure{ DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
 
     const uint16_t p = l.photometric, bits = l.bits, spp = l.spp;
-    const bool colour = (p == PHOTOMETRIC_RGB && bits >= 8) || p == PHOTOMETRIC_SEPARATED
-        || p == PHOTOMETRIC_YCBCR || p == PHOTOMETRIC_LOGL || p == PHOTOMETRIC_LOGLUV;
+    const bool colour = (p == PHOTOMETRIC_RGB && bits >= 8) || p == PHOTOMETRIC_SEPARATED ||
+                        p == PHOTOMETRIC_YCBCR || p == PHOTOMETRIC_LOGL || p == PHOTOMETRIC_LOGLUV;
     const bool grey = p == PHOTOMETRIC_MINISWHITE || p == PHOTOMETRIC_MINISBLACK;
     const bool bilevel = bits == 1 && spp == 1 && grey;
-    l.direct = !colour && (grey || p == PHOTOMETRIC_PALETTE)
-        && (bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16) && spp <= 2
-        && (spp == 1 || l.planar == PLANARCONFIG_CONTIG);
+    l.direct = !colour && (grey || p == PHOTOMETRIC_PALETTE) &&
+               (bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16) && spp <= 2 &&
+               (spp == 1 || l.planar == PLANARCONFIG_CONTIG);
     l.bpp = !l.direct ? 24 : bilevel ? 1 : bits == 4 ? 4 : 8;
     l.alpha = spp >= 4 || (spp == 2 && bits == 8 && l.direct);
     return l;
@@ -197,14 +224,14 @@ TiffLayout ReadLayout(TIFF* tif, ImageSettings& settings)
 // sample rows the reading needs on the way, and strips the file cannot hold.
 void CheckLayoutFits(TIFF* tif, TiffSource& src, const TiffLayout& l)
 {
-    if (!CImageObject::WithinMemoryBound(l.width, l.height, l.alpha ? 32 : l.bpp)
-        || !CImageObject::WithinMemoryBound(
-            l.width, l.height, l.direct ? static_cast<uint32_t>(l.bits) * l.spp : 32))
-        throw DecodeFailure { DecodeStatus::kTooLarge, "IMAGE_MAX_MEMORY exceeded" };
+    if (!CImageObject::WithinMemoryBound(l.width, l.height, l.alpha ? 32 : l.bpp) ||
+        !CImageObject::WithinMemoryBound(l.width, l.height,
+                                         l.direct ? static_cast<uint32_t>(l.bits) * l.spp : 32))
+        throw DecodeFailure{ DecodeStatus::kTooLarge, "IMAGE_MAX_MEMORY exceeded" };
     const uint64_t planes = l.planar == PLANARCONFIG_SEPARATE ? l.spp : 1;
     const uint64_t decoded = static_cast<uint64_t>(TIFFScanlineSize64(tif)) * l.height * planes;
     if (decoded == 0 || !StoredDataFits(tif, TiffSize(&src), decoded))
-        throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
+        throw DecodeFailure{ DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
 }
 
 // Colour pictures: the library's RGBA raster, turned into rows and alpha.
@@ -215,18 +242,18 @@ void ReadThroughRgba(TIFF* tif, const TiffLayout& l, TiffSource& src, CImageObje
     try {
         raster.resize(static_cast<size_t>(cells));
     } catch (...) {
-        throw DecodeFailure { DecodeStatus::kTooLarge, "No space for raster buffer" };
+        throw DecodeFailure{ DecodeStatus::kTooLarge, "No space for raster buffer" };
     }
     if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), ORIENTATION_BOTLEFT, 0)) {
         // The reader's own check tells a kind it cannot handle from damage.
         char why[1024];
         const DecodeStatus status =
             TIFFRGBAImageOK(tif, why) ? DecodeStatus::kCorrupt : DecodeStatus::kUnsupported;
-        throw DecodeFailure { status, src.message[0] ? src.message : "Corrupted TIFF file!" };
+        throw DecodeFailure{ status, src.message[0] ? src.message : "Corrupted TIFF file!" };
     }
     for (uint32_t y = 0; y < l.height; ++y) {
         if (image.Escape())
-            throw DecodeFailure { DecodeStatus::kCancelled, "Cancelled" };
+            throw DecodeFailure{ DecodeStatus::kCancelled, "Cancelled" };
         const uint32_t* in = raster.data() + static_cast<size_t>(l.width) * y;
         uint8_t* out = image.Row(static_cast<int32_t>(y));
         uint8_t* a = l.alpha ? image.AlphaMask() + static_cast<size_t>(l.width) * y : nullptr;
@@ -247,7 +274,7 @@ void SetLevels(TIFF* tif, const TiffLayout& l, CImageObject& image)
     if (l.photometric == PHOTOMETRIC_PALETTE) {
         uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
         if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b) || !r || !g || !b)
-            throw DecodeFailure { DecodeStatus::kCorrupt, "Unable to allocate TIFF palette" };
+            throw DecodeFailure{ DecodeStatus::kCorrupt, "Unable to allocate TIFF palette" };
         const uint32_t n = 1u << (l.bits > 8 ? 8 : l.bits);
         // Some writers store 8-bit entries; 16-bit ones have large values.
         bool eight = true;
@@ -284,7 +311,7 @@ std::vector<uint8_t> ZeroedBytes(uint64_t n, const char* text)
     try {
         bytes.assign(static_cast<size_t>(n), 0);
     } catch (...) {
-        throw DecodeFailure { DecodeStatus::kTooLarge, text };
+        throw DecodeFailure{ DecodeStatus::kTooLarge, text };
     }
     return bytes;
 }
@@ -297,15 +324,15 @@ void ReadTiles(TIFF* tif, const TiffLayout& l, CImageObject& image, TiffSamples&
     const uint64_t tileBytes = static_cast<uint64_t>(TIFFTileSize64(tif));
     const uint64_t tileRow = (static_cast<uint64_t>(tw) * l.bits * l.spp + 7) / 8;
     if (tw == 0 || th == 0 || tileBytes < tileRow * th || tw % 8 != 0)
-        throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted tiled TIFF file!" };
+        throw DecodeFailure{ DecodeStatus::kCorrupt, "Corrupted tiled TIFF file!" };
     std::vector<uint8_t> tile = ZeroedBytes(tileBytes, "CImageObjectTIF can't allocate memory");
     const uint64_t lineBytes = samples.lineBytes;
     for (uint32_t ty = 0; ty < l.height; ty += th) {
         if (image.Escape())
-            throw DecodeFailure { DecodeStatus::kCancelled, "Cancelled" };
+            throw DecodeFailure{ DecodeStatus::kCancelled, "Cancelled" };
         for (uint32_t tx = 0; tx < l.width; tx += tw) {
             if (TIFFReadTile(tif, tile.data(), tx, ty, 0, 0) < 0)
-                throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted tiled TIFF file!" };
+                throw DecodeFailure{ DecodeStatus::kCorrupt, "Corrupted tiled TIFF file!" };
             // Tile widths are multiples of 16 pixels, so a tile column starts on a byte.
             const uint64_t offset = static_cast<uint64_t>(tx) * l.bits * l.spp / 8;
             const uint64_t copy = offset + tileRow <= lineBytes ? tileRow : lineBytes - offset;
@@ -328,13 +355,12 @@ void ReadStrips(TIFF* tif, const TiffLayout& l, CImageObject& image, TiffSamples
         if (firstRow >= l.height)
             break;
         if (image.Escape())
-            throw DecodeFailure { DecodeStatus::kCancelled, "Cancelled" };
+            throw DecodeFailure{ DecodeStatus::kCancelled, "Cancelled" };
         const uint64_t rowsHere =
             l.height - firstRow < rowsPerStrip ? l.height - firstRow : rowsPerStrip;
         if (TIFFReadEncodedStrip(tif, strip, samples.bytes.data() + firstRow * samples.lineBytes,
-                                 static_cast<tmsize_t>(rowsHere * samples.lineBytes))
-            < 0)
-            throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
+                                 static_cast<tmsize_t>(rowsHere * samples.lineBytes)) < 0)
+            throw DecodeFailure{ DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
     }
 }
 
@@ -344,7 +370,7 @@ TiffSamples ReadSamples(TIFF* tif, const TiffLayout& l, CImageObject& image)
     samples.lineBytes = static_cast<uint64_t>(TIFFScanlineSize64(tif));
     samples.needLine = (static_cast<uint64_t>(l.width) * l.bits * l.spp + 7) / 8;
     if (samples.lineBytes < samples.needLine || samples.lineBytes == 0)
-        throw DecodeFailure { DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
+        throw DecodeFailure{ DecodeStatus::kCorrupt, "Corrupted TIFF file!" };
     samples.bytes =
         ZeroedBytes(samples.lineBytes * l.height, "CImageObjectTIF can't allocate memory");
     if (TIFFIsTiled(tif))
@@ -363,7 +389,8 @@ void StoreSamples(const TiffSamples& samples, const TiffLayout& l, CImageObject&
         const uint8_t* in = samples.bytes.data() + static_cast<size_t>(samples.lineBytes) * y;
         const int32_t memoryRow = static_cast<int32_t>(l.height - 1 - y);
         uint8_t* out = image.Row(memoryRow);
-        uint8_t* a = l.alpha ? image.AlphaMask() + static_cast<size_t>(l.width) * memoryRow : nullptr;
+        uint8_t* a =
+            l.alpha ? image.AlphaMask() + static_cast<size_t>(l.width) * memoryRow : nullptr;
         if (copies) {
             memcpy(out, in, static_cast<size_t>(samples.needLine));
             continue;
@@ -412,12 +439,12 @@ bool CImageObjectTIF::Decode(CImageStream& s)
         CheckLayoutFits(tif, src, layout);
         if (Escape()) {
             SetSizeOnly(static_cast<int32_t>(layout.width), static_cast<int32_t>(layout.height));
-            throw DecodeFailure { DecodeStatus::kSizeOnly, "output dimensions returned" };
+            throw DecodeFailure{ DecodeStatus::kSizeOnly, "output dimensions returned" };
         }
         if (!Create(layout.width, layout.height, layout.bpp, kImageTIFF))
-            throw DecodeFailure { Status(), "CImageObjectTIF can't create image" };
+            throw DecodeFailure{ Status(), "CImageObjectTIF can't create image" };
         if (layout.alpha && !AllocateAlpha())
-            throw DecodeFailure { DecodeStatus::kTooLarge, "CImageObjectTIF can't allocate memory" };
+            throw DecodeFailure{ DecodeStatus::kTooLarge, "CImageObjectTIF can't allocate memory" };
         if (!layout.direct) {
             ReadThroughRgba(tif, layout, src, *this);
             close();
