@@ -1,7 +1,7 @@
 // A thumbnail tile as the Image browser shows one: edge by edge 24-bit
 // pixels, white, rows bottom-up as in a DIB, with the picture placed where its
-// fit says. Both thumbnailers of the benchmark draw into one, so they pay the
-// same for the tile.
+// fit says. libvips' thumbnail is drawn into one, so that it pays for a tile
+// as the viewer's thumbnail function does for its own.
 #pragma once
 
 #include <cstdint>

@@ -1,13 +1,14 @@
 #include "images/image_list_view.h"
 
 #include "images/picture_window.h"
-#include "images/thumbnail_builder.h"
+#include "images/thumbnail.h"
 #include "images/thumbnail_tile.h"
 #include "scan/filter_rules.h"
 #include "images/image_category.h"
 #include "platform/shell_open.h"
 
 #include <cstring>
+#include <new>
 #include <utility>
 
 BEGIN_MESSAGE_MAP(CImageListView, CCacheListCtrl)
@@ -49,8 +50,25 @@ void CImageListView::ExamineFile(const char* folder, const WIN32_FIND_DATAA& ent
     if (!IsImageCandidate(entry.cFileName, m_filters.typeList) || !PassesDateTest(entry))
         return;
     char path[MAX_PATH];
-    if (BuildPath(path, folder, entry.cFileName))
-        AddThumbnail(*this, path);
+    if (BuildPath(path, folder, entry.cFileName) && PassPausePoint())
+        AddThumbnail(path);
+}
+
+void CImageListView::AddThumbnail(const char* path)
+{
+    // The filters are written before the worker starts.
+    Thumbnail thumbnail = MakeThumbnail(PictureBytes::File(path), m_filters.thumbnailEdge,
+                                        kThumbnailMemoryBudget, [this] { return StopRequested(); });
+    if (thumbnail.status != ThumbnailStatus::kDone ||
+        !PassesSizeTest(thumbnail.sourceWidth, thumbnail.sourceHeight))
+        return;
+    std::unique_ptr<ImageItem> item(new (std::nothrow) ImageItem);
+    if (!item)
+        return;
+    lstrcpynA(item->path, path, sizeof item->path);
+    item->width = thumbnail.sourceWidth;
+    item->height = thumbnail.sourceHeight;
+    AppendThumbnailRow(thumbnail.tile.get(), std::move(item));
 }
 
 // The store takes the tile here, on the worker, so the user-interface

@@ -10,17 +10,6 @@ class CImageListView : public CCacheListCtrl {
 public:
     CImageListView() = default;
 
-    // Read by the thumbnail builder on the worker thread; written before the
-    // worker starts.
-    uint32_t ThumbnailEdge() const { return m_filters.thumbnailEdge; }
-    bool PassesSizeTest(uint32_t width, uint32_t height) const;
-
-    // From the worker: keeps the tile (TileBytes of the edge) and appends
-    // the row that shows it, on the user-interface thread, in scan order. The
-    // record is the list's from now on; a tile that cannot be kept gets no
-    // row, which would show no picture.
-    void AppendThumbnailRow(const uint8_t* tile, std::unique_ptr<ImageItem> item);
-
     // Where tiles live; lowered by tests to reach the temporary file and the
     // reuse of slots with few pictures. Takes effect at the next scan.
     void LimitTiles(size_t memoryBudget, int slotCount);
@@ -35,6 +24,17 @@ protected:
     void OnLButtonDblClk(UINT flags, POINT point);
 
 private:
+    // On the worker: the file's thumbnail, when it decodes and passes the
+    // size test, becomes a row; a file that cannot be shown is skipped
+    // without a trace.
+    void AddThumbnail(const char* path);
+    bool PassesSizeTest(uint32_t width, uint32_t height) const;
+    // Keeps the tile (TileBytes of the edge) and appends the row that shows
+    // it, on the user-interface thread, in scan order. The record is the
+    // list's from now on; a tile that cannot be kept gets no row, which would
+    // show no picture.
+    void AppendThumbnailRow(const uint8_t* tile, std::unique_ptr<ImageItem> item);
+
     CTileStore m_tiles;
     CTileSlots m_slots;
     size_t m_tileMemoryBudget = CTileStore::defaultMemoryBudget;
