@@ -55,9 +55,9 @@ bool CWorker::Start(std::function<void()> job, std::function<void()> finished)
 }
 
 // The end is handed over however the job returned, stopped or not: it is
-// what tells the owner that the run is over. After it the worker touches
-// nothing of this object; the object outlives the thread, since whoever
-// frees it joins the thread first.
+// what tells the owner that the run is over. Handing it over still reads this
+// object (the window, the joining flag); both the end's own step and Join
+// wait for the thread before anything of the object can go.
 UINT CWorker::Run(LPVOID parameter)
 {
     CWorker* worker = static_cast<CWorker*>(parameter);
