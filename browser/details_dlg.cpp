@@ -14,11 +14,11 @@ END_MESSAGE_MAP()
 
 CDetailsDlg::CDetailsDlg(CWnd* parent) : CDialog(IDD_DETAILS, parent) {}
 
-// The worker's last act reads the close flag after it has cleared busy; the
-// object must outlive that read, so it waits for the thread's very end.
+// The look-up cannot be cut short: a dialog that ends while it runs (only
+// through a failure; a Close waits for it) waits here for its end.
 CDetailsDlg::~CDetailsDlg()
 {
-    AfxJoinThread(m_worker);
+    m_lookUp.Join();
 }
 
 void CDetailsDlg::DoDataExchange(CDataExchange* pDX)
@@ -29,36 +29,28 @@ void CDetailsDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_CACHE_FILE_PATH, m_cacheFilePath);
 }
 
-// Busy is set before the thread exists: a look-up that ended before
-// AfxBeginThread returned would otherwise leave busy set for good, and no
-// Close would ever end the dialog.
 BOOL CDetailsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_openButton.EnableWindow(FALSE);
-    m_busy = 1;
-    m_worker = AfxBeginOwnedThread(LookUpThreadProc, this);
-    if (!m_worker)
-        m_busy = 0;
+    m_lookUp.Start([this] { LookUpSourceUrl(); }, [this] { OnLookUpEnded(); });
     return TRUE;
 }
 
-// The close flag is raised before busy is read again: either the worker has
-// not cleared busy yet, and then it will see the flag and post IDCANCEL, or
-// it has, and the dialog ends here. No Close is lost.
+// Both the Close and the end of the look-up run on this thread: a Close
+// during the look-up is carried out by its end, one after it at once.
 void CDetailsDlg::OnCancel()
 {
-    if (m_busy) {
-        m_closeRequested = 1;
-        if (m_busy)
-            return;
+    if (m_lookUp.IsRunning()) {
+        m_closeRequested = true;
+        return;
     }
     EndDialog(IDCANCEL);
 }
 
 BOOL CDetailsDlg::OnSetCursor(HWND, UINT, UINT)
 {
-    if (!m_busy)
+    if (!m_lookUp.IsRunning())
         return static_cast<BOOL>(Default());
     ::SetCursor(::LoadCursorA(nullptr, IDC_APPSTARTING));
     return TRUE;
@@ -71,23 +63,24 @@ void CDetailsDlg::OnOpen()
     OpenWithShell(url);
 }
 
-UINT CDetailsDlg::LookUpThreadProc(LPVOID dialog)
-{
-    static_cast<CDetailsDlg*>(dialog)->LookUpSourceUrl();
-    return 0;
-}
-
 void CDetailsDlg::LookUpSourceUrl()
 {
     CString url;
     bool found = FindCacheSourceUrl(m_cacheFilePath, url);
+    m_lookUp.Post([this, found, url] { ShowSourceUrl(found, url); });
+}
+
+void CDetailsDlg::ShowSourceUrl(bool found, const CString& url)
+{
     m_pathEdit.SetWindowText(m_cacheFilePath);
     m_urlEdit.SetWindowText(found ? static_cast<LPCSTR>(url) : noSourceUrlText);
     if (found)
         m_openButton.EnableWindow(TRUE);
+}
 
-    HWND window = m_hWnd;
-    m_busy = 0;
+// Goes through OnCancel, as the user's Close would.
+void CDetailsDlg::OnLookUpEnded()
+{
     if (m_closeRequested)
-        ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        PostMessage(WM_COMMAND, IDCANCEL);
 }

@@ -1,12 +1,10 @@
 // The Details dialog (resource 138, "Drill"): a cached file's full path and
-// the address it was downloaded from, looked up on a worker thread; Open
-// hands that address to the shell. A Close that arrives during the look-up
-// is carried out when the look-up ends.
+// the address it was downloaded from, looked up on a worker thread and shown
+// by the dialog itself; Open hands that address to the shell. A Close that
+// arrives during the look-up is carried out when the look-up ends.
 #pragma once
 #include "framework/afxwin.h"
-
-#include <atomic>
-#include <cstdint>
+#include "framework/afxworker.h"
 
 class CDetailsDlg : public CDialog {
 public:
@@ -17,8 +15,11 @@ public:
     CButton m_openButton;
     CEdit m_urlEdit;
     CString m_cacheFilePath;  // set by the caller before DoModal
-    std::atomic<int32_t> m_busy{0};
-    std::atomic<int32_t> m_closeRequested{0};
+
+    // On the user-interface thread: whether the look-up has yet to show its
+    // result, and whether a Close waits for it.
+    bool IsLookingUp() const { return m_lookUp.IsRunning(); }
+    bool CloseRequested() const { return m_closeRequested; }
 
     // What the URL edit says when the index has no entry for the file.
     static const char noSourceUrlText[];
@@ -32,14 +33,22 @@ protected:
     BOOL OnSetCursor(HWND wnd, UINT hitTest, UINT message);
     void OnOpen();
 
-    // The worker's whole job, on the worker thread: fills both edits, enables
-    // Open when a URL was found, then ends the busy state.
+    // The worker's whole job, on the worker thread: finds the source URL and
+    // posts it to the dialog, which shows it (ShowSourceUrl).
     virtual void LookUpSourceUrl();
 
 private:
-    static UINT LookUpThreadProc(LPVOID dialog);
+    // On the user-interface thread: fills both edits and enables Open when a
+    // URL was found.
+    void ShowSourceUrl(bool found, const CString& url);
+    void OnLookUpEnded();
 
-    CWinThread* m_worker = nullptr;
+    // Read by the worker: m_cacheFilePath, written before it starts and
+    // left alone while it runs (the dialog does not change it).
+    CWorker m_lookUp;
+    // The user-interface thread's alone, like the end of the look-up that
+    // reads it: a Close and the end come one after the other, never across.
+    bool m_closeRequested = false;
 
     DECLARE_MESSAGE_MAP()
 };

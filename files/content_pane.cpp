@@ -4,77 +4,41 @@
 
 #include <cstring>
 
-namespace {
-constexpr UINT WM_CONTENT_READ = WM_APP + 0x131;
-}  // namespace
-
-BEGIN_MESSAGE_MAP(CContentPane, CEdit)
-    ON_MESSAGE(WM_CONTENT_READ, OnContentRead)
-END_MESSAGE_MAP()
-
 CContentPane::~CContentPane()
 {
-    StopReader();
+    m_reader.Join();
 }
 
 void CContentPane::Show(const char* path, const char* searchText)
 {
-    StopReader();
+    m_reader.Join();
     SetWindowText("");
     if (!*path)
         return;
     m_request = {path, searchText};
-    m_excerpt.reset();
-    m_stop = 0;
-    ++m_serial;
-    m_reader = AfxBeginOwnedThread(ReaderThreadProc, this);
+    m_reader.Start([this] { Read(); });
 }
 
-// The reader stops at its next block once asked; its read message, if it has
-// posted one, is told apart by its serial.
-void CContentPane::StopReader()
-{
-    m_stop = 1;
-    AfxJoinThread(m_reader);
-}
-
-UINT CContentPane::ReaderThreadProc(LPVOID parameter)
-{
-    static_cast<CContentPane*>(parameter)->Read();
-    return 0;
-}
-
-// Whatever it finds, the reader says it is done, so that the pane joins it.
 void CContentPane::Read()
 {
-    m_excerpt = ReadExcerpt();
-    PostMessage(WM_CONTENT_READ, m_serial);
+    std::unique_ptr<TextExcerpt> excerpt = ReadExcerpt();
+    if (excerpt)
+        m_reader.Post([this, shown = std::move(excerpt)] { Display(*shown); });
 }
 
 std::unique_ptr<TextExcerpt> CContentPane::ReadExcerpt() const
 {
-    auto stopRequested = [this] { return m_stop != 0; };
+    auto stopRequested = [this] { return m_reader.StopRequested(); };
     std::unique_ptr<char[]> text = ReadTextFile(m_request.path.c_str(), stopRequested);
     if (!text)
         return nullptr;
     // The bytes up to the first NUL, as the edit would take them.
     uint64_t length = std::strlen(text.get());
     long hit = FindSearchText(text.get(), length, m_request.searchText.c_str(), stopRequested);
-    if (m_stop)
+    if (m_reader.StopRequested())
         return nullptr;
     return std::make_unique<TextExcerpt>(
         ExcerptOf(text.get(), length, hit, m_request.searchText.size()));
-}
-
-LRESULT CContentPane::OnContentRead(WPARAM serial, LPARAM)
-{
-    if (serial != m_serial)
-        return 0;
-    AfxJoinThread(m_reader);
-    if (m_excerpt)
-        Display(*m_excerpt);
-    m_excerpt.reset();
-    return 0;
 }
 
 // The bytes as they are, unconverted; the hit's line becomes the first

@@ -8,10 +8,9 @@
 // no longer wanted stops within one block of reading.
 #pragma once
 #include "framework/afxwin.h"
+#include "framework/afxworker.h"
 #include "files/text_excerpt.h"
 
-#include <atomic>
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,8 +23,9 @@ public:
     // that cannot be read, leaves the pane empty. On the user-interface
     // thread.
     void Show(const char* path, const char* searchText);
-    // Whether a file is still being read for the pane.
-    bool IsReading() const { return m_reader != nullptr; }
+    // Whether a file is still being read for the pane (on the user-interface
+    // thread: false once its excerpt is shown).
+    bool IsReading() const { return m_reader.IsRunning(); }
 
 private:
     struct Request {
@@ -33,29 +33,18 @@ private:
         std::string searchText;
     };
 
-    static UINT ReaderThreadProc(LPVOID parameter);
+    // On the reader thread: reads the file and posts its excerpt.
     void Read();
     // The excerpt to show; null when the file cannot be read or the reader
     // was stopped.
     std::unique_ptr<TextExcerpt> ReadExcerpt() const;
-    void StopReader();
-    LRESULT OnContentRead(WPARAM serial, LPARAM);
     void Display(const TextExcerpt& excerpt);
 
     // Written before the reader starts and only read afterwards, by either
     // thread, until the next Show has joined the reader.
     Request m_request;
-    // Written by the reader as its last act but one, before it posts the
-    // read message; read by the user-interface thread only once the reader
-    // has been joined.
-    std::unique_ptr<TextExcerpt> m_excerpt;
-    // Set by the user-interface thread when the file is no longer wanted;
-    // the reader polls it between blocks.
-    std::atomic<int32_t> m_stop{0};
-    // Tells a read message of the current reader from one a stopped reader
-    // posted before it was joined.
-    uint32_t m_serial = 0;
-    CWinThread* m_reader = nullptr;
-
-    DECLARE_MESSAGE_MAP()
+    // Its stop request is heeded between blocks of the file; joining it
+    // drops an excerpt it posted that was not shown yet, so a file no longer
+    // wanted never reaches the pane.
+    CWorker m_reader;
 };

@@ -1,7 +1,22 @@
 #include "framework/afxthrd.h"
 
+#include <memory>
 #include <new>
 #include <process.h>
+#include <utility>
+
+namespace {
+
+using DetachedJob = std::function<void()>;
+
+UINT RunDetachedJob(LPVOID parameter)
+{
+    std::unique_ptr<DetachedJob> job(static_cast<DetachedJob*>(parameter));
+    (*job)();
+    return 0;
+}
+
+}  // namespace
 
 CWinThread::~CWinThread()
 {
@@ -60,4 +75,15 @@ void AfxJoinThread(CWinThread*& thread)
     ::WaitForSingleObject(thread->m_hThread, INFINITE);
     delete thread;
     thread = nullptr;
+}
+
+// The job changes hands once: the thread adopts it before running it, and
+// the starter lets go of it only once the thread exists.
+bool AfxRunDetached(std::function<void()> job)
+{
+    std::unique_ptr<DetachedJob> owned(new (std::nothrow) DetachedJob(std::move(job)));
+    if (!owned || !AfxBeginThread(RunDetachedJob, owned.get()))
+        return false;
+    owned.release();
+    return true;
 }

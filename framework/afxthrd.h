@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+
 using AFX_THREADPROC = UINT (*)(LPVOID parameter);
 
 // A running worker. With m_bAutoDelete (the default) the object deletes
@@ -30,8 +32,15 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID parameter,
 // A worker whose owner waits for it and deletes it (AfxJoinThread) instead of
 // one that deletes itself: it is started suspended so that m_bAutoDelete is
 // cleared before the thread can end. Null when no thread could be made.
+// CWorker (framework/afxworker.h) is built on these two.
 CWinThread* AfxBeginOwnedThread(AFX_THREADPROC proc, LPVOID parameter);
 
 // Waits for an owned worker to end, deletes it and nulls the pointer; a null
 // pointer is left alone.
 void AfxJoinThread(CWinThread*& thread);
+
+// Runs job on a thread nobody waits for, for work whose starter may be gone
+// before it ends (a link handed to the shell). The thread owns the job and
+// everything it captured, and frees them when the job returns. False, the
+// job freed at once, when no thread could be made.
+bool AfxRunDetached(std::function<void()> job);

@@ -11,7 +11,6 @@
 #include <cstring>
 
 namespace {
-constexpr UINT WM_APPEND_ROW = WM_APP + 0x101;
 constexpr UINT_PTR redrawTimer = 0x5A31;
 constexpr UINT redrawInterval = 250;
 }  // namespace
@@ -20,59 +19,54 @@ BEGIN_MESSAGE_MAP(CCacheListCtrl, CListCtrl)
     ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
     ON_NOTIFY_REFLECT(LVN_ODFINDITEMA, OnFindItem)
     ON_NOTIFY_REFLECT(LVN_ODFINDITEMW, OnFindItemWide)
-    ON_MESSAGE(WM_APPEND_ROW, OnAppendRow)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-// Once running reads 0 the worker touches nothing of this object but its own
-// last instructions; waiting for the thread here keeps those off freed memory.
+// The worker is stopped and joined before the rows and the window go: it
+// reads the filters and hands rows to this object until it has ended.
 CCacheListCtrl::~CCacheListCtrl()
 {
-    AfxJoinThread(m_worker);
+    m_worker.Join();
 }
 
 void CCacheListCtrl::StartScan(const FilterOptions& filters)
 {
+    if (m_closeRequested || m_worker.IsRunning())
+        return;
     m_filters = filters;
     PrepareScan();
-    // Running is set before the worker exists, which clears it as its last
-    // act: set afterwards, a scan that ended at once would stay running.
-    m_running = 1;
-    m_worker = AfxBeginOwnedThread(ScanThreadProc, this);
-    if (!m_worker)
-        m_running = 0;
+    m_worker.Start([this] { Scan(); }, [this] { OnScanEnded(); });
 }
 
-// The stop request is written before running is read, and the worker clears
-// running before it reads the request: whichever side comes second sees the
-// other's write, so a Close is never lost between them.
+// The Close and the end of the scan are both handled on the user-interface
+// thread, so they come one after the other: a Close before the end is
+// answered by the end (OnScanEnded), one after it closes at once. No Close is
+// lost and none is answered twice.
 bool CCacheListCtrl::RequestStop()
 {
-    m_stopRequested = 1;
-    return m_running == 0;
+    m_closeRequested = true;
+    m_worker.RequestStop();
+    return !m_worker.IsRunning();
 }
 
-UINT CCacheListCtrl::ScanThreadProc(LPVOID parameter)
-{
-    static_cast<CCacheListCtrl*>(parameter)->Scan();
-    return 0;
-}
-
-// A cache folder the shell cannot resolve scans nothing.
 void CCacheListCtrl::Scan()
 {
     char folder[MAX_PATH];
     if (LocateCacheFolder(folder))
         WalkFolder(folder);
-    HWND browser = ::GetParent(m_hWnd);
-    m_running = 0;
-    if (m_stopRequested)
-        ::PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+}
+
+// Applied after the walk's last row: a Close that came during the scan closes
+// the browser now.
+void CCacheListCtrl::OnScanEnded()
+{
+    if (m_closeRequested)
+        ::PostMessageA(::GetParent(m_hWnd), WM_COMMAND, IDCANCEL, 0);
 }
 
 void CCacheListCtrl::WalkFolder(const char* folder)
 {
-    if (m_stopRequested)
+    if (StopRequested())
         return;
     char pattern[MAX_PATH];
     if (!BuildPath(pattern, folder, "*.*"))
@@ -99,17 +93,7 @@ void CCacheListCtrl::SearchFolder(const char* pattern,
         visit(entry);
         if (!PassPausePoint())
             break;
-    } while (!m_stopRequested && search.Next(entry));
-}
-
-bool CCacheListCtrl::PassPausePoint() const
-{
-    while (m_paused) {
-        if (m_stopRequested)
-            return false;
-        ::Sleep(100);
-    }
-    return !m_stopRequested;
+    } while (!StopRequested() && search.Next(entry));
 }
 
 bool CCacheListCtrl::PassesDateTest(const WIN32_FIND_DATAA& entry) const
@@ -158,19 +142,12 @@ bool CCacheListCtrl::BuildPath(char (&path)[MAX_PATH], const char* folder, const
 
 bool CCacheListCtrl::AppendRow(std::unique_ptr<CacheItem> record)
 {
-    if (!record || !SendMessage(WM_APPEND_ROW, 0, reinterpret_cast<LPARAM>(record.get())))
+    if (!record)
         return false;
-    record.release();
-    return true;
+    return m_worker.Send([this, row = std::move(record)]() mutable { AddRowNow(std::move(row)); });
 }
 
-LRESULT CCacheListCtrl::OnAppendRow(WPARAM, LPARAM record)
-{
-    return AddRowNow(reinterpret_cast<CacheItem*>(record));
-}
-
-// Takes the record only when the row exists; otherwise the sender keeps it.
-bool CCacheListCtrl::AddRowNow(CacheItem* record)
+void CCacheListCtrl::AddRowNow(std::unique_ptr<CacheItem> record)
 {
     if (!m_redrawHeld) {
         SendMessage(WM_SETREDRAW, FALSE);
@@ -178,16 +155,13 @@ bool CCacheListCtrl::AddRowNow(CacheItem* record)
         SetTimer(redrawTimer, redrawInterval);
     }
     try {
-        m_rows.emplace_back(record);
+        m_rows.push_back(std::move(record));
     } catch (const std::bad_alloc&) {
-        return false;
+        return;
     }
     WPARAM count = m_rows.size();
-    if (SendMessage(LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL))
-        return true;
-    m_rows.back().release();
-    m_rows.pop_back();
-    return false;
+    if (!SendMessage(LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL))
+        m_rows.pop_back();
 }
 
 void CCacheListCtrl::OnTimer(UINT_PTR id)

@@ -1,7 +1,8 @@
 // The list control of a category browser, which owns the browser's scan: it
-// holds the filter values and the three scan flags, starts one worker that
-// walks the cache folder depth-first, and keeps the worker's rows. Each
-// browser's list derives from it and adds its category test and its rows.
+// holds the filter values and the scan's worker (framework/afxworker.h), which
+// walks the cache folder depth-first and hands each row to the user-interface
+// thread, and keeps the rows. Each browser's list derives from it and adds
+// its category test and its rows.
 //
 // The list view holds no rows of its own (its template has the owner-data
 // style): the records live here in scan order and the view asks for each
@@ -10,10 +11,10 @@
 // megabytes at tens of thousands of rows); the records alone stay small.
 #pragma once
 #include "framework/afxwin.h"
+#include "framework/afxworker.h"
 #include "scan/cache_item.h"
 #include "scan/filter_options.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,23 +26,26 @@ public:
     CCacheListCtrl() = default;
     ~CCacheListCtrl() override;
 
-    // Keeps the filters and starts the worker, once per list; running is 1
-    // when a thread was created.
+    // Keeps the filters and starts the worker, once per list and not after
+    // a Close; running when a thread was created.
     void StartScan(const FilterOptions& filters);
 
-    bool IsRunning() const { return m_running != 0; }
-    bool IsPaused() const { return m_paused != 0; }
-    bool StopRequested() const { return m_stopRequested != 0; }
-    void SetPaused(bool paused) { m_paused = paused ? 1 : 0; }
+    // On the user-interface thread: from StartScan until every row the walk
+    // found has been added.
+    bool IsRunning() const { return m_worker.IsRunning(); }
+    bool IsPaused() const { return m_worker.IsPaused(); }
+    // From either thread.
+    bool StopRequested() const { return m_worker.StopRequested(); }
+    void SetPaused(bool paused) { m_worker.SetPaused(paused); }
 
     // The browser's Close: asks a running scan to unwind. True when the
-    // window may close now; otherwise the worker posts IDCANCEL to the
-    // browser once it has unwound.
+    // window may close now; otherwise the list posts IDCANCEL to the browser
+    // once the walk has unwound and its last row is in.
     bool RequestStop();
 
-    // On the worker thread: waits while paused; false when the walk must
+    // On the worker thread: holds while paused; false when the walk must
     // unwind.
-    bool PassPausePoint() const;
+    bool PassPausePoint() const { return m_worker.PassPausePoint(); }
 
     // The record of a row, or null past the last row. On the user-interface
     // thread, like everything that reads rows.
@@ -67,10 +71,11 @@ protected:
     bool PassesDateTest(const WIN32_FIND_DATAA& entry) const;
     // "folder\name", normalised; false when it would not fit MAX_PATH.
     static bool BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name);
-    // Appends a row for the record, which shows the file's name and its
-    // RowImage; the record is freed when the list cannot take the row. From
-    // any thread: the row is added on the user-interface thread while the
-    // caller waits.
+    // On the worker thread: hands the record to the user-interface thread,
+    // which adds a row for it (showing the file's name and its RowImage), and
+    // waits until it has. The record is freed when the list cannot take the
+    // row. False when a Close cut the wait short: the row is then added
+    // later, or the record freed with the worker.
     bool AppendRow(std::unique_ptr<CacheItem> record);
 
     // The view's questions about rows: display (text and image), and the
@@ -78,7 +83,6 @@ protected:
     void OnGetDispInfo(NMHDR* header, LRESULT* result);
     void OnFindItem(NMHDR* header, LRESULT* result);
     void OnFindItemWide(NMHDR* header, LRESULT* result);
-    LRESULT OnAppendRow(WPARAM wParam, LPARAM record);
     void OnTimer(UINT_PTR id);
 
     // Written on the user-interface thread before the worker starts (by
@@ -87,22 +91,24 @@ protected:
     FilterOptions m_filters;
 
 private:
-    static UINT ScanThreadProc(LPVOID parameter);
+    // The walk, on the worker thread; a cache folder the shell cannot
+    // resolve scans nothing.
     void Scan();
-    bool AddRowNow(CacheItem* record);
+    void OnScanEnded();
+    void AddRowNow(std::unique_ptr<CacheItem> record);
     int FindRowByName(const char* typed, UINT flags, int start) const;
 
-    // Touched only on the user-interface thread: the worker hands records
-    // over by a sent message and never reads them again.
+    // Touched only on the user-interface thread: the worker hands each
+    // record over in a result and never reads it again.
     std::vector<std::unique_ptr<CacheItem>> m_rows;
 
-    // Scan flags, shared with the worker without a lock: each is written
-    // whole by one side and polled by the other.
-    std::atomic<int32_t> m_running{0};
-    std::atomic<int32_t> m_stopRequested{0};
-    std::atomic<int32_t> m_paused{0};
-
-    CWinThread* m_worker = nullptr;
+    // The scan's start, pause, stop and hand-over of rows; its flags are the
+    // worker's, shared as afxworker.h describes.
+    CWorker m_worker;
+    // Whether the browser's Close has come: the user-interface thread's
+    // alone, like the end of the scan that reads it, so a Close and the
+    // scan's end cannot cross.
+    bool m_closeRequested = false;
     // Repainting is held while rows arrive and released a few times a
     // second, so the user watches the list grow without every row paying for
     // a repaint of its own.

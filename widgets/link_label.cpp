@@ -4,21 +4,7 @@
 #include "platform/shell_open.h"
 
 #include <commctrl.h>
-#include <cstring>
-
-namespace {
-
-// The thread owns its copy of the target and frees it; the label may be gone
-// by the time the shell returns.
-DWORD WINAPI OpenLinkThread(LPVOID parameter)
-{
-    char* target = static_cast<char*>(parameter);
-    OpenWithShell(target);
-    delete[] target;
-    return 0;
-}
-
-}  // namespace
+#include <string>
 
 BEGIN_MESSAGE_MAP(CLinkLabel, CStatic)
     ON_WM_CTLCOLOR_REFLECT()
@@ -121,17 +107,14 @@ void CLinkLabel::OnLButtonUp(UINT, POINT)
     m_tracking = 0;
 }
 
+// The thread owns its copy of the target: the label may be gone by the time
+// the shell returns.
 void CLinkLabel::FollowLink()
 {
     BeginWaitCursor();
     if (!m_linkTarget.IsEmpty()) {
-        char* target = new char[m_linkTarget.GetLength() + 1];
-        std::memcpy(target, static_cast<LPCSTR>(m_linkTarget), m_linkTarget.GetLength() + 1);
-        HANDLE thread = ::CreateThread(nullptr, 0, OpenLinkThread, target, 0, nullptr);
-        if (thread)
-            ::CloseHandle(thread);
-        else
-            delete[] target;
+        std::string target(m_linkTarget);
+        AfxRunDetached([target = std::move(target)] { OpenWithShell(target.c_str()); });
     }
     EndWaitCursor();
 }

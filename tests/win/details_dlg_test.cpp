@@ -90,7 +90,7 @@ std::string Upper(std::string text)
 
 ModalScript::Step LookUpFinished(const CDetailsDlg& dialog)
 {
-    return [&dialog] { return dialog.m_busy == 0; };
+    return [&dialog] { return !dialog.IsLookingUp(); };
 }
 
 std::function<void()> Key(const ModalScript& script, UINT key)
@@ -202,7 +202,7 @@ TEST(DetailsDialog, CloseTwiceDuringTheLookUpClosesOnceWhenItEnds)
     script.Do([&] {
         EXPECT_TRUE(::IsWindowVisible(script.Dialog())) << "the close waits for the look-up";
         EXPECT_EQ(dialog.cancels, 2);
-        EXPECT_EQ(dialog.m_closeRequested, 1);
+        EXPECT_TRUE(dialog.CloseRequested());
         dialog.Release();
     });
     script.UntilClosed("closed by the look-up's end");
@@ -223,7 +223,7 @@ TEST(DetailsDialog, EnterNeverClosesAndEscapeActsAsClose)
     script.Do(Key(script, VK_ESCAPE));
     script.WaitFor("Escape", [&] { return dialog.cancels == 1; });
     script.Do([&] {
-        EXPECT_EQ(dialog.m_closeRequested, 1) << "Escape while busy is a deferred Close";
+        EXPECT_TRUE(dialog.CloseRequested()) << "Escape while busy is a deferred Close";
         EXPECT_TRUE(::IsWindowVisible(script.Dialog()));
         dialog.Release();
     });
