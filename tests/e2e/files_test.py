@@ -161,6 +161,7 @@ class BrowserCase(zd.UserActions, unittest.TestCase):
         self.assertEqual(after["list width"], before["list width"])
         self.assertEqual(after["margins"][1:], before["margins"][1:])
         self.assertEqual(after["margins"][0], after["margins"][3], "Close under the pane's edge")
+        self.assertEqual(after["margins"][2], after["margins"][1], "the list ends on Close's line")
         self.assertGreater(after["pane"][0], before["pane"][0])
         self.assertGreater(after["pane"][1], before["pane"][1])
         close = after["buttons"][-1]
