@@ -8,8 +8,8 @@
 #include <vector>
 
 enum class Follow {
-    Stretch,   // right and bottom edges keep their distance from the client's
-    Lengthen,  // keeps its width; the bottom edge keeps its distance
+    Stretch,        // right and bottom edges keep their distance from the client's
+    LengthenToRow,  // keeps its width; the bottom edge stays on the button row's line
 };
 
 struct LayoutRule {
