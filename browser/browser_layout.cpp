@@ -57,6 +57,7 @@ void BrowserLayout::Measure(HWND dialog)
             m_ruleMargins[i].bottom = m_rowMargins.bottom;
     }
     m_measured = true;
+    Apply(dialog);
 }
 
 void BrowserLayout::Apply(HWND dialog) const

@@ -27,6 +27,9 @@ public:
     // pixel apart.
     BrowserLayout(std::initializer_list<LayoutRule> rules, std::initializer_list<UINT> buttonRow);
 
+    // Reads the template's places and puts the controls where the layout
+    // wants them: a list the template ends on the buttons' line may have
+    // been rounded a pixel off it.
     void Measure(HWND dialog);
     // Does nothing before Measure.
     void Apply(HWND dialog) const;
