@@ -50,7 +50,14 @@ void BrowserLayout::Measure(HWND dialog)
         if (m_rules[i].follow == Follow::Stretch)
             m_rowMargins.right = m_ruleMargins[i].right;
     }
+    // A control the template ends on the buttons' line may round to a pixel
+    // off it, as the row's right edge may: it takes the row's bottom margin.
+    for (size_t i = 0; i < m_rules.size(); ++i) {
+        if (m_rules[i].follow == Follow::LengthenToRow && !m_buttonRow.empty())
+            m_ruleMargins[i].bottom = m_rowMargins.bottom;
+    }
     m_measured = true;
+    Apply(dialog);
 }
 
 void BrowserLayout::Apply(HWND dialog) const

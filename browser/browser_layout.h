@@ -8,8 +8,8 @@
 #include <vector>
 
 enum class Follow {
-    Stretch,   // right and bottom edges keep their distance from the client's
-    Lengthen,  // keeps its width; the bottom edge keeps its distance
+    Stretch,        // right and bottom edges keep their distance from the client's
+    LengthenToRow,  // keeps its width; the bottom edge stays on the button row's line
 };
 
 struct LayoutRule {
@@ -27,6 +27,9 @@ public:
     // pixel apart.
     BrowserLayout(std::initializer_list<LayoutRule> rules, std::initializer_list<UINT> buttonRow);
 
+    // Reads the template's places and puts the controls where the layout
+    // wants them: a list the template ends on the buttons' line may have
+    // been rounded a pixel off it.
     void Measure(HWND dialog);
     // Does nothing before Measure.
     void Apply(HWND dialog) const;

@@ -5,14 +5,16 @@
 
 namespace {
 
-// The list grows downwards only; the pane takes the new room.
+// The list grows downwards only, to the buttons' line; the pane takes the
+// new room.
 const BrowserTraits textBrowser = {
     IDD_TEXT_BROWSER,
     4001,
     "dirSaveTextFiles",
     "No files selected.\r\n\r\nSelect some files on the list first.",
     "No files selected.\r\n\r\nSelect a file on the list first.",
-    BrowserLayout({{IDC_BROWSER_LIST, Follow::Lengthen}, {IDC_CONTENT_PANE, Follow::Stretch}},
+    BrowserLayout({{IDC_BROWSER_LIST, Follow::LengthenToRow},
+                   {IDC_CONTENT_PANE, Follow::Stretch}},
                   {IDCANCEL, IDC_FILE_DRILL, IDC_COPY_TO, IDC_PAUSE}),
 };
 

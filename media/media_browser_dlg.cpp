@@ -8,16 +8,16 @@
 
 namespace {
 
-// The list grows downwards only; the preview pane takes the new room. The
-// placeholder stays the last stretching rule: the button row ends under it
-// even when the pane could not be made.
+// The list grows downwards only, to the buttons' line; the preview pane
+// takes the new room. The placeholder stays the last stretching rule: the
+// button row ends under it even when the pane could not be made.
 const BrowserTraits mediaBrowser = {
     IDD_MEDIA_BROWSER,
     3001,
     "DirOf0",
     "No files selected.\r\n\r\nSelect some files on the list first.",
     "No files selected.\r\n\r\nSelect a files on the list first.",
-    BrowserLayout({{IDC_BROWSER_LIST, Follow::Lengthen},
+    BrowserLayout({{IDC_BROWSER_LIST, Follow::LengthenToRow},
                    {IDC_PREVIEW_HOST, Follow::Stretch},
                    {IDC_PREVIEW_PLACEHOLDER, Follow::Stretch}},
                   {IDCANCEL, IDC_FILE_DRILL, IDC_COPY_TO, IDC_PAUSE}),

@@ -63,55 +63,27 @@ class BrowserCase(zd.UserActions, unittest.TestCase):
         cls.cache.restore()
 
     def setUp(self):
-        self.program = zd.Program(self.wine, ARGS.zema)
-        self.launcher = self.probe.wait_window("Zema")
+        self.start_viewer(ARGS.zema)
 
     def tearDown(self):
         self.program.kill()
 
-    def open_browser(self, choose):
+    def scan(self, choose):
         """Opens the browser from the launcher, lets choose() fill its Options
         dialog, presses OK and returns the browser with its rows."""
-        self.click(self.launcher, self.BUTTON)
-        browser = self.probe.wait_window(self.TITLE)
-        options = self.probe.wait_window("Options")
-        choose(options)
-        self.click(options, OK)
-        self.probe.wait_gone("Options")
-        return browser, self.wait_rows(browser)
-
-    def rows(self, browser):
-        return zd.list_items(self.probe, self.controls(browser)[LIST])
-
-    def wait_rows(self, browser, settle=1.5):
-        last, since = None, time.monotonic()
-        while time.monotonic() - since < settle:
-            rows = [r.text for r in self.rows(browser)]
-            if rows != last:
-                last, since = rows, time.monotonic()
-            time.sleep(0.2)
-        return last
+        browser = self.open_browser(self.BUTTON, self.TITLE, choose)
+        return browser, self.settled_rows(browser)
 
     def select(self, browser, name):
         """Clicks the row's name: the one column is twice as wide as the list,
         so the row's centre lies outside it."""
-        row = next(r for r in self.rows(browser) if r.text == self.names[name])
-        self.mouse.click(row.rect[0] + 12, row.centre[1])
-
-    def message(self):
-        box = zd.wait_for(lambda: next((w for w in self.probe.top_level()
-                                        if w.cls == "#32770" and w.text == "Zema"
-                                        and w.hwnd != self.launcher.hwnd), None),
-                          what="a message box")
-        texts = [c.text for c in self.probe.controls(box) if c.cls == "Static" and c.text]
-        zd.Keyboard.press("Return")
-        return texts
+        self.select_row(browser, self.names[name], x_offset=12)
 
     def expect_refusals(self, browser):
         self.click(browser, COPY_TO)
-        self.assertEqual(self.message(), [NOTHING_TO_COPY])
+        self.assertEqual(self.dismiss_message_box(), [NOTHING_TO_COPY])
         self.click(browser, DRILL)
-        self.assertEqual(self.message(), [self.NOTHING_TO_DRILL])
+        self.assertEqual(self.dismiss_message_box(), [self.NOTHING_TO_DRILL])
 
     def expect_enter_does_nothing_and_escape_closes(self):
         zd.activate(self.TITLE)
@@ -128,10 +100,7 @@ class BrowserCase(zd.UserActions, unittest.TestCase):
         try:
             self.select(browser, name)
             self.click(browser, COPY_TO)
-            chooser = zd.wait_for(lambda: next(
-                (w for w in self.probe.top_level() if w.cls == "#32770"
-                 and w.text not in ("Zema", self.TITLE) and w.owner == browser.hwnd), None),
-                what="the folder chooser")
+            chooser = self.wait_owned(browser, besides=("Zema",), what="the folder chooser")
             # Wine's chooser highlights one of the remembered folder's parents
             # at best; the names typed into the tree walk down to it.
             time.sleep(1.0)
@@ -153,33 +122,22 @@ class BrowserCase(zd.UserActions, unittest.TestCase):
         """The list keeps its width and grows downwards, the pane grows right
         and downwards, the buttons stay at the bottom right."""
         before = self.layout(browser)
-        # openbox offers no maximise for a window without a sizing border, so
-        # the test sends what the window's own maximise box would.
-        self.wine.run(ARGS.probe, "syscommand", str(browser.hwnd), "0xF030")
-        maximised = zd.wait_for(lambda: self.resized(browser, bigger=True), what="maximised")
+        maximised = self.probe.maximise(browser)
         after = self.layout(maximised)
         self.assertEqual(after["list width"], before["list width"])
         self.assertEqual(after["margins"][1:], before["margins"][1:])
         self.assertEqual(after["margins"][0], after["margins"][3], "Close under the pane's edge")
+        self.assertEqual(after["margins"][2], after["margins"][1], "the list ends on Close's line")
         self.assertGreater(after["pane"][0], before["pane"][0])
         self.assertGreater(after["pane"][1], before["pane"][1])
         close = after["buttons"][-1]
         self.assertEqual(after["buttons"], [close] * 4, "every button takes Close's size")
         self.assertEqual(after["gaps"], [1, 1, 1], "Pause, Copy To, Drill, Close, 1 pixel apart")
-        self.wine.run(ARGS.probe, "syscommand", str(browser.hwnd), "0xF120")
-        restored = zd.wait_for(lambda: self.resized(browser, bigger=False), what="restored")
+        restored = self.probe.restore(browser)
         again = self.layout(restored)
         self.assertEqual((again["list width"], again["pane"][1], again["margins"][1:]),
                          (before["list width"], before["pane"][1], before["margins"][1:]))
         self.assertEqual(again["margins"][0], again["margins"][3])
-
-    def resized(self, browser, bigger):
-        now = self.probe.find(self.TITLE)
-        width = lambda w: w.rect[2] - w.rect[0]
-        if not now:
-            return None
-        grown = width(now) > width(browser) + 50
-        return now if grown == bigger and (bigger or width(now) == width(browser)) else None
 
     def layout(self, browser):
         """The list's width, the pane's size, the button row's and the list's
@@ -204,7 +162,7 @@ class TextBrowser(BrowserCase):
         self.type_into(options, SEARCH, "needle")
 
     def test_search_pane_and_close(self):
-        browser, rows = self.open_browser(self.search)
+        browser, rows = self.scan(self.search)
         self.assertEqual(sorted(rows), sorted(self.names[n] for n in ("hello.htm", "long.txt")))
         self.expect_refusals(browser)
         self.select(browser, "long.txt")
@@ -216,7 +174,7 @@ class TextBrowser(BrowserCase):
         self.assertTrue(self.probe.find("Zema").enabled)
 
     def test_copy_to_and_drill(self):
-        browser, _ = self.open_browser(self.search)
+        browser, _ = self.scan(self.search)
         self.expect_copy_to_remembers(browser, "hello.htm", "dirSaveTextFiles")
         self.select(browser, "long.txt")
         self.click(browser, DRILL)
@@ -229,7 +187,7 @@ class TextBrowser(BrowserCase):
         self.probe.wait_gone("Drill")
 
     def test_maximise_keeps_the_lists_width_and_the_buttons_at_the_bottom_right(self):
-        browser, _ = self.open_browser(self.search)
+        browser, _ = self.scan(self.search)
         self.expect_maximise_and_restore(browser)
         self.expect_enter_does_nothing_and_escape_closes()
 
@@ -241,7 +199,7 @@ class OtherBrowser(BrowserCase):
         self.type_into(options, WILDCARD, "*.pdf")
 
     def test_wildcard_fixed_window_and_close(self):
-        browser, rows = self.open_browser(self.pdfs)
+        browser, rows = self.scan(self.pdfs)
         self.assertEqual(sorted(rows), sorted(self.names[n] for n in ("report.pdf", "REPORT.PDF")))
         self.assertFalse(browser.style & (WS_MAXIMIZEBOX | WS_THICKFRAME))
         self.expect_refusals(browser)
@@ -249,7 +207,7 @@ class OtherBrowser(BrowserCase):
         self.expect_enter_does_nothing_and_escape_closes()
 
     def test_copy_to_and_drill(self):
-        browser, _ = self.open_browser(self.pdfs)
+        browser, _ = self.scan(self.pdfs)
         self.expect_copy_to_remembers(browser, "report.pdf", "dirSaveOtherFiles")
         self.select(browser, "REPORT.PDF")
         self.click(browser, DRILL)

@@ -13,7 +13,7 @@ import zema_driver as zd
 ARGS, REST = zd.options()
 IMGDUMP = os.path.join(os.path.dirname(ARGS.zema), "images", "codec", "imgdump.exe")
 
-IMAGES, LIST, CLOSE = 1000, 1007, 2
+IMAGES, CLOSE = 1000, 2
 THESE_TYPES, TYPES, OK = 1015, 1016, 1
 
 GOOD = ["red.gif", "green.gif", "blue.gif", "grey.gif"]
@@ -95,21 +95,6 @@ class CacheCase(zd.UserActions, unittest.TestCase):
         os.makedirs(os.path.join(self.cache.folder, folder), exist_ok=True)
         return os.path.join(self.cache.folder, folder, name)
 
-    def rows(self, browser, settle=2.0, timeout=60.0):
-        """The list's rows once they have stopped changing."""
-        list_window = self.controls(browser)[LIST]
-        deadline = time.monotonic() + timeout
-        last, stable_since = None, time.monotonic()
-        while time.monotonic() < deadline:
-            rows = [r.text for r in zd.list_items(self.probe, list_window)]
-            if rows != last:
-                last, stable_since = rows, time.monotonic()
-            elif time.monotonic() - stable_since > settle:
-                return rows
-            time.sleep(0.2)
-        self.fail(f"the rows never settled: {last}")
-
-
 
 class HostileCache(CacheCase):
     """The Image browser against damaged, huge and tricky pictures."""
@@ -140,25 +125,16 @@ class HostileCache(CacheCase):
 
     def start_scan(self, types=None):
         if not self.program:
-            self.program = zd.Program(self.wine, ARGS.zema)
-        launcher = self.probe.wait_window("Zema")
-        self.click(launcher, IMAGES)
-        browser = self.probe.wait_window("Images")
-        options = self.probe.wait_window("Options")
-        if types:
-            self.click(options, THESE_TYPES)
-            self.click(options, TYPES)
-            zd.Keyboard.press("End", "shift+Home", "BackSpace")
-            zd.Keyboard.type(types)
-        self.click(options, OK)
-        self.probe.wait_gone("Options")
-        return browser
+            self.start_viewer(ARGS.zema)
+
+        def choose(options):
+            if types:
+                self.click(options, THESE_TYPES)
+                self.type_into(options, TYPES, types)
+        return self.open_browser(IMAGES, "Images", choose)
 
     def close_within(self, browser, seconds):
-        self.click(browser, CLOSE)
-        started = time.monotonic()
-        self.probe.wait_gone("Images", timeout=10)
-        self.assertLess(time.monotonic() - started, seconds)
+        self.assertLess(self.close_timed(browser, CLOSE, timeout=10), seconds)
 
     # --- the cases ---
 
@@ -167,14 +143,14 @@ class HostileCache(CacheCase):
         hostile = self.add_hostile_files()
         self.assertGreaterEqual(len(hostile), 8, "the regression files are in the tree")
         browser = self.start_scan()
-        rows = self.rows(browser)
+        rows = self.settled_rows(browser)
         self.assertTrue(self.program.running(), "the viewer survived the scan")
         self.assertEqual(sorted(r for r in rows if r in GOOD), sorted(GOOD))
         self.close_within(browser, 1.0)
         # The same session still makes thumbnails: nothing a file created
         # was left behind for the next scan.
         browser = self.start_scan(types="gif")
-        self.assertEqual(sorted(self.rows(browser)), sorted(GOOD))
+        self.assertEqual(sorted(self.settled_rows(browser)), sorted(GOOD))
         self.close_within(browser, 1.0)
 
     def test_imgdump_answers_each_hostile_file_at_once(self):
@@ -188,7 +164,7 @@ class HostileCache(CacheCase):
         long_animation(self.put("long[1].gif"))
         browser = self.start_scan()
         time.sleep(1.0)  # the decode of the animation is under way
-        self.assertEqual(self.rows(browser, settle=0.3), [])
+        self.assertEqual([r.text for r in self.rows(browser)], [])
         self.close_within(browser, 1.0)
         self.assertTrue(self.probe.find("Zema").enabled)
 
@@ -198,7 +174,7 @@ class HostileCache(CacheCase):
         subprocess.run(["convert", "-size", "77x33", "xc:gold", self.put("L\u00f3dz[1].gif")],
                        check=True)
         browser = self.start_scan()
-        rows = self.rows(browser)
+        rows = self.settled_rows(browser)
         self.assertEqual(len(rows), 2, rows)
         self.assertEqual(len(set(rows)), 2, f"two files, two names: {rows}")
         self.assertIn("L\u00f3dz[1].gif", rows)
@@ -228,44 +204,31 @@ class HostileText(CacheCase):
 
     def open_text_browser(self):
         if not self.program:
-            self.program = zd.Program(self.wine, ARGS.zema)
-        self.click(self.probe.wait_window("Zema"), TEXT_FILES)
-        browser = self.probe.wait_window("Text Files")
-        options = self.probe.wait_window("Options")
-        self.type_into(options, SEARCH, "needle")
-        self.click(options, OK)
-        self.probe.wait_gone("Options")
-        return browser
+            self.start_viewer(ARGS.zema)
+        return self.open_browser(TEXT_FILES, "Text Files",
+                                 lambda options: self.type_into(options, SEARCH, "needle"))
 
     def test_long_lines_large_files_and_links(self):
         self.add_text_files()
         listed = ["endless[1].txt", "large[1].txt", "unbroken[1].txt"]
         for name in listed:
             browser = self.open_text_browser()
-            list_window = self.controls(browser)[LIST]
-            zd.wait_for(lambda: len(zd.list_items(self.probe, list_window)) >= len(listed),
+            zd.wait_for(lambda: len(self.rows(browser)) >= len(listed),
                         timeout=60, what="the three files")
-            self.assertEqual(sorted(self.rows(browser, settle=2.0)), listed,
+            self.assertEqual(sorted(self.settled_rows(browser)), listed,
                              "each file once, none from outside the cache")
-            row = next(r for r in zd.list_items(self.probe, list_window) if r.text == name)
-            self.mouse.click(row.rect[0] + 12, row.centre[1])
+            self.select_row(browser, name, x_offset=12)
             pane = zd.wait_for(lambda: self.controls(browser)[PANE].text or None,
                                what=f"the pane of {name}", timeout=10)
             self.assertIn("needle" if name == "endless[1].txt" else "[...]", pane)
             self.assertTrue(self.program.running(), name)
-            self.click(browser, CLOSE)
-            started = time.monotonic()
-            self.probe.wait_gone("Text Files", timeout=10)
-            self.assertLess(time.monotonic() - started, 1.5, name)
+            self.assertLess(self.close_timed(browser, CLOSE, timeout=10), 1.5, name)
 
     def test_close_while_a_large_file_is_searched(self):
         self.add_text_files()
         browser = self.open_text_browser()
         time.sleep(0.5)
-        self.click(browser, CLOSE)
-        started = time.monotonic()
-        self.probe.wait_gone("Text Files", timeout=10)
-        self.assertLess(time.monotonic() - started, 1.5)
+        self.assertLess(self.close_timed(browser, CLOSE, timeout=10), 1.5)
         self.assertTrue(self.probe.find("Zema").enabled)
 
 

@@ -76,60 +76,27 @@ class ImageBrowserCase(zd.UserActions, unittest.TestCase):
         cls.cache.restore()
 
     def setUp(self):
-        self.program = zd.Program(self.wine, ARGS.zema)
-        self.launcher = self.probe.wait_window("Zema")
+        self.start_viewer(ARGS.zema)
 
     def tearDown(self):
         self.program.kill()
 
-    # --- acting as the user ---
-
-    def open_browser(self):
-        self.click(self.launcher, IMAGES)
-        browser = self.probe.wait_window("Images")
-        shown = time.monotonic()
-        options = self.probe.wait_window("Options")
-        return browser, options, time.monotonic() - shown
+    def show_image_options(self):
+        return self.show_options(IMAGES, "Images")
 
     def scan(self, choose=None, expect_rows=None):
         """Opens the browser, lets choose() set the options, presses OK and
         waits for the scan to end; returns the browser and its row texts."""
-        browser, options, _ = self.open_browser()
-        if choose:
-            choose(options)
-        self.click(options, OK)
-        self.probe.wait_gone("Options")
-        return browser, self.wait_rows(browser, expect_rows)
-
-    def wait_rows(self, browser, expected=None, settle=1.5):
-        """The list's rows once they stop changing (or reach expected)."""
-        list_window = self.controls(browser)[LIST]
-        last, stable_since = None, time.monotonic()
-        while True:
-            rows = [r.text for r in zd.list_items(self.probe, list_window)]
-            if rows != last:
-                last, stable_since = rows, time.monotonic()
-            if expected is not None and len(rows) >= expected:
-                return rows
-            if time.monotonic() - stable_since > settle:
-                return rows
-            time.sleep(0.2)
+        browser = self.open_browser(IMAGES, "Images", choose)
+        return browser, self.settled_rows(browser, expect_rows)
 
     def expect_names(self, rows, names):
         self.assertEqual(sorted(rows), sorted(self.names[n] for n in names))
 
-    def message_box(self, owner_title="Images"):
-        box = zd.wait_for(lambda: next((w for w in self.probe.top_level()
-                                        if w.cls == "#32770" and w.text == "Zema"
-                                        and w.hwnd != self.launcher.hwnd), None),
-                          what="a message box")
-        texts = [c.text for c in self.probe.controls(box) if c.cls == "Static" and c.text]
-        return box, texts
-
 
 class OptionsAndFilters(ImageBrowserCase):
     def test_options_appear_after_300ms_with_the_defaults(self):
-        browser, options, delay = self.open_browser()
+        browser, options, delay = self.show_image_options()
         self.assertGreater(delay, 0.1)
         self.assertLess(delay, 3.0)
         zd.screenshot(ARGS.screenshots, "image-options", options.rect)
@@ -184,11 +151,11 @@ class OptionsAndFilters(ImageBrowserCase):
 
 class BrowserWindow(ImageBrowserCase):
     def test_cancel_closes_the_browser_and_the_launcher_is_usable(self):
-        _, options, _ = self.open_browser()
+        _, options, _ = self.show_image_options()
         self.click(options, CANCEL)
         self.probe.wait_gone("Images")
         self.assertTrue(self.probe.find("Zema").enabled)
-        self.open_browser()
+        self.show_image_options()
 
     def test_enter_does_nothing_and_escape_closes(self):
         browser, rows = self.scan(expect_rows=6)
@@ -203,10 +170,7 @@ class BrowserWindow(ImageBrowserCase):
         browser, _ = self.scan(expect_rows=6)
         before = self.layout(browser)
         lines_before = self.thumbnail_lines(browser)
-        # openbox offers no maximise for a window without a sizing border, so
-        # the test sends what the window's own maximise box would.
-        self.wine.run(ARGS.probe, "syscommand", str(browser.hwnd), "0xF030")
-        maximised = zd.wait_for(lambda: self.bigger(browser), what="the maximised window")
+        maximised = self.probe.maximise(browser)
         zd.screenshot(ARGS.screenshots, "image-browser-maximised")
         after = self.layout(maximised)
         list_right, list_bottom, close_right, close_bottom = before["margins"]
@@ -215,27 +179,17 @@ class BrowserWindow(ImageBrowserCase):
         self.assertEqual(after["buttons"], before["buttons"])
         self.assertLess(self.thumbnail_lines(maximised), lines_before,
                         "the wider list holds more thumbnails a line")
-        self.wine.run(ARGS.probe, "syscommand", str(browser.hwnd), "0xF120")
-        restored = zd.wait_for(lambda: self.same_size(browser), what="the restored window")
+        restored = self.probe.restore(browser)
         self.assertEqual(self.layout(restored)["margins"],
                          (list_right, list_bottom, list_right, close_bottom))
         self.assertEqual(self.thumbnail_lines(restored), lines_before)
 
     def thumbnail_lines(self, browser):
         """How many lines the thumbnails take; each row has a place of its own."""
-        rows = zd.list_items(self.probe, self.controls(browser)[LIST])
+        rows = self.rows(browser)
         self.assertEqual(len({tuple(r.rect[:2]) for r in rows}), len(rows),
                          "rows drawn on each other")
         return len({r.rect[1] for r in rows})
-
-    def bigger(self, browser):
-        now = self.probe.find("Images")
-        return now if now and now.rect[2] - now.rect[0] > browser.rect[2] - browser.rect[0] + 50 else None
-
-    def same_size(self, browser):
-        now = self.probe.find("Images")
-        size = lambda w: (w.rect[2] - w.rect[0], w.rect[3] - w.rect[1])
-        return now if now and size(now) == size(browser) else None
 
     def layout(self, browser):
         """Margins of the list and of the button row from the client's right
@@ -266,11 +220,10 @@ class PauseAndClose(ImageBrowserCase):
             os.link(source, os.path.join(folder, f"many{index}[1].gif"))
 
     def row_count(self, browser):
-        lst = self.controls(browser)[LIST]
-        return int(self.wine.run(ARGS.probe, "count", str(lst.hwnd)).strip())
+        return self.probe.row_count(self.control(browser, LIST))
 
     def test_pause_holds_the_scan_and_close_ends_it_within_a_poll(self):
-        browser, options, _ = self.open_browser()
+        browser, options, _ = self.show_image_options()
         self.click(options, OK)
         zd.wait_for(lambda: self.row_count(browser) > 20, what="rows")
         self.click(browser, PAUSE)
@@ -280,16 +233,11 @@ class PauseAndClose(ImageBrowserCase):
         time.sleep(1.5)
         self.assertEqual(self.row_count(browser), held, "no rows while paused")
         self.assertLess(held, 1500)
-        close = self.controls(browser)[CLOSE]
-        self.mouse.move(*close.centre)
-        started = time.monotonic()
-        zd.Mouse.xdotool("click", 1)
-        self.probe.wait_gone("Images")
-        self.assertLess(time.monotonic() - started, 1.5)
+        self.assertLess(self.close_timed(browser, CLOSE), 1.5)
         self.assertTrue(self.probe.find("Zema").enabled)
 
     def test_pause_after_the_scan_springs_back(self):
-        browser, options, _ = self.open_browser()
+        browser, options, _ = self.show_image_options()
         self.click(options, OK)
         zd.wait_for(lambda: self.row_count(browser) >= 1506, timeout=120, what="the whole scan")
         time.sleep(0.5)
@@ -298,7 +246,7 @@ class PauseAndClose(ImageBrowserCase):
         self.assertEqual(self.controls(browser)[PAUSE].checked, 0)
 
 
-class DemoCache(unittest.TestCase):
+class DemoCache(zd.UserActions, unittest.TestCase):
     """The browser on the demo set of `make run`: every format the library
     reads, next to files that are no pictures."""
 
@@ -306,6 +254,7 @@ class DemoCache(unittest.TestCase):
     def setUpClass(cls):
         cls.wine = zd.Wine(ARGS.root)
         cls.probe = zd.Probe(cls.wine, ARGS.probe)
+        cls.mouse = zd.Mouse()
         cls.cache = zd.TestCache(cls.wine, ARGS.cachefill, ARGS.root)
         demo = os.path.join(cls.cache.files, "demo")
         subprocess.run([sys.executable, os.path.join(ARGS.root, "tools", "demo", "make_demo.py"),
@@ -326,67 +275,44 @@ class DemoCache(unittest.TestCase):
         zd.restore_content_types(cls.wine, cls.types)
         cls.cache.restore()
 
-    def open_browser(self, mouse, choose=lambda options: None):
-        """Opens the Image browser from the launcher, lets choose() fill its
-        Options dialog, presses OK; returns the browser and its list."""
-        control = lambda window, wanted: next(c for c in self.probe.controls(window) if c.id == wanted)
-        mouse.click(*control(self.probe.wait_window("Zema"), IMAGES).centre)
-        options = self.probe.wait_window("Options")
-        choose(options)
-        mouse.click(*control(options, OK).centre)
-        browser = self.probe.wait_window("Images")
-        return browser, control(browser, LIST)
+    def setUp(self):
+        self.start_viewer(ARGS.zema)
+
+    def tearDown(self):
+        self.program.kill()
 
     def test_a_browser_full_of_thumbnails(self):
-        program = zd.Program(self.wine, ARGS.zema)
-        try:
-            mouse = zd.Mouse()
+        def these_types(options):
+            self.click(options, THESE_TYPES)
+            self.type_into(options, TYPES, "gif;bmp;ico;tga;pcx;wbmp")
 
-            def these_types(options):
-                mouse.click(*next(c for c in self.probe.controls(options) if c.id == THESE_TYPES).centre)
-                mouse.click(*next(c for c in self.probe.controls(options) if c.id == TYPES).centre)
-                zd.Keyboard.press("End", "shift+Home", "BackSpace")
-                subprocess.run(["xdotool", "type", "--delay", "20", "gif;bmp;ico;tga;pcx;wbmp"],
-                               check=True)
-
-            browser, lst = self.open_browser(mouse, these_types)
-            rows = zd.wait_for(lambda: [r.text for r in zd.list_items(self.probe, lst)]
-                               if len(zd.list_items(self.probe, lst)) >= 14 else None,
-                               timeout=60, what="the demo's pictures")
-            self.assertTrue(all(not r.endswith((".txt", ".pdf", ".wav")) for r in rows))
-            time.sleep(1.0)
-            zd.screenshot(ARGS.screenshots, "image-browser-demo", browser.rect)
-        finally:
-            program.kill()
+        browser = self.open_browser(IMAGES, "Images", these_types)
+        rows = zd.wait_for(lambda: (lambda r: r if len(r) >= 14 else None)(
+            [i.text for i in self.rows(browser)]), timeout=60, what="the demo's pictures")
+        self.assertTrue(all(not r.endswith((".txt", ".pdf", ".wav")) for r in rows))
+        time.sleep(1.0)
+        zd.screenshot(ARGS.screenshots, "image-browser-demo", browser.rect)
 
     def test_webp_rows_under_any_type(self):
-        program = zd.Program(self.wine, ARGS.zema)
-        try:
-            mouse = zd.Mouse()
-            _, lst = self.open_browser(mouse)
-            webp = [self.names[n] for n in ("photo.webp", "sticker.webp", "spinner.webp")]
-            rows = zd.wait_for(lambda: (lambda r: r if set(webp) <= {i.text for i in r} else None)(
-                zd.list_items(self.probe, lst)), timeout=60, what="the WebP rows")
-            photo = next(r for r in rows if r.text == self.names["photo.webp"])
-            time.sleep(1.0)
-            # The middle of the photograph's tile: a plasma, not the white of
-            # an empty tile.
-            left, top, right, _ = photo.rect
-            shot = zd.screenshot(ARGS.screenshots, "image-browser-webp",
-                                 ((left + right) // 2 - 20, top + 40, (left + right) // 2 + 20, top + 80))
-            mean = float(subprocess.run(["convert", shot, "-format", "%[fx:mean]", "info:"],
-                                        capture_output=True, text=True, check=True).stdout)
-            self.assertLess(mean, 0.85)
-        finally:
-            program.kill()
+        browser = self.open_browser(IMAGES, "Images")
+        webp = [self.names[n] for n in ("photo.webp", "sticker.webp", "spinner.webp")]
+        rows = zd.wait_for(lambda: (lambda r: r if set(webp) <= {i.text for i in r} else None)(
+            self.rows(browser)), timeout=60, what="the WebP rows")
+        photo = next(r for r in rows if r.text == self.names["photo.webp"])
+        time.sleep(1.0)
+        # The middle of the photograph's tile: a plasma, not the white of
+        # an empty tile.
+        left, top, right, _ = photo.rect
+        shot = zd.screenshot(ARGS.screenshots, "image-browser-webp",
+                             ((left + right) // 2 - 20, top + 40, (left + right) // 2 + 20, top + 80))
+        mean = float(subprocess.run(["convert", shot, "-format", "%[fx:mean]", "info:"],
+                                    capture_output=True, text=True, check=True).stdout)
+        self.assertLess(mean, 0.85)
 
 
 class RowActions(ImageBrowserCase):
     def select(self, browser, name):
-        list_window = self.controls(browser)[LIST]
-        row = next(r for r in zd.list_items(self.probe, list_window) if r.text == self.names[name])
-        self.mouse.click((row.rect[0] + row.rect[2]) // 2, (row.rect[1] + row.rect[3]) // 2)
-        return row
+        return self.select_row(browser, self.names[name])
 
     def test_copy_to_without_a_selection_says_so(self):
         browser, _ = self.scan(expect_rows=6)
@@ -419,7 +345,7 @@ class RowActions(ImageBrowserCase):
     def test_double_click_opens_the_picture_at_its_size(self):
         browser, _ = self.scan(expect_rows=6)
         row = self.select(browser, "wide.GIF")
-        subprocess.run(["xdotool", "click", "--repeat", "2", "--delay", "80", "1"], check=True)
+        zd.Mouse.double_click()
         title = f"{self.names['wide.GIF']} (300 x 200)"
         picture = self.probe.wait_window(title, cls="ZemaPicture")
         self.assertEqual((picture.client[2] - picture.client[0],
@@ -434,20 +360,15 @@ class RowActions(ImageBrowserCase):
             for attempt in range(2):
                 self.select(browser, "tall.gif")
                 self.click(browser, COPY_TO)
-                chooser = zd.wait_for(lambda: next(
-                    (w for w in self.probe.top_level() if w.cls == "#32770"
-                     and w.text not in ("Zema", "Images") and w.owner == browser.hwnd), None),
-                    what="the folder chooser")
+                chooser = self.wait_owned(browser, besides=("Zema",), what="the folder chooser")
                 self.assertEqual(chooser.rect[:2], [50, 50])
                 # Wine's chooser highlights the remembered folder's parent at
                 # best; the folder's name typed into the tree selects it.
                 time.sleep(1.0)
-                subprocess.run(["xdotool", "type", "--delay", "30",
-                                os.path.basename(target)], check=True)
+                zd.Keyboard.type(os.path.basename(target))
                 time.sleep(0.5)
                 zd.screenshot(ARGS.screenshots, "image-copy-to", chooser.rect)
-                ok = next(c for c in self.probe.controls(chooser) if c.id == 1)
-                self.mouse.click(*ok.centre)
+                self.click(chooser, OK)
                 name = self.names["tall.gif"]
                 stem, ext = os.path.splitext(name)
                 expected = name if attempt == 0 else f"{stem} (2){ext}"

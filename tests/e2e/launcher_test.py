@@ -1,7 +1,5 @@
 """The Launcher window and the About dialog, driven as a user would."""
-import os
 import sys
-import tempfile
 import time
 import unittest
 
@@ -63,7 +61,7 @@ def hand_cursor_pixels():
     return image
 
 
-class LauncherCase(unittest.TestCase):
+class LauncherCase(zd.UserActions, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.wine = zd.Wine(ARGS.root)
@@ -71,16 +69,10 @@ class LauncherCase(unittest.TestCase):
         cls.mouse = zd.Mouse()
 
     def setUp(self):
-        self.program = zd.Program(self.wine, ARGS.zema)
-        self.launcher = self.probe.wait_window("Zema")
+        self.start_viewer(ARGS.zema)
 
     def tearDown(self):
         self.program.kill()
-
-    def control(self, window, control_id):
-        def find():
-            return next((c for c in self.probe.controls(window) if c.id == control_id), None)
-        return zd.wait_for(find, timeout=5.0, what=f"control {control_id}")
 
 
 class LauncherWindowTest(LauncherCase):
@@ -123,7 +115,7 @@ class LauncherWindowTest(LauncherCase):
         self.assertIsNotNone(self.probe.find("Zema"))
 
     def test_close_button_ends_the_program(self):
-        self.mouse.click(*self.control(self.launcher, 1006).centre)
+        self.click(self.launcher, 1006)
         self.assertEqual(self.program.wait_exit(), 0)
 
     def test_close_box_ends_the_program(self):
@@ -137,38 +129,10 @@ class LauncherWindowTest(LauncherCase):
         self.assertEqual(self.program.wait_exit(), 0)
 
 
-class ShellOpener:
-    """Points an open command (the https: scheme's unless another is named)
-    at the probe, which records what it was asked to open, and puts the
-    prefix's own command back."""
-
-    KEY = r"HKLM\Software\Classes\https\shell\open\command"
-
-    def __init__(self, wine, probe_exe, key=KEY):
-        self.wine, self.KEY = wine, key
-        self.folder = tempfile.mkdtemp(prefix="zema-opener-")
-        self.record = os.path.join(self.folder, "opened.txt")
-        self.saved = os.path.join(self.folder, "saved.reg")
-        self.wine.reg("export", self.KEY, zd.Wine.path(self.saved), "/y", check=False)
-        command = f'"{zd.Wine.path(probe_exe)}" record "{zd.Wine.path(self.record)}" "%1"'
-        self.wine.reg("add", self.KEY, "/ve", "/d", command, "/f")
-
-    def opened(self):
-        if not os.path.exists(self.record):
-            return []
-        with open(self.record) as f:
-            return f.read().split()
-
-    def restore(self):
-        self.wine.reg("delete", self.KEY, "/f", check=False)
-        if os.path.exists(self.saved):
-            self.wine.reg("import", zd.Wine.path(self.saved), check=False)
-
-
 class AboutDialogTest(LauncherCase):
     def setUp(self):
         super().setUp()
-        self.mouse.click(*self.control(self.launcher, 1046).centre)
+        self.click(self.launcher, 1046)
         self.about = self.probe.wait_window("About")
         self.link = self.control(self.about, 1048)
 
@@ -179,7 +143,7 @@ class AboutDialogTest(LauncherCase):
         self.assertFalse(self.probe.find("Zema").enabled)
         self.mouse.move(self.about.rect[0] + 5, self.about.rect[3] - 5)
         zd.screenshot(ARGS.screenshots, "about", self.about.rect)
-        self.mouse.click(*self.control(self.about, 1).centre)
+        self.click(self.about, 1)
         self.probe.wait_gone("About")
         self.assertTrue(self.probe.find("Zema").enabled)
 
@@ -208,7 +172,7 @@ class AboutDialogTest(LauncherCase):
         self.assertNotEqual(zd.x_cursor()[2:4], (5, 0))
 
     def test_a_press_released_outside_opens_nothing_and_a_click_opens_the_page(self):
-        opener = ShellOpener(self.wine, ARGS.probe)
+        opener = zd.ShellOpener(self.wine, ARGS.probe)
         try:
             self.mouse.move(*self.link.centre)
             self.mouse.down()

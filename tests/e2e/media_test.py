@@ -9,7 +9,6 @@ import unittest
 
 import zema_driver as zd
 from files_test import BrowserCase, ARGS, REST, LIST, PAUSE, CLOSE, OK
-from launcher_test import ShellOpener
 
 FLASHES, MOVIES, AUDIOS = 1001, 1002, 1003
 PREVIEW = 4999
@@ -48,9 +47,7 @@ class MediaTests:
         pass
 
     def test_options_after_the_window_and_cancel_closes_it(self):
-        self.click(self.launcher, self.BUTTON)
-        browser = self.probe.wait_window(self.TITLE)
-        options = self.probe.wait_window("Options")
+        browser, options, _ = self.show_options(self.BUTTON, self.TITLE)
         self.assertEqual(options.owner, browser.hwnd)
         self.assertFalse(self.probe.find("Zema").enabled)
         self.assertIn(PREVIEW, self.controls(browser), "the preview pane took the placeholder's place")
@@ -59,14 +56,14 @@ class MediaTests:
         self.assertTrue(self.probe.find("Zema").enabled)
 
     def test_lists_its_kind_refuses_without_a_selection_and_resizes(self):
-        browser, rows = self.open_browser(self.any_date)
+        browser, rows = self.scan(self.any_date)
         self.assertEqual(sorted(rows), sorted(self.names[n] for n in self.LISTED))
         self.expect_refusals(browser)
         self.expect_maximise_and_restore(browser)
         self.expect_enter_does_nothing_and_escape_closes()
 
     def test_copy_to_and_drill(self):
-        browser, _ = self.open_browser(self.any_date)
+        browser, _ = self.scan(self.any_date)
         name = self.LISTED[0]
         self.expect_copy_to_remembers(browser, name, f"DirOf{self.BUTTON - FLASHES}")
         self.click(browser, 1040)
@@ -91,12 +88,12 @@ class Movies(MediaTests, BrowserCase):
     def test_double_click_opens_the_file_with_its_default_player(self):
         saved = self.wine.reg_value(r"HKCR\.avi", "(Default)")
         self.wine.reg("add", r"HKCR\.avi", "/ve", "/d", "ZemaTestPlayer", "/f")
-        opener = ShellOpener(self.wine, ARGS.probe,
+        opener = zd.ShellOpener(self.wine, ARGS.probe,
                              r"HKLM\Software\Classes\ZemaTestPlayer\shell\open\command")
         try:
-            browser, _ = self.open_browser(self.any_date)
+            browser, _ = self.scan(self.any_date)
             self.select(browser, "clip.avi")
-            zd.Mouse.xdotool("click", "--repeat", "2", "--delay", "80", "1")
+            zd.Mouse.double_click()
             zd.wait_for(opener.opened, timeout=20, what="the player to be started")
             self.assertEqual([p.lower() for p in opener.opened()],
                              [self.cache.entries["http://files.example.com/docs/clip.avi"].lower()])
@@ -132,13 +129,11 @@ class PauseAndClose(BrowserCase):
             os.link(source, os.path.join(folder, f"movie{index}[1].swf"))
 
     def row_count(self, browser):
-        lst = self.controls(browser)[LIST]
-        return int(self.wine.run(ARGS.probe, "count", str(lst.hwnd)).strip())
+        return self.probe.row_count(self.control(browser, LIST))
 
     def test_pause_holds_the_scan_and_close_ends_it_within_a_poll(self):
-        self.click(self.launcher, FLASHES)
-        browser = self.probe.wait_window("Flashes")
-        self.click(self.probe.wait_window("Options"), OK)
+        browser, options, _ = self.show_options(FLASHES, "Flashes")
+        self.click(options, OK)
         zd.wait_for(lambda: self.row_count(browser) > 20, what="rows")
         self.click(browser, PAUSE)
         self.assertEqual(self.controls(browser)[PAUSE].checked, 1)
@@ -147,11 +142,7 @@ class PauseAndClose(BrowserCase):
         time.sleep(1.0)
         self.assertEqual(self.row_count(browser), held, "no rows while paused")
         self.assertLess(held, MANY)
-        self.mouse.move(*self.controls(browser)[CLOSE].centre)
-        started = time.monotonic()
-        zd.Mouse.xdotool("click", 1)
-        self.probe.wait_gone("Flashes")
-        self.assertLess(time.monotonic() - started, 1.5)
+        self.assertLess(self.close_timed(browser, CLOSE), 1.5)
         self.assertTrue(self.probe.find("Zema").enabled)
 
 

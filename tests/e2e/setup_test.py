@@ -15,6 +15,7 @@ ARGS, REST = zd.options()
 CAPTION = "Zema Setup"
 NEW_INSTALL, REINSTALL, REMOVE, FOLDER, BROWSE, OK, CANCEL = 1000, 1001, 1002, 1003, 1004, 1, 2
 IDOK, IDCANCEL = 1, 2
+CLOSE_VIEWER = 1006  # the launcher's Close
 CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS = 2, 23
 
 MACHINE_KEY = r"HKLM\SOFTWARE\KELDRAWORKS\ZEMA"
@@ -59,7 +60,7 @@ class SavedState:
         shutil.rmtree(self.scratch, ignore_errors=True)
 
 
-class SetupCase(unittest.TestCase):
+class SetupCase(zd.UserActions, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.wine = zd.Wine(ARGS.root)
@@ -103,37 +104,20 @@ class SetupCase(unittest.TestCase):
         dialog = self.probe.wait_window(CAPTION)
         return program, dialog
 
-    def controls(self, dialog):
-        return {c.id: c for c in self.probe.controls(dialog)}
-
-    def click(self, dialog, control_id):
-        self.mouse.click(*self.controls(dialog)[control_id].centre)
-
     def set_folder(self, dialog, text):
-        self.click(dialog, FOLDER)
-        zd.Keyboard.press("End")
-        zd.Keyboard.press("shift+Home")
-        zd.Keyboard.press("BackSpace")
-        zd.Keyboard.type(text)
+        self.type_into(dialog, FOLDER, text)
 
     def message(self, dialog):
         """The message box the dialog shows now: its window and its text."""
-        box = zd.wait_for(lambda: next(iter(self.probe.owned_by(dialog)), None),
-                          what="a message box")
+        box, texts = self.message_box(owner=dialog)
         self.assertEqual(box.text, CAPTION)
-        texts = [c.text for c in self.probe.controls(box) if c.cls == "Static" and c.text]
         return box, texts[0] if texts else ""
-
-    def answer(self, box, label):
-        button = next(c for c in self.probe.controls(box) if c.cls == "Button" and
-                      c.text.replace("&", "") == label)
-        self.mouse.click(*button.centre)
 
     def expect_message(self, dialog, text, label="OK"):
         box, shown = self.message(dialog)
         self.assertEqual(shown, text)
         self.answer(box, label)
-        zd.wait_for(lambda: not self.probe.owned_by(dialog), what="the message box to close")
+        self.wait_owned_gone(dialog, what="the message box to close")
 
     def install(self, folder=None):
         """One install through the dialog; the dialog ends with IDOK."""
@@ -260,22 +244,20 @@ class InstallTest(SetupCase):
         program, dialog = self.start()
         self.set_folder(dialog, r"C:\Elsewhere")
         self.click(dialog, BROWSE)
-        chooser = zd.wait_for(lambda: next(iter(self.probe.owned_by(dialog)), None),
-                              what="the folder chooser")
+        chooser = self.wait_owned(dialog, what="the folder chooser")
         zd.wait_for(lambda: self.probe.owned_by(dialog)[0].rect[:2] == [50, 50],
                     what="the chooser at (50, 50)")
         zd.screenshot(ARGS.screenshots, "setup-browse")
         status = [c.text for c in self.probe.controls(chooser) if c.cls == "Static"]
         self.assertIn(self.program_files, status)
         self.answer(chooser, "OK")
-        zd.wait_for(lambda: not self.probe.owned_by(dialog), what="the chooser to close")
+        self.wait_owned_gone(dialog, what="the chooser to close")
         self.assertEqual(self.controls(dialog)[FOLDER].text, self.program_files)
 
         self.click(dialog, BROWSE)
-        chooser = zd.wait_for(lambda: next(iter(self.probe.owned_by(dialog)), None),
-                              what="the folder chooser again")
+        chooser = self.wait_owned(dialog, what="the folder chooser again")
         self.answer(chooser, "Cancel")
-        zd.wait_for(lambda: not self.probe.owned_by(dialog), what="the chooser to close")
+        self.wait_owned_gone(dialog, what="the chooser to close")
         self.assertEqual(self.controls(dialog)[FOLDER].text, self.program_files)
         self.click(dialog, CANCEL)
         self.assertEqual(program.wait_exit(), IDCANCEL)
@@ -387,12 +369,10 @@ class FullDiskTest(SetupCase):
         self.assert_installed(r"E:\Zema")
         self.assertEqual(os.listdir(os.path.join(disk.folder, "Zema")), ["ZEMA.exe"])
 
-        viewer = zd.Program(self.wine, self.program_file(r"E:\Zema"))
-        self.programs.append(viewer)
-        launcher = self.probe.wait_window("Zema")
-        close = next(c for c in self.probe.controls(launcher) if c.text == "Close")
-        self.mouse.click(*close.centre)
-        self.assertEqual(viewer.wait_exit(), 0)
+        self.start_viewer(self.program_file(r"E:\Zema"))
+        self.programs.append(self.program)
+        self.click(self.launcher, CLOSE_VIEWER)
+        self.assertEqual(self.program.wait_exit(), 0)
 
 
 if __name__ == "__main__":

@@ -199,6 +199,46 @@ class Probe:
         """The visible top-level windows of a class that the window owns."""
         return [w for w in self.top_level() if w.owner == owner.hwnd and w.cls == cls]
 
+    def rows(self, list_window):
+        """The rows of a list view: index, text, image, selected, rect."""
+        out = self.wine.run(self.exe, "items", str(list_window.hwnd), check=False)
+        return [Window(json.loads(line)) for line in out.splitlines()]
+
+    def row_count(self, list_window):
+        return int(self.wine.run(self.exe, "count", str(list_window.hwnd)).strip())
+
+    def again(self, window):
+        """The window as it is now, or None once it is gone."""
+        return next((w for w in self.top_level() if w.hwnd == window.hwnd), None)
+
+    def maximise(self, window):
+        """Maximises the window as its maximise box would (openbox offers none
+        for a window without a sizing border) and returns it grown."""
+        self.wine.run(self.exe, "syscommand", str(window.hwnd), "0xF030")
+
+        def grown():
+            now = self.again(window)
+            return now if now and _width(now) > _width(window) + 50 else None
+        return wait_for(grown, what="the maximised window")
+
+    def restore(self, window):
+        """Restores the maximised window and returns it once it has the size
+        it had when window was read."""
+        self.wine.run(self.exe, "syscommand", str(window.hwnd), "0xF120")
+
+        def back():
+            now = self.again(window)
+            return now if now and _size(now) == _size(window) else None
+        return wait_for(back, what="the restored window")
+
+
+def _width(window):
+    return window.rect[2] - window.rect[0]
+
+
+def _size(window):
+    return _width(window), window.rect[3] - window.rect[1]
+
 
 class Mouse:
     """Real X input, as a user's hand would give it."""
@@ -214,6 +254,11 @@ class Mouse:
     def click(self, x, y):
         self.move(x, y)
         self.xdotool("click", 1)
+
+    @classmethod
+    def double_click(cls):
+        """Two clicks where the pointer is, as close as a hand makes them."""
+        cls.xdotool("click", "--repeat", 2, "--delay", 80, 1)
 
     def down(self):
         self.xdotool("mousedown", 1)
@@ -234,20 +279,138 @@ class Keyboard:
         time.sleep(0.3)
 
 
+# The list of every browser window.
+BROWSER_LIST = 1007
+# How long a browser's rows must stay the same to count as the end of its scan:
+# a damaged or slow file can hold the next row back for more than a second
+# and a half on a loaded machine.
+SETTLE = 2.0
+SCAN_TIMEOUT = 60.0
+
+
 class UserActions:
-    """What a test case does as the user, for cases that keep a probe in
-    self.probe and a mouse in self.mouse."""
+    """What a test case does as the user, for cases that keep the Wine in
+    self.wine, a probe in self.probe and a mouse in self.mouse; the viewer
+    they start keeps its run in self.program and its launcher in
+    self.launcher."""
+
+    launcher = None
+
+    def start_viewer(self, exe):
+        self.program = Program(self.wine, exe)
+        self.launcher = self.probe.wait_window("Zema")
+        return self.launcher
+
+    def control(self, window, control_id):
+        """A control of the window, waited for: a fresh prefix's first run
+        once listed none of a window's controls."""
+        def find():
+            return next((c for c in self.probe.controls(window) if c.id == control_id), None)
+        return wait_for(find, timeout=5.0, what=f"control {control_id}")
 
     def controls(self, window):
         return {c.id: c for c in self.probe.controls(window)}
 
     def click(self, window, control_id):
-        self.mouse.click(*self.controls(window)[control_id].centre)
+        self.mouse.click(*self.control(window, control_id).centre)
 
     def type_into(self, window, control_id, text):
         self.click(window, control_id)
         Keyboard.press("End", "shift+Home", "BackSpace")
         Keyboard.type(text)
+
+    def answer(self, box, label):
+        """Clicks the button of a box by its label, its accelerator mark aside."""
+        button = next(c for c in self.probe.controls(box) if c.cls == "Button" and
+                      c.text.replace("&", "") == label)
+        self.mouse.click(*button.centre)
+
+    def texts(self, box):
+        return [c.text for c in self.probe.controls(box) if c.cls == "Static" and c.text]
+
+    def wait_owned(self, owner, besides=(), what="a window it owns"):
+        """The first dialog the window owns whose caption is none of besides."""
+        return wait_for(lambda: next((w for w in self.probe.owned_by(owner)
+                                      if w.text not in besides), None), what=what)
+
+    def wait_owned_gone(self, owner, what="the owned window to close"):
+        wait_for(lambda: not self.probe.owned_by(owner), what=what)
+
+    def message_box(self, caption="Zema", owner=None):
+        """A message box and its text: the one the owner owns, or else the one
+        of the caption that is not the launcher."""
+        if owner is not None:
+            box = self.wait_owned(owner, what="a message box")
+        else:
+            launcher = self.launcher.hwnd if self.launcher else None
+            box = wait_for(lambda: next((w for w in self.probe.top_level()
+                                         if w.cls == "#32770" and w.text == caption
+                                         and w.hwnd != launcher), None), what="a message box")
+        return box, self.texts(box)
+
+    def dismiss_message_box(self):
+        """The text of the viewer's message box, which Return then closes."""
+        _, texts = self.message_box()
+        Keyboard.press("Return")
+        return texts
+
+    # --- the browsers ---
+
+    def show_options(self, button, title):
+        """Presses a launcher button: the browser, its Options dialog and how
+        long after the browser the dialog came."""
+        self.click(self.launcher, button)
+        browser = self.probe.wait_window(title)
+        shown = time.monotonic()
+        options = self.probe.wait_window("Options")
+        return browser, options, time.monotonic() - shown
+
+    def open_browser(self, button, title, choose=None):
+        """Opens a browser from the launcher, lets choose() fill its Options
+        dialog and presses OK; the scan has started."""
+        browser, options, _ = self.show_options(button, title)
+        if choose:
+            choose(options)
+        self.click(options, 1)
+        self.probe.wait_gone("Options")
+        return browser
+
+    def rows(self, browser):
+        return self.probe.rows(self.control(browser, BROWSER_LIST))
+
+    def settled_rows(self, browser, expected=None):
+        """The texts of the browser's rows once they have stayed the same for
+        SETTLE seconds, or as soon as there are expected of them."""
+        list_window = self.control(browser, BROWSER_LIST)
+        deadline = time.monotonic() + SCAN_TIMEOUT
+        last, stable_since = None, time.monotonic()
+        while time.monotonic() < deadline:
+            rows = [r.text for r in self.probe.rows(list_window)]
+            if rows != last:
+                last, stable_since = rows, time.monotonic()
+            if expected is not None and len(rows) >= expected:
+                return rows
+            if time.monotonic() - stable_since > SETTLE:
+                return rows
+            time.sleep(0.2)
+        raise AssertionError(f"the rows never settled: {last}")
+
+    def select_row(self, browser, text, x_offset=None):
+        """Clicks the row of that text: its centre, or x_offset into it where
+        the centre lies outside the list."""
+        row = next(r for r in self.rows(browser) if r.text == text)
+        x = row.centre[0] if x_offset is None else row.rect[0] + x_offset
+        self.mouse.click(x, row.centre[1])
+        return row
+
+    def close_timed(self, window, control_id, timeout=10.0):
+        """Clicks a control that closes the window: the seconds from the click
+        until the window was gone."""
+        self.mouse.move(*self.control(window, control_id).centre)
+        started = time.monotonic()
+        Mouse.xdotool("click", 1)
+        self.probe.wait_gone(window.text, window.cls, timeout=timeout)
+        return time.monotonic() - started
 
 
 def x_window_of(title):
@@ -346,12 +509,6 @@ class Program:
             self.process.wait()
 
 
-def list_items(probe, list_window):
-    """The rows of a list view: index, text, image, selected, rect."""
-    out = probe.wine.run(probe.exe, "items", str(list_window.hwnd), check=False)
-    return [Window(json.loads(line)) for line in out.splitlines()]
-
-
 SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
 
 
@@ -426,3 +583,31 @@ def restore_content_types(wine, saved):
             wine.reg("delete", key, "/v", "Content Type", "/f", check=False)
         else:
             wine.reg("add", key, "/v", "Content Type", "/d", content_type, "/f")
+
+
+class ShellOpener:
+    """Points an open command (the https: scheme's unless another is named)
+    at the probe, which records what it was asked to open, and puts the
+    prefix's own command back."""
+
+    KEY = r"HKLM\Software\Classes\https\shell\open\command"
+
+    def __init__(self, wine, probe_exe, key=KEY):
+        self.wine, self.KEY = wine, key
+        self.folder = tempfile.mkdtemp(prefix="zema-opener-")
+        self.record = os.path.join(self.folder, "opened.txt")
+        self.saved = os.path.join(self.folder, "saved.reg")
+        self.wine.reg("export", self.KEY, Wine.path(self.saved), "/y", check=False)
+        command = f'"{Wine.path(probe_exe)}" record "{Wine.path(self.record)}" "%1"'
+        self.wine.reg("add", self.KEY, "/ve", "/d", command, "/f")
+
+    def opened(self):
+        if not os.path.exists(self.record):
+            return []
+        with open(self.record) as f:
+            return f.read().split()
+
+    def restore(self):
+        self.wine.reg("delete", self.KEY, "/f", check=False)
+        if os.path.exists(self.saved):
+            self.wine.reg("import", Wine.path(self.saved), check=False)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -73,66 +75,181 @@ std::function<void()> SetPickerDate(const ModalScript& script, WORD year, WORD m
 
 // ---- templates ----
 
-struct Expected {
-    int id;
-    const char* cls;
-    const char* text;
-    short x, y, cx, cy;
+// What a user tells a control by: its kind and its caption.
+std::string KindOf(const DialogItem& item)
+{
+    if (lstrcmpiA(item.className.c_str(), "Button") == 0) {
+        switch (item.style & BS_TYPEMASK) {
+        case BS_GROUPBOX:
+            return "group box";
+        case BS_AUTORADIOBUTTON:
+            return "radio button";
+        case BS_AUTOCHECKBOX:
+            return "check box";
+        case BS_DEFPUSHBUTTON:
+            return "default button";
+        case BS_PUSHBUTTON:
+            return "button";
+        default:
+            return "button of type " + std::to_string(item.style & BS_TYPEMASK);
+        }
+    }
+    if (lstrcmpiA(item.className.c_str(), "Static") == 0)
+        return "label";
+    if (lstrcmpiA(item.className.c_str(), "Edit") == 0)
+        return "edit";
+    if (lstrcmpiA(item.className.c_str(), "SysDateTimePick32") == 0)
+        return "date picker";
+    return item.className;
+}
+
+std::string Describe(const DialogItem& item)
+{
+    return KindOf(item) + " \"" + item.text + "\" #" + std::to_string(item.id);
+}
+
+bool IsGroupBox(const DialogItem& item)
+{
+    return KindOf(item) == "group box";
+}
+
+struct Box {
+    int left, top, right, bottom;
 };
 
-void ExpectTemplate(int id, short cx, short cy, const std::vector<Expected>& items)
+Box BoxOf(const DialogItem& item)
+{
+    return {item.x, item.y, item.x + item.cx, item.y + item.cy};
+}
+
+bool Holds(const Box& outer, const Box& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool OnOneLine(const Box& a, const Box& b)
+{
+    return a.top < b.bottom && b.top < a.bottom;
+}
+
+bool InOneColumn(const Box& a, const Box& b)
+{
+    return a.left < b.right && b.left < a.right;
+}
+
+// Whether a reader meets b before a: b holds a, or b is left of a on its
+// line, above it in its column, or above and left of it. Controls that are
+// neither (one above and right of the other) may come in either order:
+// columns are read one after the other, rows of label and edit across.
+bool ReadsBefore(const DialogItem& b, const DialogItem& a)
+{
+    const Box first = BoxOf(b), second = BoxOf(a);
+    if (IsGroupBox(b) && Holds(first, second))
+        return true;
+    if (IsGroupBox(a) && Holds(second, first))
+        return false;
+    const bool left = first.right <= second.left, above = first.bottom <= second.top;
+    if (OnOneLine(first, second))
+        return left;
+    if (InOneColumn(first, second))
+        return above;
+    return left && above;
+}
+
+// A user sees every control whole, none drawn over another but in its
+// group box, and Tab walks them as the eye reads.
+void ExpectReadableLayout(const DialogTemplate& dialog)
+{
+    const Box page = {0, 0, dialog.cx, dialog.cy};
+    const std::vector<DialogItem>& items = dialog.items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const Box box = BoxOf(items[i]);
+        EXPECT_TRUE(items[i].cx > 0 && items[i].cy > 0) << Describe(items[i]) << " has no size";
+        EXPECT_TRUE(Holds(page, box)) << Describe(items[i]) << " reaches out of the dialog";
+        for (size_t j = i + 1; j < items.size(); ++j) {
+            const Box other = BoxOf(items[j]);
+            const bool overlap = OnOneLine(box, other) && InOneColumn(box, other);
+            const bool held = (IsGroupBox(items[i]) && Holds(box, other)) ||
+                              (IsGroupBox(items[j]) && Holds(other, box));
+            EXPECT_TRUE(!overlap || held)
+                << Describe(items[i]) << " and " << Describe(items[j]) << " overlap";
+            EXPECT_FALSE(ReadsBefore(items[j], items[i]))
+                << "Tab reaches " << Describe(items[i]) << " before " << Describe(items[j]);
+        }
+    }
+}
+
+// Radio groups start with WS_GROUP and the control after a group carries it
+// too, so that DDX_Radio counts exactly the buttons of its group and the
+// arrow keys stay inside it.
+void ExpectRadioGroups(const DialogTemplate& dialog)
+{
+    const std::vector<DialogItem>& items = dialog.items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (KindOf(items[i]) != "radio button")
+            continue;
+        const bool first = i == 0 || KindOf(items[i - 1]) != "radio button";
+        EXPECT_EQ((items[i].style & WS_GROUP) != 0, first) << Describe(items[i]);
+        if (i + 1 < items.size() && KindOf(items[i + 1]) != "radio button") {
+            EXPECT_TRUE(items[i + 1].style & WS_GROUP) << Describe(items[i + 1]) << " ends no group";
+        }
+    }
+}
+
+struct Expected {
+    int id;
+    const char* kind;
+    const char* text;
+};
+
+// The dialog's frame, its controls by kind and caption in any order, and how
+// they read; positions are left to the resource script.
+void ExpectTemplate(int id, const std::vector<Expected>& controls)
 {
     DialogTemplate dialog;
     ASSERT_TRUE(LoadDialogTemplate(nullptr, id, dialog)) << id;
     EXPECT_EQ(dialog.title, "Options");
     EXPECT_EQ(dialog.typeface, "MS Sans Serif");
     EXPECT_EQ(dialog.pointSize, 9);
-    EXPECT_EQ(dialog.cx, cx);
-    EXPECT_EQ(dialog.cy, cy);
     const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     EXPECT_EQ(dialog.style & frame, frame);
-    ASSERT_EQ(dialog.items.size(), items.size()) << id;
-    for (size_t i = 0; i < items.size(); ++i) {
-        const DialogItem& got = dialog.items[i];
-        const Expected& want = items[i];
-        EXPECT_EQ(got.id, want.id) << want.text;
-        // windres stores a class name it does not know in capitals.
-        EXPECT_EQ(lstrcmpiA(got.className.c_str(), want.cls), 0) << got.className;
-        EXPECT_EQ(got.text, want.text) << want.id;
-        EXPECT_EQ(got.x, want.x) << want.text;
-        EXPECT_EQ(got.y, want.y) << want.text;
-        EXPECT_EQ(got.cx, want.cx) << want.text;
-        EXPECT_EQ(got.cy, want.cy) << want.text;
-        DWORD type = got.style & BS_TYPEMASK;
-        if (got.id >= IDC_ANY_SIZE && got.id <= IDC_EXACTLY && got.className == std::string("Button")) {
-            EXPECT_EQ(type, static_cast<DWORD>(BS_AUTORADIOBUTTON)) << want.text;
-            bool first = got.id == IDC_ANY_SIZE || got.id == IDC_ANY_TYPE || got.id == IDC_ANY_DATE;
-            EXPECT_EQ((got.style & WS_GROUP) != 0, first) << want.text;
-        }
-        if (got.id == IDC_DATE_PICKER) {
-            EXPECT_EQ(got.style & (DTS_RIGHTALIGN | DTS_SHOWNONE | DTS_LONGDATEFORMAT |
-                                   DTS_TIMEFORMAT | WS_GROUP),
+
+    std::vector<std::string> shown, wanted;
+    for (const DialogItem& item : dialog.items)
+        shown.push_back(Describe(item));
+    for (const Expected& control : controls)
+        wanted.push_back(std::string(control.kind) + " \"" + control.text + "\" #" +
+                         std::to_string(control.id));
+    std::sort(shown.begin(), shown.end());
+    std::sort(wanted.begin(), wanted.end());
+    EXPECT_EQ(shown, wanted) << id;
+
+    ExpectReadableLayout(dialog);
+    ExpectRadioGroups(dialog);
+    for (const DialogItem& item : dialog.items) {
+        if (item.id == IDC_DATE_PICKER) {
+            EXPECT_EQ(item.style & (DTS_RIGHTALIGN | DTS_SHOWNONE | DTS_LONGDATEFORMAT |
+                                    DTS_TIMEFORMAT | WS_GROUP),
                       static_cast<DWORD>(DTS_RIGHTALIGN | WS_GROUP));
         }
-        if (got.id == IDC_WIDTH || got.id == IDC_HEIGHT || got.id == IDC_THUMBNAIL_EDGE) {
-            EXPECT_TRUE(got.style & ES_NUMBER) << got.id;
-        }
-        if (got.id == IDOK) {
-            EXPECT_EQ(type, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+        if (item.id == IDC_WIDTH || item.id == IDC_HEIGHT || item.id == IDC_THUMBNAIL_EDGE) {
+            EXPECT_TRUE(item.style & ES_NUMBER) << item.id;
         }
     }
 }
 
-std::vector<Expected> DateGroup(short gx, short gy, short gw, const short radioY[4], short radioW,
-                                const char* since, short px, short py, short pw)
+std::vector<Expected> DateGroup(const char* since)
 {
     return {
-        {-1, "Button", "Date", gx, gy, gw, 67},
-        {IDC_ANY_DATE, "Button", "Any date", 15, radioY[0], radioW, 10},
-        {IDC_BEFORE, "Button", "Before:", 15, radioY[1], radioW, 10},
-        {IDC_SINCE, "Button", since, 15, radioY[2], radioW, 10},
-        {IDC_EXACTLY, "Button", "Exactly:", 15, radioY[3], radioW, 10},
-        {IDC_DATE_PICKER, "SysDateTimePick32", "", px, py, pw, 15},
+        {-1, "group box", "Date"},
+        {IDC_ANY_DATE, "radio button", "Any date"},
+        {IDC_BEFORE, "radio button", "Before:"},
+        {IDC_SINCE, "radio button", since},
+        {IDC_EXACTLY, "radio button", "Exactly:"},
+        {IDC_DATE_PICKER, "date picker", ""},
+        {IDOK, "default button", "OK"},
+        {IDCANCEL, "button", "Cancel"},
     };
 }
 
@@ -142,60 +259,40 @@ std::vector<Expected> Join(std::vector<Expected> a, const std::vector<Expected>&
     return a;
 }
 
-std::vector<Expected> Buttons(short okX, short cancelX, short y)
+TEST(OptionsTemplates, ImageOptionsShowsItsControlsWholeAndInReadingOrder)
 {
-    return {{IDOK, "Button", "OK", okX, y, 50, 14}, {IDCANCEL, "Button", "Cancel", cancelX, y, 50, 14}};
+    ExpectTemplate(IDD_IMAGE_OPTIONS, Join(DateGroup("Since"), {
+        {-1, "group box", "Size (Pixels)"},
+        {IDC_ANY_SIZE, "radio button", "Any size"},
+        {IDC_NOT_SMALLER, "radio button", "Not smaller than:"},
+        {IDC_SMALLER, "radio button", "Smaller than:"},
+        {IDC_EXACT_SIZE, "radio button", "Exactly:"},
+        {-1, "label", "width:"},
+        {IDC_WIDTH, "edit", ""},
+        {-1, "label", "height:"},
+        {IDC_HEIGHT, "edit", ""},
+        {-1, "group box", "File Types"},
+        {IDC_ANY_TYPE, "radio button", "Any type"},
+        {IDC_THESE_TYPES, "radio button", "These types:"},
+        {IDC_IMAGE_TYPES, "edit", ""},
+        {-1, "group box", "Thumbnails Size (Pixels)"},
+        {IDC_THUMBNAIL_EDGE, "edit", ""},
+    }));
 }
 
-TEST(OptionsTemplates, ImageOptionsHasItsControlsAtTheirPlaces)
+TEST(OptionsTemplates, DateTextAndOtherOptionsShowTheirControlsWholeAndInReadingOrder)
 {
-    const short dateY[] = {93, 106, 119, 132};
-    std::vector<Expected> items = {
-        {-1, "Button", "Size (Pixels)", 7, 7, 168, 67},
-        {IDC_ANY_SIZE, "Button", "Any size", 15, 19, 67, 10},
-        {IDC_NOT_SMALLER, "Button", "Not smaller than:", 15, 32, 67, 10},
-        {IDC_SMALLER, "Button", "Smaller than:", 15, 45, 67, 10},
-        {IDC_EXACT_SIZE, "Button", "Exactly:", 15, 58, 67, 10},
-        {-1, "Static", "width:", 91, 37, 32, 10},
-        {IDC_WIDTH, "Edit", "", 125, 35, 40, 12},
-        {-1, "Static", "height:", 91, 53, 32, 10},
-        {IDC_HEIGHT, "Edit", "", 125, 51, 40, 12},
-    };
-    items = Join(items, DateGroup(7, 81, 168, dateY, 68, "Since", 90, 115, 75));
-    items = Join(items, {
-        {-1, "Button", "File Types", 186, 7, 168, 67},
-        {IDC_ANY_TYPE, "Button", "Any type", 194, 20, 67, 10},
-        {IDC_THESE_TYPES, "Button", "These types:", 194, 33, 63, 10},
-        {IDC_IMAGE_TYPES, "Edit", "", 260, 31, 85, 14},
-        {-1, "Button", "Thumbnails Size (Pixels)", 186, 81, 168, 40},
-        {IDC_THUMBNAIL_EDGE, "Edit", "", 196, 97, 34, 12},
-    });
-    ExpectTemplate(IDD_IMAGE_OPTIONS, 361, 154, Join(items, Buttons(254, 304, 133)));
-}
-
-TEST(OptionsTemplates, DateTextAndOtherOptionsHaveTheirControlsAtTheirPlaces)
-{
-    const short dateY[] = {18, 31, 44, 57};
-    ExpectTemplate(IDD_DATE_OPTIONS, 177, 102,
-                   Join(DateGroup(7, 7, 163, dateY, 68, "Since:", 87, 40, 74), Buttons(68, 120, 81)));
-
-    const short textY[] = {55, 68, 82, 95};
-    std::vector<Expected> text = {
-        {-1, "Static", "File Types:", 7, 9, 60, 10},
-        {IDC_TEXT_TYPES, "Edit", "", 69, 7, 145, 12},
-        {-1, "Static", "Search Text:", 7, 24, 60, 10},
-        {IDC_SEARCH_TEXT, "Edit", "", 69, 22, 145, 12},
-    };
-    text = Join(text, DateGroup(7, 44, 207, textY, 68, "Since:", 87, 77, 74));
-    ExpectTemplate(IDD_TEXT_OPTIONS, 221, 138, Join(text, Buttons(113, 164, 117)));
-
-    const short otherY[] = {33, 46, 60, 73};
-    std::vector<Expected> other = {
-        {-1, "Static", "Wildcard File Name Filter:", 7, 9, 91, 10},
-        {IDC_WILDCARD, "Edit", "", 99, 7, 115, 12},
-    };
-    other = Join(other, DateGroup(7, 22, 207, otherY, 68, "Since:", 87, 55, 74));
-    ExpectTemplate(IDD_OTHER_OPTIONS, 221, 114, Join(other, Buttons(113, 164, 93)));
+    ExpectTemplate(IDD_DATE_OPTIONS, DateGroup("Since:"));
+    ExpectTemplate(IDD_TEXT_OPTIONS, Join(DateGroup("Since:"), {
+        {-1, "label", "File Types:"},
+        {IDC_TEXT_TYPES, "edit", ""},
+        {-1, "label", "Search Text:"},
+        {IDC_SEARCH_TEXT, "edit", ""},
+    }));
+    ExpectTemplate(IDD_OTHER_OPTIONS, Join(DateGroup("Since:"), {
+        {-1, "label", "Wildcard File Name Filter:"},
+        {IDC_WILDCARD, "edit", ""},
+    }));
 }
 
 // ---- Image options ----

@@ -16,7 +16,7 @@ root = os.path.join(os.path.dirname(__file__), "..", "..")
 probe = zd.Probe(zd.Wine(root), probe_exe)
 window = probe.wait_window(title, timeout=30)
 if target.startswith("row:"):
-    rows = zd.list_items(probe, next(c for c in probe.controls(window) if c.id == 1007))
+    rows = probe.rows(next(c for c in probe.controls(window) if c.id == zd.BROWSER_LIST))
     # The row's name: a file list's one column reaches past the list's edge.
     row = rows[int(target[4:])]
     point = (row.rect[0] + 12, row.centre[1])
