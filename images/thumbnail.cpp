@@ -4,7 +4,6 @@
 #include "images/thumbnail_tile.h"
 
 #include <chrono>
-#include <cstring>
 #include <new>
 
 namespace {
