@@ -33,6 +33,8 @@ public:
             // Frames may follow one another; the body may end between them.
             if (m_input.Size() == 0 && m_frameComplete)
                 break;
+            if (m_frameComplete && !StartsFrame())
+                return -1;
             ZSTD_inBuffer in = { m_input.Data(), m_input.Size(), 0 };
             size_t before = out.pos;
             size_t rc = ZSTD_decompressStream(m_context, &out, &in);
@@ -51,6 +53,24 @@ public:
     }
 
 private:
+    // Only RFC 8878 frames and skippable ones: the host's libzstd would also
+    // take the pre-1.0 formats, which no server sends and the Windows build
+    // leaves out.
+    bool StartsFrame()
+    {
+        if (!m_input.Fill(4))
+            return false;
+        if (m_input.Size() < 4)
+            return true;  // the decoder reports the cut
+        uint32_t magic = static_cast<uint32_t>(m_input.Data()[0]) | m_input.Data()[1] << 8 |
+                         m_input.Data()[2] << 16 | static_cast<uint32_t>(m_input.Data()[3]) << 24;
+        if (magic == ZSTD_MAGICNUMBER ||
+            (magic & ZSTD_MAGIC_SKIPPABLE_MASK) == ZSTD_MAGIC_SKIPPABLE_START)
+            return true;
+        m_state.Fail(BodyDecodeStatus::Corrupt);
+        return false;
+    }
+
     static BodyDecodeStatus StatusOfError(size_t rc)
     {
         switch (ZSTD_getErrorCode(rc)) {
