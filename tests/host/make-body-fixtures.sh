@@ -48,4 +48,6 @@ zstd -q --long=27 -c < binary > long-window.zst
 head -c 200000000 /dev/zero | gzip -c > bomb.gz
 head -c 200000000 /dev/zero | brotli -q 5 -c > bomb.br
 head -c 200000000 /dev/zero | zstd -q -c > bomb.zst
+# What the decode benchmark times (see bench/body_bench.cpp).
+for f in text binary; do printf '%s\n' $f.gz $f.zlib $f.deflate $f.br $f.zst; done > bench.txt
 ls > list.txt
