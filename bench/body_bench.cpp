@@ -170,42 +170,27 @@ int main(int argc, char** argv)
         body.decodedSize = Ours(body);
         if (Direct(body) != body.decodedSize)
             Fail(body.file.name, "the two decodes differ in size");
-        // A round decodes the body often enough to take some 30 ms, so that
-        // a timer tick or a stray interrupt is lost in it.
+        // A round decodes the body often enough to take some 30 ms each way,
+        // the two decodes taking turns one by one (who goes first alternates),
+        // so that a busy spell of the shared machine falls on both alike.
         int repeats = 1;
         while (repeats < 100000 && CpuSeconds([&] { Direct(body); }) * repeats < 0.03)
             repeats *= 2;
-        const auto timeOurs = [&] {
-            return Seconds(
-                       [&] {
-                           for (int i = 0; i < repeats; ++i)
-                               Ours(body);
-                       },
-                       1) /
-                   repeats;
-        };
-        const auto timeDirect = [&] {
-            return Seconds(
-                       [&] {
-                           for (int i = 0; i < repeats; ++i)
-                               Direct(body);
-                       },
-                       1) /
-                   repeats;
-        };
-        // Turns as in the library benchmark: alternate who goes first, so
-        // neither always meets the caches as the other left them.
         double ours = 1e9, direct = 1e9;
         std::vector<double> ratios;
         for (int round = 0; round < rounds; ++round) {
-            double oursNow, directNow;
-            if (round % 2 == 0) {
-                oursNow = timeOurs();
-                directNow = timeDirect();
-            } else {
-                directNow = timeDirect();
-                oursNow = timeOurs();
+            double oursNow = 0, directNow = 0;
+            for (int i = 0; i < repeats; ++i) {
+                if ((round + i) % 2 == 0) {
+                    oursNow += CpuSeconds([&] { Ours(body); });
+                    directNow += CpuSeconds([&] { Direct(body); });
+                } else {
+                    directNow += CpuSeconds([&] { Direct(body); });
+                    oursNow += CpuSeconds([&] { Ours(body); });
+                }
             }
+            oursNow /= repeats;
+            directNow /= repeats;
             ours = std::min(ours, oursNow);
             direct = std::min(direct, directNow);
             ratios.push_back(oursNow / directNow);
