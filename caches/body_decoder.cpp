@@ -57,7 +57,7 @@ void Pump(BodySource& top, BodyDecodeState& state, uint64_t outputBound,
             return;
         uint64_t room = outputBound - result.decodedBytes;
         uint64_t handed = static_cast<uint64_t>(got) > room ? room : static_cast<uint64_t>(got);
-        bool more = handed == 0 || sink(chunk.get(), static_cast<size_t>(handed));
+        bool more = handed == 0 || !sink || sink(chunk.get(), static_cast<size_t>(handed));
         result.decodedBytes += handed;
         if (handed < static_cast<uint64_t>(got)) {
             state.Fail(BodyDecodeStatus::TooLarge);
@@ -78,6 +78,10 @@ BodyDecodeResult DecodeBody(const RawBodyReader& raw, const std::string& content
     std::vector<ContentCoding> codings;
     if (!ParseContentCodings(contentEncoding, codings)) {
         result.status = BodyDecodeStatus::Unsupported;
+        return result;
+    }
+    if (!raw) {
+        result.status = BodyDecodeStatus::ReadFailed;
         return result;
     }
     BodyDecodeState state(stop);
