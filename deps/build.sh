@@ -164,7 +164,6 @@ compile_static() {
   local b=$DEPS_WORK/$name objs=() f o
   mkdir -p "$b"
   for f in "$@"; do
-    case $f in -*) continue ;; esac
     o=$b/$(basename "${f%.c}").o
     step "$name" $triple-gcc-posix -O2 -DNDEBUG "${cflags[@]}" -c "$f" -o "$o"
     objs+=("$o")
@@ -188,8 +187,8 @@ build_brotli() {
 build_zstd() {
   local src; src=$(deps_source_dir libzstd)
   deps_log "building zstd $(deps_fetched_version libzstd)"
-  # Decompression only, without the legacy formats; the assembly Huffman
-  # decoder is written for the System V calling convention, not Windows'.
+  # Decompression only, without the pre-1.0 formats; zstd's assembly Huffman
+  # decoder is for Linux and macOS only, so its C one is built.
   local cflags=(-I"$src/lib" -I"$src/lib/common" -DZSTD_DISABLE_ASM -DZSTD_LEGACY_SUPPORT=0
     -DZSTD_MULTITHREAD=0 -DZSTD_NO_TRACE)
   compile_static zstd libzstd.a "$src"/lib/common/*.c "$src"/lib/decompress/*.c
