@@ -9,7 +9,7 @@ ROOT := $(CURDIR)
 setup:
 	@tools/setup.sh
 
-# The image libraries of the Windows tree, cross-built once into build/deps and
+# The image and cache libraries of the Windows tree, cross-built once into build/deps and
 # reused while deps/versions and the scripts are unchanged (quick then).
 deps: setup
 	@JOBS=$(JOBS) deps/build.sh

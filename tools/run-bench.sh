@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the codec, library and thumbnail benchmarks on their generated corpus
+# Runs the codec, library, body and thumbnail benchmarks on their generated corpus
 # (the thumbnail one where libvips was found at configure time), built twice:
 # optimised with clang (build/bench) and as the programs ship, gcc with the
 # Windows tree's flags (build/bench-shipped).
@@ -14,6 +14,7 @@ for tree in bench bench-shipped; do
   # The overhead is a median of per-round ratios, which takes more rounds
   # than a best time to settle within a point.
   "$dir/library_bench" "$dir/corpus" "${1:-21}"
+  "$dir/body_bench" "$dir/corpus/bodies" "${1:-21}"
   if [ -x "$dir/thumbnail_bench" ]; then
     "$dir/thumbnail_bench" "$dir/corpus/thumbnails" "${1:-7}"
   else

@@ -1,0 +1,8 @@
+// Cached bodies stored with Content-Encoding: deflate.
+#include "body_harness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::DecodeBothWays(data, size, "deflate");
+    return 0;
+}
