@@ -15,6 +15,8 @@ packages=(
   g++ clang libclang-rt-14-dev googletest
   libjpeg-dev libpng-dev libtiff-dev libopenjp2-7-dev libjbig-dev libwebp-dev zlib1g-dev
   libgif-dev libstb-dev libvips-dev imagemagick
+  # the cache readers' host tree
+  libsqlite3-dev libbrotli-dev libzstd-dev
   # Wine on a virtual display, driven by the end-to-end tests
   wine wine32:i386 wine64 xvfb openbox xdotool x11-utils python3
 )
