@@ -347,15 +347,16 @@ void BlockfileReader::Describe(const EntryRecord& record, CacheEntry& entry)
             entry.body = BodyAvailability::Unreadable;
             return;
         }
-        entry.storedSize = static_cast<uint64_t>(body.size);
-        if (entry.storedSize > place.room) {
-            entry.problem = "body size past the end of its file";
-            entry.storedSize = place.room;
+        if (static_cast<uint64_t>(body.size) > place.room) {
+            entry.problem = "body size past the end of its blocks";
+            entry.body = BodyAvailability::Unreadable;
+            return;
         }
+        entry.storedSize = static_cast<uint64_t>(body.size);
         entry.bodyFile = place.path;
         entry.bodyOffset = place.offset;
         entry.bodyLocator = kBodyInOneFile;
-        entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, !entry.problem.empty());
+        entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, false);
         return;
     }
     uint64_t contiguous = 0;
