@@ -1,4 +1,8 @@
+// Turns a cached response body, stored as the server sent it, back into the
+// bytes the page used: the Content-Encoding codings undone one after another,
+// streamed through fixed buffers so no body is ever held whole.
 #pragma once
+
 #include <cstdint>
 #include <functional>
 #include <string>
