@@ -17,6 +17,8 @@ packages=(
   libgif-dev libstb-dev libvips-dev imagemagick
   # Wine on a virtual display, driven by the end-to-end tests
   wine wine32:i386 wine64 xvfb openbox xdotool x11-utils python3
+  # real browser caches for the cache readers' tests and benchmark
+  chromium firefox-esr brotli zstd
 )
 
 missing=()
