@@ -56,14 +56,14 @@ def top_level_site(origin):
     return scheme + "://" + rest.rsplit(":", 1)[0]
 
 
-def run_browser(run, servers, work, timeout):
+def run_browser(run, servers, work, timeout, small_disk):
     profile = os.path.join(work, "profile-" + run.cache)
     home = os.path.join(work, "home-" + run.cache)
     os.makedirs(home)
     run.prepare_profile(profile)
     url = servers.main.origin + "/index.html"
     servers.state.begin(run.cache, top_level_site(servers.main.origin), servers.site.awaited)
-    command = run.command(profile, url, os.path.join(work, run.cache + ".png"))
+    command = run.command(profile, url, os.path.join(work, run.cache + ".png"), small_disk)
     log = os.path.join(work, run.cache + ".log")
     started = time.monotonic()
     with ProcessGroup(command, browsers.environment(home), log) as group:
@@ -108,7 +108,7 @@ def main():
         servers.site = build_site(args, work, servers.other.origin)
         print("make-caches: site ready in %.1f s" % (time.monotonic() - started))
         for run in browsers.RUNS:
-            profile, seconds = run_browser(run, servers, work, timeout)
+            profile, seconds = run_browser(run, servers, work, timeout, args.small)
             place_cache(run, profile, out)
             print("make-caches: %s, %d responses, %.1f s" % (
                 run.cache, len(manifest.rows_of(run.cache)), seconds))

@@ -120,6 +120,12 @@ PICTURES = [
                                       "-define", "icon:auto-resize=32,16"]),
 ]
 
+SMALL_PICTURES = [
+    ("/pictures/plasma.gif", "image/gif", ["-size", "24x18", "plasma:red-blue", "-colors", "16"]),
+    ("/pictures/logo.png", "image/png", ["-size", "96x64", "radial-gradient:yellow-purple"]),
+    ("/favicon.ico", "image/x-icon", ["-size", "16x16", "gradient:red-yellow", "-colors", "16"]),
+]
+
 WORDS = ("cache entry header body frame site browser picture stream index block "
          "record key partition origin response request encoding range").split()
 
@@ -161,10 +167,10 @@ def tone_wav(seconds):
     return out.getvalue()
 
 
-def add_texts(writer, kinds):
+def add_texts(writer, kinds, lines=80):
     """(path, content type, coding) for each kind, its body made from the path."""
     for path, content_type, coding in kinds:
-        body = text_body(path, 80)
+        body = text_body(path, lines)
         if content_type == "application/json":
             body = '{"path": "%s", "lines": [%s]}\n' % (
                 path, ", ".join('"%s"' % line for line in body.splitlines()))
@@ -246,11 +252,13 @@ def full_site(folder, other_origin):
 
 def small_site(folder, other_origin):
     writer = SiteWriter(folder)
-    make_pictures(writer, [p for p in PICTURES if p[0] in (
-        "/pictures/plasma.gif", "/pictures/logo.png", "/favicon.ico")])
+    # Stored pieces of 1 to 16 KB would grow the committed blockfile's
+    # data_2 and data_3 by 1 and 4 MB of empty blocks: small pictures and one
+    # large one (a separate f_ file).
+    make_pictures(writer, SMALL_PICTURES)
     add_texts(writer, [("/style/site-gzip.css", "text/css", "gzip"),
                        ("/script/app-br.js", "text/javascript", "br"),
-                       ("/data/list-zstd.json", "application/json", "zstd")])
+                       ("/data/list-zstd.json", "application/json", "zstd")], lines=8)
     writer.add_bytes(GATE_PATH, "image/gif", TINY_GIF)
     writer.add_bytes("/frame.html", "text/html; charset=utf-8",
                      page("Frame", "", '<img src="/pictures/logo.png">'))
