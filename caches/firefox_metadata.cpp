@@ -25,8 +25,10 @@ struct Trailer {
     uint64_t length = 0;
 };
 
-// Both trailer forms that fit the file, the two-word one first: its version
-// word is small, where the one-word form has the end of the elements there.
+// The trailer form that fits the file. The two-word form's version word is
+// small, where the one-word form has the end of the elements ("...\0") there;
+// once it fits, the other form is not tried, so a damaged new entry is not
+// read again as an old one with the version word taken for metadata.
 std::vector<Trailer> CandidateTrailers(const uint8_t* last8, uint64_t fileSize)
 {
     std::vector<Trailer> candidates;
@@ -34,8 +36,10 @@ std::vector<Trailer> CandidateTrailers(const uint8_t* last8, uint64_t fileSize)
         uint32_t version = BigEndian32(last8);
         uint32_t word = BigEndian32(last8 + 4);
         uint64_t offset = word & ~kEncryptedBit;
-        if (version >= kNewestKnownVersion && version < 0x10000 && offset <= fileSize - 8)
+        if (version >= kNewestKnownVersion && version < 0x10000 && offset <= fileSize - 8) {
             candidates.push_back({ version, offset, (word & kEncryptedBit) != 0, 8 });
+            return candidates;
+        }
     }
     if (fileSize >= 4) {
         uint64_t offset = BigEndian32(last8 + 4);

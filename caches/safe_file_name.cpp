@@ -122,6 +122,16 @@ std::string Shorten(const std::string& name, size_t maxLength)
     return name.substr(0, keep) + extension;
 }
 
+// "", "." and ".." (and all-dot names, which Windows trims to nothing) give "".
+std::string Clean(const std::string& segment, size_t maxLength)
+{
+    std::string name = ReplaceForbidden(segment);
+    TrimEnds(name);
+    name = Shorten(name, maxLength);
+    TrimEnds(name);
+    return name;
+}
+
 }  // namespace
 
 std::string SafeFileName(const std::string& url, size_t maxLength)
@@ -130,14 +140,10 @@ std::string SafeFileName(const std::string& url, size_t maxLength)
         maxLength = 16;
     std::string host, path;
     SplitUrl(url, host, path);
-    std::string name = LastSegment(PercentDecode(LastSegment(path)));
-    if (name.empty() || name == "." || name == "..")
-        name = host;
-    name = ReplaceForbidden(name);
-    TrimEnds(name);
-    name = Shorten(name, maxLength);
-    TrimEnds(name);
-    if (name.empty() || name.find_first_not_of('.') == std::string::npos)
+    std::string name = Clean(LastSegment(PercentDecode(LastSegment(path))), maxLength);
+    if (name.empty())
+        name = Clean(host, maxLength);
+    if (name.empty())
         name = kFallbackName;
     if (IsDeviceName(name))
         name = "_" + name;
