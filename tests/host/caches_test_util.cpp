@@ -1,10 +1,14 @@
 #include "caches_test_util.h"
 
+#include "caches/cache_files.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -118,4 +122,19 @@ std::string DecodedBody(CacheReader& reader, const CacheEntry& entry, BodyDecode
     if (result)
         *result = decoded;
     return body;
+}
+
+std::vector<std::string> ListSubfolders(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (struct dirent* item = readdir(dir)) {
+            std::string name = item->d_name;
+            if (name != "." && name != ".." && CacheFolderExists(folder + "/" + name))
+                names.push_back(name);
+        }
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

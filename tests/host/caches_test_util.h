@@ -26,7 +26,8 @@ struct Cache2EntrySpec {
 std::string ResponseHead(const std::string& statusLine, const std::vector<std::string>& headers);
 std::vector<uint8_t> BuildCache2Entry(const Cache2EntrySpec& spec);
 
-std::string CacheTempFolder(const std::string& name);  // emptied and made again
+std::string CacheTempFolder(const std::string& name);                // emptied and made again
+std::vector<std::string> ListSubfolders(const std::string& folder);  // sorted, "" when none
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
