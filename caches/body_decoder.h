@@ -1,4 +1,8 @@
+// Turns a cached response body, stored as the server sent it, back into the
+// bytes the page used: the Content-Encoding codings undone one after another,
+// streamed through fixed buffers so no body is ever held whole.
 #pragma once
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -10,7 +14,15 @@ using RawBodyReader = std::function<int64_t(uint8_t* buffer, size_t capacity)>;
 using DecodedBodySink = std::function<bool(const uint8_t* data, size_t size)>;
 using CacheStopCheck = std::function<bool()>;  // true when the caller wants the work to end
 
-enum class BodyDecodeStatus { Ok, TooLarge, Corrupt, Truncated, Unsupported, ReadFailed, Cancelled };
+enum class BodyDecodeStatus {
+    Ok,
+    TooLarge,
+    Corrupt,
+    Truncated,
+    Unsupported,
+    ReadFailed,
+    Cancelled
+};
 
 struct BodyDecodeResult {
     BodyDecodeStatus status = BodyDecodeStatus::Ok;
