@@ -138,7 +138,7 @@ FirefoxMetadataStatus ReadFirefoxMetadata(const FileRangeReader& read, uint64_t 
     FirefoxMetadataStatus best = FirefoxMetadataStatus::NotCache2;
     for (const Trailer& trailer : CandidateTrailers(last8, fileSize)) {
         uint64_t regionSize = fileSize - trailer.length - trailer.offset;
-        if (regionSize > kMaxMetadataSize)
+        if (regionSize < 4 + kHeaderSize - 4 || regionSize > kMaxMetadataSize)
             continue;
         std::vector<uint8_t> region(static_cast<size_t>(regionSize));
         if (!read(trailer.offset, region.data(), region.size()))

@@ -146,7 +146,7 @@ std::string SafeFileName(const std::string& url, size_t maxLength)
     if (name.empty())
         name = kFallbackName;
     if (IsDeviceName(name))
-        name = "_" + name;
+        name = Clean("_" + name, maxLength);
     return name;
 }
 

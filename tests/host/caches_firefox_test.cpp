@@ -277,6 +277,9 @@ TEST(SafeFileName, WindowsSafeNames)
     std::string longName = SafeFileName("http://x.example/" + std::string(400, 'a') + ".html");
     EXPECT_EQ(longName.size(), 120u);
     EXPECT_EQ(longName.substr(115), ".html");
+    std::string device = SafeFileName("http://x.example/nul." + std::string(300, 'a'));
+    EXPECT_EQ(device.size(), 120u);
+    EXPECT_EQ(device.substr(0, 5), "_nul.");
     // A cut never leaves half of a UTF-8 character.
     std::string accented =
         SafeFileName("http://x.example/" + std::string(200, 'a') + "\xC3\xA9", 121);
