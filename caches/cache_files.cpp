@@ -101,7 +101,7 @@ std::vector<std::string> ListCacheFolder(const std::string& folder, size_t limit
 {
     std::vector<std::string> names;
 #ifdef _WIN32
-    struct _finddata64_t found;
+    struct __finddata64_t found;
     intptr_t handle = _findfirst64(JoinCachePath(folder, "*").c_str(), &found);
     if (handle == -1)
         return names;
