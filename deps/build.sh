@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the image libraries of a Windows tree as static libraries of
+# Cross-builds the image libraries and the cache libraries (brotli and zstd
+# decoders, SQLite) of a Windows tree as static libraries of
 # its architecture (ZEMA_ARCH, i686 by default) into build/deps/ARCH
 # (include/, lib/). Returns at once when the
 # stamp shows the same pins, scripts and toolchain as the installed build;
@@ -156,12 +157,72 @@ build_webp() {
     "$src/src/webp/types.h" "$DEPS_PREFIX/include/webp/"
 }
 
+# Compiles C files with the cross compiler into one static library; for the
+# libraries whose own builds bring more than the few files the viewer needs.
+compile_static() {
+  local name=$1 lib=$2; shift 2
+  local b=$DEPS_WORK/$name objs=() f o
+  mkdir -p "$b"
+  for f in "$@"; do
+    case $f in -*) continue ;; esac
+    o=$b/$(basename "${f%.c}").o
+    step "$name" $triple-gcc-posix -O2 -DNDEBUG "${cflags[@]}" -c "$f" -o "$o"
+    objs+=("$o")
+  done
+  rm -f "$b/$lib"
+  step "$name" $triple-ar rcs "$b/$lib" "${objs[@]}"
+  cp "$b/$lib" "$DEPS_PREFIX/lib/"
+}
+
+build_brotli() {
+  local src; src=$(deps_source_dir brotli)
+  deps_log "building brotli $(deps_fetched_version brotli)"
+  # The decoder alone: the viewer only reads what servers compressed.
+  local cflags=(-I"$src/c/include")
+  compile_static brotli libbrotlicommon.a "$src"/c/common/*.c
+  compile_static brotli libbrotlidec.a "$src"/c/dec/*.c
+  mkdir -p "$DEPS_PREFIX/include/brotli"
+  cp "$src"/c/include/brotli/{decode.h,port.h,types.h} "$DEPS_PREFIX/include/brotli/"
+}
+
+build_zstd() {
+  local src; src=$(deps_source_dir libzstd)
+  deps_log "building zstd $(deps_fetched_version libzstd)"
+  # Decompression only, without the legacy formats; the assembly Huffman
+  # decoder is written for the System V calling convention, not Windows'.
+  local cflags=(-I"$src/lib" -I"$src/lib/common" -DZSTD_DISABLE_ASM -DZSTD_LEGACY_SUPPORT=0
+    -DZSTD_MULTITHREAD=0 -DZSTD_NO_TRACE)
+  compile_static zstd libzstd.a "$src"/lib/common/*.c "$src"/lib/decompress/*.c
+  cp "$src/lib/zstd.h" "$src/lib/zstd_errors.h" "$DEPS_PREFIX/include/"
+}
+
+build_sqlite() {
+  local src; src=$(deps_source_dir sqlite3)
+  local b=$DEPS_WORK/sqlite3
+  deps_log "building sqlite3 $(deps_fetched_version sqlite3)"
+  # The source package holds the full tree: its amalgamation is generated
+  # with the host's compiler and tclsh, then cross-compiled.
+  mkdir -p "$b"
+  (cd "$b" && step sqlite3 "$src/configure" --disable-tcl --disable-readline)
+  step sqlite3 make -C "$b" -j "$JOBS" sqlite3.c
+  # Only reads databases another program wrote: no extensions loaded, no
+  # shared cache, no deprecated calls; threads serialised by SQLite itself;
+  # file: names allowed, so a copied cache opens with ?immutable=1.
+  local cflags=(-DSQLITE_THREADSAFE=1 -DSQLITE_OMIT_LOAD_EXTENSION -DSQLITE_OMIT_SHARED_CACHE
+    -DSQLITE_OMIT_DEPRECATED -DSQLITE_DEFAULT_MEMSTATUS=0 -DSQLITE_DQS=0 -DSQLITE_USE_URI=1)
+  compile_static sqlite3 libsqlite3.a "$b/sqlite3.c"
+  cp "$b/sqlite3.h" "$DEPS_PREFIX/include/"
+}
+
 build_jpeg
 build_png
 build_tiff
 build_openjpeg
 build_jbig
 build_webp
+build_brotli
+build_zstd
+build_sqlite
 
 # Written last: an interrupted build leaves no stamp and is redone.
 {

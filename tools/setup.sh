@@ -11,10 +11,14 @@ packages=(
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev
   dpkg-dev autoconf automake libtool
+  # SQLite's amalgamation is generated from its source package with tclsh
+  tcl
   # host build, tests, fuzzing and benchmarks
   g++ clang libclang-rt-14-dev googletest
   libjpeg-dev libpng-dev libtiff-dev libopenjp2-7-dev libjbig-dev libwebp-dev zlib1g-dev
   libgif-dev libstb-dev libvips-dev imagemagick
+  # the cache readers' libraries, and the tools that compress the body tests' inputs
+  libbrotli-dev libzstd-dev libsqlite3-dev brotli zstd gzip
   # Wine on a virtual display, driven by the end-to-end tests
   wine wine32:i386 wine64 xvfb openbox xdotool x11-utils python3
   # real browser caches for the cache readers' tests and benchmark
