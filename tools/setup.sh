@@ -22,7 +22,7 @@ packages=(
   # Wine on a virtual display, driven by the end-to-end tests
   wine wine32:i386 wine64 xvfb openbox xdotool x11-utils python3
   # real browser caches for the cache readers' tests and benchmark
-  chromium firefox-esr brotli zstd
+  chromium firefox-esr
 )
 
 missing=()
