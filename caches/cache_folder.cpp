@@ -4,6 +4,7 @@
 #include "caches/chromium_blockfile.h"
 #include "caches/chromium_simple.h"
 #include "caches/chromium_sql.h"
+#include "caches/firefox_cache2.h"
 
 #include <cstring>
 
@@ -59,6 +60,8 @@ CacheFormat DetectCacheFormat(const std::string& folder)
         if (std::memcmp(start, kSqlIndexMark, sizeof(start)) == 0)
             return CacheFormat::ChromiumSql;
     }
+    if (IsFirefoxCache2Folder(folder))
+        return CacheFormat::FirefoxCache2;
     if (CacheFileExists(JoinCachePath(JoinCachePath(folder, "index-dir"), "the-real-index")) ||
         HasSimpleEntryFiles(folder))
         return CacheFormat::ChromiumSimple;
@@ -80,6 +83,8 @@ OpenedCache OpenCacheFolder(const std::string& folder)
         opened.reader = OpenSqlCache(folder, opened.problem);
         break;
     case CacheFormat::FirefoxCache2:
+        opened.reader = OpenFirefoxCache2(folder, opened.problem);
+        break;
     case CacheFormat::None:
         opened.problem = CacheFolderExists(folder) ? "no cache in this folder" : "no such folder";
         break;

@@ -1,78 +1,201 @@
-// cachedump FOLDER [--body N OUT]: one line per entry of a browser cache folder
-// (format, status, type, encoding, stored size, body state, URL, top-level site,
-// problem); with --body, entry N's decoded body is written to OUT.
-#include "caches/cache_reader.h"
-
-#include <cinttypes>
+// cachedump FOLDER [--extract DIR]: one line per entry of a browser's disk
+// cache, then a summary; with --extract every readable body, decoded, is
+// written into DIR under a name made safe from its URL.
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <set>
 #include <string>
+
+#include "caches/cache_files.h"
+#include "caches/cache_reader.h"
+#include "caches/safe_file_name.h"
+
+#ifdef _WIN32
+#include <direct.h>
+#else
+#include <sys/stat.h>
+#endif
 
 namespace {
 
-const char* AvailabilityName(BodyAvailability body)
+constexpr uint64_t kBodyBound = 64ull * 1024 * 1024;
+
+struct Totals {
+    uint64_t entries = 0;
+    uint64_t written = 0;
+    uint64_t failed = 0;
+};
+
+std::string IsoTime(int64_t microsSince1601)
 {
-    switch (body) {
-    case BodyAvailability::Complete:
-        return "complete";
-    case BodyAvailability::Partial:
-        return "partial";
-    case BodyAvailability::Unreadable:
-        return "unreadable";
-    case BodyAvailability::Absent:
-        break;
-    }
-    return "absent";
+    if (microsSince1601 <= 0)
+        return "-";
+    int64_t seconds = microsSince1601 / 1000000 - 11644473600;
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+#ifdef _WIN32
+    if (gmtime_s(&parts, &t) != 0)
+        return "-";
+#else
+    if (!gmtime_r(&t, &parts))
+        return "-";
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
 }
 
-int WriteBody(CacheReader& reader, const CacheEntry& entry, const char* outPath)
+std::string OrDash(const std::string& text)
 {
-    std::FILE* out = std::fopen(outPath, "wb");
-    if (!out) {
-        std::fprintf(stderr, "cachedump: cannot write %s\n", outPath);
-        return 1;
+    return text.empty() ? "-" : text;
+}
+
+bool HasBody(const CacheEntry& entry)
+{
+    return entry.body == BodyAvailability::Complete || entry.body == BodyAvailability::Partial;
+}
+
+std::string Flags(const CacheEntry& entry, const BodyDecodeResult* decoded)
+{
+    std::string flags;
+    auto add = [&flags](const char* flag) {
+        if (!flags.empty())
+            flags += ",";
+        flags += flag;
+    };
+    if (entry.body == BodyAvailability::Partial)
+        add("partial");
+    if (entry.body == BodyAvailability::Unreadable)
+        add(entry.problem.find("encrypted") != std::string::npos ? "encrypted" : "unreadable");
+    if (entry.body == BodyAvailability::Absent)
+        add("no-body");
+    if (decoded && decoded->status != BodyDecodeStatus::Ok)
+        add(BodyDecodeStatusText(decoded->status));
+    return flags.empty() ? "-" : flags;
+}
+
+bool MakeFolder(const std::string& path)
+{
+    if (CacheFolderExists(path))
+        return true;
+#ifdef _WIN32
+    return _mkdir(path.c_str()) == 0;
+#else
+    return mkdir(path.c_str(), 0777) == 0;
+#endif
+}
+
+// Decodes the body into file (when given) or only counts it.
+BodyDecodeResult DecodeInto(CacheReader& reader, const CacheEntry& entry, std::FILE* file)
+{
+    bool writeFailed = false;
+    BodyDecodeResult result =
+        ReadEntryBody(reader, entry, kBodyBound, nullptr, [&](const uint8_t* data, size_t size) {
+            if (file && std::fwrite(data, 1, size, file) != size) {
+                writeFailed = true;
+                return false;
+            }
+            return true;
+        });
+    if (writeFailed)
+        result.status = BodyDecodeStatus::ReadFailed;
+    return result;
+}
+
+BodyDecodeResult Extract(CacheReader& reader, const CacheEntry& entry, const std::string& folder,
+                         std::set<std::string>& used, Totals& totals, std::string& name)
+{
+    name = UniqueFileName(
+        SafeFileName(entry.url.empty() ? entry.key : entry.url), [&](const std::string& candidate) {
+            return used.count(candidate) > 0 || CacheFileExists(JoinCachePath(folder, candidate)) ||
+                   CacheFolderExists(JoinCachePath(folder, candidate));
+        });
+    BodyDecodeResult result;
+    result.status = BodyDecodeStatus::ReadFailed;
+    if (name.empty())
+        return result;
+    used.insert(name);
+    std::string path = JoinCachePath(folder, name);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::fprintf(stderr, "cachedump: cannot write %s\n", path.c_str());
+        ++totals.failed;
+        return result;
     }
-    BodyDecodeResult result = ReadEntryBody(reader, entry, UINT64_C(1) << 32, nullptr,
-                                            [out](const uint8_t* data, size_t size) {
-                                                return std::fwrite(data, 1, size, out) == size;
-                                            });
-    std::fclose(out);
-    std::printf("body: %s, %" PRIu64 " stored bytes, %" PRIu64 " decoded\n",
-                BodyDecodeStatusText(result.status), result.rawBytes, result.decodedBytes);
-    return result.status == BodyDecodeStatus::Ok ? 0 : 1;
+    result = DecodeInto(reader, entry, file);
+    bool closed = std::fclose(file) == 0;
+    if (closed &&
+        (result.status == BodyDecodeStatus::Ok || result.status == BodyDecodeStatus::TooLarge)) {
+        ++totals.written;
+    } else {
+        std::remove(path.c_str());
+        ++totals.failed;
+        name.clear();
+    }
+    return result;
+}
+
+void PrintEntry(const CacheEntry& entry, CacheFormat format, const BodyDecodeResult* decoded,
+                const std::string& written)
+{
+    std::string decodedSize = decoded ? std::to_string(decoded->decodedBytes) : "-";
+    std::printf("%s\t%s\t%s\t%d\t%s\t%s\t%llu\t%s\t%s\t%s", CacheFormatName(format),
+                OrDash(entry.url).c_str(), OrDash(entry.topLevelSite).c_str(), entry.status,
+                OrDash(entry.contentType).c_str(), OrDash(entry.contentEncoding).c_str(),
+                static_cast<unsigned long long>(entry.storedSize), decodedSize.c_str(),
+                IsoTime(entry.responseTime).c_str(), Flags(entry, decoded).c_str());
+    if (!written.empty())
+        std::printf("\t%s", written.c_str());
+    if (!entry.problem.empty())
+        std::printf("\t(%s)", entry.problem.c_str());
+    std::printf("\n");
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: cachedump FOLDER [--extract DIR]\n");
+    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 && argc != 5) {
-        std::fprintf(stderr, "usage: cachedump FOLDER [--body N OUT]\n");
-        return 2;
-    }
-    long wanted = argc == 5 ? std::strtol(argv[3], nullptr, 10) : -1;
-    OpenedCache opened = OpenCacheFolder(argv[1]);
-    if (!opened.reader) {
-        std::printf("%s: %s\n", CacheFormatName(opened.format), opened.problem.c_str());
+    if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--extract") == 0))
+        return Usage();
+    std::string folder = argv[1];
+    std::string extractTo = argc == 4 ? argv[3] : "";
+    OpenedCache cache = OpenCacheFolder(folder);
+    if (!cache.reader) {
+        std::fprintf(stderr, "cachedump: %s\n",
+                     cache.problem.empty() ? "no cache" : cache.problem.c_str());
         return 1;
     }
+    if (!extractTo.empty() && !MakeFolder(extractTo)) {
+        std::fprintf(stderr, "cachedump: cannot make the folder %s\n", extractTo.c_str());
+        return 1;
+    }
+    Totals totals;
+    std::set<std::string> used;
     CacheEntry entry;
-    long number = 0;
-    while (opened.reader->Next(entry, nullptr)) {
-        if (number == wanted)
-            return WriteBody(*opened.reader, entry, argv[4]);
-        if (wanted < 0)
-            std::printf("%ld\t%s\t%d\t%s\t%s\t%" PRIu64 "\t%s\t%s\t%s\t%s\n", number,
-                        CacheFormatName(opened.format), entry.status, entry.contentType.c_str(),
-                        entry.contentEncoding.c_str(), entry.storedSize,
-                        AvailabilityName(entry.body), entry.url.c_str(), entry.topLevelSite.c_str(),
-                        entry.problem.c_str());
-        ++number;
+    while (cache.reader->Next(entry, nullptr)) {
+        ++totals.entries;
+        BodyDecodeResult decoded;
+        std::string written;
+        bool body = HasBody(entry);
+        if (body && !extractTo.empty())
+            decoded = Extract(*cache.reader, entry, extractTo, used, totals, written);
+        else if (body)
+            decoded = DecodeInto(*cache.reader, entry, nullptr);
+        PrintEntry(entry, cache.format, body ? &decoded : nullptr, written);
     }
-    if (wanted >= 0) {
-        std::fprintf(stderr, "cachedump: no entry %ld\n", wanted);
-        return 1;
-    }
-    std::printf("%ld entries, %" PRIu64 " skipped\n", number, opened.reader->SkippedEntries());
+    std::printf("summary\t%s\tentries=%llu\tskipped=%llu", CacheFormatName(cache.format),
+                static_cast<unsigned long long>(totals.entries),
+                static_cast<unsigned long long>(cache.reader->SkippedEntries()));
+    if (!extractTo.empty())
+        std::printf("\twritten=%llu\tfailed=%llu", static_cast<unsigned long long>(totals.written),
+                    static_cast<unsigned long long>(totals.failed));
+    std::printf("\n");
     return 0;
 }
