@@ -242,7 +242,7 @@ bool BlockfileReader::ReadStream(const StreamRef& stream, int32_t limit,
     return true;
 }
 
-// The sparse data of a child lies in its stream 1; its stream 0 holds a header
+// The sparse data of a child lies in its stream 1; its stream 2 holds a header
 // and a bitmap of which 1 KB blocks were written.
 void BlockfileReader::AddChild(const EntryRecord& record, const std::string& parentKey,
                                uint64_t index)
@@ -258,7 +258,7 @@ void BlockfileReader::AddChild(const EntryRecord& record, const std::string& par
     std::vector<uint8_t> header;
     std::string problem;
     uint64_t blocksSet = 0;
-    if (ReadStream(record.streams[0], 4096, header, problem) &&
+    if (ReadStream(record.streams[2], 4096, header, problem) &&
         header.size() >= kSparseHeaderSize + kSparseBitmapBytes) {
         const uint8_t* bitmap = header.data() + kSparseHeaderSize;
         while (blocksSet < kSparseBitmapBytes * 8 && (bitmap[blocksSet / 8] >> (blocksSet % 8)) & 1)
