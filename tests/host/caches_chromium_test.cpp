@@ -535,7 +535,7 @@ TEST(ChromiumHostile, BlockfileLoopsWildAddressesAndNewVersions)
     }
 }
 
-TEST(ChromiumHostile, SqlDatabasesCutShort)
+TEST(ChromiumHostile, SqlDatabasesCutShortOrMidWrite)
 {
     fs::path folder = FreshCopy("chromium-sql", "sql-cut");
     for (const auto& item : fs::directory_iterator(folder)) {
@@ -549,6 +549,18 @@ TEST(ChromiumHostile, SqlDatabasesCutShort)
             EXPECT_NE(item.entry.body, BodyAvailability::Absent);
     }
     EXPECT_LT(listed.size(), 10u);
+
+    // A journal whose header still names a transaction: the entries of that
+    // database say what was left unread, the others do not.
+    folder = FreshCopy("chromium-sql", "sql-hot-journal");
+    std::ofstream(folder / "sqldb1-journal", std::ios::binary)
+        << std::string("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7\0\0\0\0", 12);
+    size_t noted = 0;
+    listed = ListAll(folder);
+    for (const Listed& item : listed)
+        noted += item.entry.problem == "an unfinished write in sqldb1-journal not rolled back";
+    EXPECT_GT(noted, 0u);
+    EXPECT_LT(noted, listed.size());
 }
 
 TEST(ChromiumHostile, FolderOfJunkFilesNamedLikeEntries)
