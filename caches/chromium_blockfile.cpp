@@ -345,10 +345,11 @@ void BlockfileReader::Describe(const EntryRecord& record, CacheEntry& entry)
     ChromiumKey parsed = ParseChromiumKey(record.key);
     entry.url = parsed.url;
     entry.topLevelSite = parsed.topFrameSite;
+    bool truncated = false;
     std::vector<uint8_t> head;
     std::string problem;
     if (!ReadStream(record.streams[0], kMaxStream0, head, problem) ||
-        !ParseHttpResponseInfo(head.data(), head.size(), entry, problem)) {
+        !ParseHttpResponseInfo(head.data(), head.size(), entry, problem, &truncated)) {
         entry.problem = problem;
         entry.body = BodyAvailability::Unreadable;
         return;
@@ -370,7 +371,7 @@ void BlockfileReader::Describe(const EntryRecord& record, CacheEntry& entry)
         entry.bodyFile = place.path;
         entry.bodyOffset = place.offset;
         entry.bodyLocator = kBodyInOneFile;
-        entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, false);
+        entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, truncated);
         return;
     }
     uint64_t contiguous = 0;
@@ -378,8 +379,7 @@ void BlockfileReader::Describe(const EntryRecord& record, CacheEntry& entry)
     std::vector<StoredPiece> pieces = ChildPieces(record.key, contiguous, gap);
     entry.storedSize = contiguous;
     entry.bodyLocator = kBodyInChildren;
-    entry.body = pieces.empty() && !gap ? JudgeStoredBody(entry.contentLength, 0, false)
-                                        : JudgeStoredBody(entry.contentLength, contiguous, gap);
+    entry.body = JudgeStoredBody(entry.contentLength, contiguous, gap || truncated);
 }
 
 bool BlockfileReader::Next(CacheEntry& entry, const CacheStopCheck& stop)

@@ -249,9 +249,10 @@ void SqlReader::Describe(CacheEntry& entry)
     int headSize = sqlite3_column_bytes(row, 2);
     const void* head = sqlite3_column_blob(row, 2);
     std::string problem;
+    bool truncated = false;
     if (!head || headSize <= 0 || headSize > kMaxHead ||
         !ParseHttpResponseInfo(static_cast<const uint8_t*>(head), static_cast<size_t>(headSize),
-                               entry, problem)) {
+                               entry, problem, &truncated)) {
         entry.problem = problem.empty() ? "no response info" : problem;
         entry.body = BodyAvailability::Unreadable;
         return;
@@ -262,7 +263,7 @@ void SqlReader::Describe(CacheEntry& entry)
     int64_t bodyEnd = sqlite3_column_int64(row, 3);
     if (bodyEnd > 0 && static_cast<uint64_t>(bodyEnd) > entry.storedSize)
         gap = true;
-    entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, gap);
+    entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, gap || truncated);
 }
 
 bool SqlReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
