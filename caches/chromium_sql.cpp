@@ -122,20 +122,20 @@ struct BlobRange {
     int64_t end = 0;
 };
 
-// The blobs that continue each other from offset 0.
-std::vector<BlobRange> ContiguousBlobs(sqlite3* db, int64_t resId, bool& gap)
+// The blobs that continue each other from offset 0, through a prepared
+// kSelectRanges (prepared once per database: listing asks it for every entry).
+std::vector<BlobRange> ContiguousBlobs(sqlite3_stmt* ranges, int64_t resId, bool& gap)
 {
     std::vector<BlobRange> chain;
     gap = false;
-    Statement ranges = Prepare(db, kSelectRanges);
     if (!ranges)
         return chain;
-    sqlite3_bind_int64(ranges.get(), 1, resId);
+    sqlite3_reset(ranges);
+    sqlite3_bind_int64(ranges, 1, resId);
     int64_t reached = 0;
-    while (sqlite3_step(ranges.get()) == SQLITE_ROW) {
-        BlobRange range{ sqlite3_column_int64(ranges.get(), 0),
-                         sqlite3_column_int64(ranges.get(), 1),
-                         sqlite3_column_int64(ranges.get(), 2) };
+    while (sqlite3_step(ranges) == SQLITE_ROW) {
+        BlobRange range{ sqlite3_column_int64(ranges, 0), sqlite3_column_int64(ranges, 1),
+                         sqlite3_column_int64(ranges, 2) };
         if (range.start != reached || range.end <= range.start) {
             gap = true;
             break;
@@ -214,11 +214,13 @@ private:
     size_t m_shard = 0;
     Database m_db;
     Statement m_rows;
+    Statement m_ranges;
 };
 
 bool SqlReader::OpenShard()
 {
     m_rows.reset();
+    m_ranges.reset();
     m_db.reset();
     while (m_shard < m_shards.size()) {
         std::string problem;
@@ -226,7 +228,10 @@ bool SqlReader::OpenShard()
         if (m_db)
             m_rows = Prepare(m_db.get(), kSelectResources);
         if (m_rows)
+            m_ranges = Prepare(m_db.get(), kSelectRanges);
+        if (m_rows)
             return true;
+        m_ranges.reset();
         m_db.reset();
         ++m_skipped;
         ++m_shard;
@@ -258,7 +263,7 @@ void SqlReader::Describe(CacheEntry& entry)
         return;
     }
     bool gap = false;
-    std::vector<BlobRange> chain = ContiguousBlobs(m_db.get(), resId, gap);
+    std::vector<BlobRange> chain = ContiguousBlobs(m_ranges.get(), resId, gap);
     entry.storedSize = chain.empty() ? 0 : static_cast<uint64_t>(chain.back().end);
     int64_t bodyEnd = sqlite3_column_int64(row, 3);
     if (bodyEnd > 0 && static_cast<uint64_t>(bodyEnd) > entry.storedSize)
@@ -279,6 +284,7 @@ bool SqlReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
             return true;
         }
         m_rows.reset();
+        m_ranges.reset();
         m_db.reset();
         ++m_shard;
     }
@@ -292,8 +298,8 @@ RawBodyReader SqlReader::OpenStoredBody(const CacheEntry& entry)
     if (!cursor->db)
         return [](uint8_t*, size_t) -> int64_t { return -1; };
     bool gap = false;
-    cursor->ranges =
-        ContiguousBlobs(cursor->db.get(), static_cast<int64_t>(entry.bodyLocator), gap);
+    cursor->ranges = ContiguousBlobs(Prepare(cursor->db.get(), kSelectRanges).get(),
+                                     static_cast<int64_t>(entry.bodyLocator), gap);
     return [cursor](uint8_t* buffer, size_t capacity) -> int64_t {
         return capacity == 0 ? 0 : ReadBlobs(*cursor, buffer, capacity);
     };
