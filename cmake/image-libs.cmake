@@ -105,9 +105,4 @@ else()
     add_library(zema::${name} INTERFACE IMPORTED GLOBAL)
     set_target_properties(zema::${name} PROPERTIES INTERFACE_LINK_LIBRARIES ${target})
   endforeach()
-
-  # SQLite for the SQL cache reader: Debian's libsqlite3-dev.
-  pkg_check_modules(ZEMA_SQLITE3 REQUIRED IMPORTED_TARGET GLOBAL sqlite3)
-  add_library(zema::sqlite3 INTERFACE IMPORTED GLOBAL)
-  set_target_properties(zema::sqlite3 PROPERTIES INTERFACE_LINK_LIBRARIES PkgConfig::ZEMA_SQLITE3)
 endif()

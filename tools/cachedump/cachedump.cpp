@@ -168,8 +168,8 @@ int main(int argc, char** argv)
     std::string extractTo = argc == 4 ? argv[3] : "";
     OpenedCache cache = OpenCacheFolder(folder);
     if (!cache.reader) {
-        std::fprintf(stderr, "cachedump: %s\n",
-                     cache.problem.empty() ? "no cache" : cache.problem.c_str());
+        std::fprintf(stderr, "cachedump: %s: %s\n", folder.c_str(),
+                     cache.problem.empty() ? "no cache in this folder" : cache.problem.c_str());
         return 1;
     }
     if (!extractTo.empty() && !MakeFolder(extractTo)) {
