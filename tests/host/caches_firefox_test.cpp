@@ -146,6 +146,8 @@ TEST(FirefoxCache2, RangesAltDataEncryptionAndUnknownVersions)
         withHead("HTTP/1.1 206 Partial Content", { "Content-Range: bytes 0-26/1000" });
     Cache2EntryLayout whole =
         withHead("HTTP/1.1 206 Partial Content", { "Content-Range: bytes 0-26/27" });
+    Cache2EntryLayout middle =
+        withHead("HTTP/1.1 206 Partial Content", { "Content-Range: bytes 100-126/1000" });
     Cache2EntryLayout cut = withHead("HTTP/1.1 200 OK", { "Content-Length: 500" });
     Cache2EntryLayout script = withHead("HTTP/1.1 200 OK", { "Content-Type: text/javascript" });
     script.elements.push_back({ "alt-data", "1;10,javascript/moz-script-bytecode-20261209" });
@@ -157,11 +159,12 @@ TEST(FirefoxCache2, RangesAltDataEncryptionAndUnknownVersions)
     Cache2EntryLayout empty = withHead("HTTP/1.1 204 No Content", {});
     empty.body.clear();
 
-    std::vector<CacheEntry> entries = ListWritten(
-        "ff-states", { BuildCache2Entry(part), BuildCache2Entry(whole), BuildCache2Entry(cut),
-                       BuildCache2Entry(script), BuildCache2Entry(encrypted),
-                       BuildCache2Entry(newer), BuildCache2Entry(empty) });
-    ASSERT_EQ(entries.size(), 7u);
+    std::vector<CacheEntry> entries =
+        ListWritten("ff-states",
+                    { BuildCache2Entry(part), BuildCache2Entry(whole), BuildCache2Entry(cut),
+                      BuildCache2Entry(script), BuildCache2Entry(encrypted),
+                      BuildCache2Entry(newer), BuildCache2Entry(empty), BuildCache2Entry(middle) });
+    ASSERT_EQ(entries.size(), 8u);
     EXPECT_EQ(entries[0].body, BodyAvailability::Partial);
     EXPECT_EQ(entries[0].contentLength, 1000);
     EXPECT_EQ(entries[1].body, BodyAvailability::Complete);
@@ -178,6 +181,8 @@ TEST(FirefoxCache2, RangesAltDataEncryptionAndUnknownVersions)
     EXPECT_NE(entries[5].problem.find("unknown cache2 version 7"), std::string::npos);
     EXPECT_EQ(entries[5].body, BodyAvailability::Unreadable);
     EXPECT_EQ(entries[6].body, BodyAvailability::Absent);
+    EXPECT_EQ(entries[7].body, BodyAvailability::Unreadable);
+    EXPECT_EQ(entries[7].problem, "stored range starts at byte 100");
 
     OpenedCache cache = OpenCacheFolder(std::string(ZEMA_TEST_TEMP) + "/ff-states");
     ASSERT_TRUE(cache.reader);
