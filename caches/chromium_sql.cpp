@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -146,8 +147,10 @@ std::vector<BlobRange> ContiguousBlobs(sqlite3_stmt* ranges, int64_t resId, bool
     return chain;
 }
 
+using SharedDatabase = std::shared_ptr<sqlite3>;
+
 struct BlobCursor {
-    Database db;
+    SharedDatabase db;
     std::vector<BlobRange> ranges;
     size_t index = 0;
     int64_t done = 0;
@@ -207,6 +210,7 @@ public:
 
 private:
     bool OpenShard();
+    SharedDatabase BodyDatabase(const std::string& path);
     void Describe(CacheEntry& entry);
 
     std::vector<std::string> m_shards;
@@ -215,6 +219,10 @@ private:
     Database m_db;
     Statement m_rows;
     Statement m_ranges;
+    // Bodies are read through connections of their own, one per database, kept
+    // for the next body: opening a database costs far more than reading a body.
+    // A body reader shares its connection, so it outlives the reader safely.
+    std::map<std::string, SharedDatabase> m_bodyDatabases;
 };
 
 bool SqlReader::OpenShard()
@@ -290,11 +298,25 @@ bool SqlReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
     }
 }
 
+SharedDatabase SqlReader::BodyDatabase(const std::string& path)
+{
+    auto found = m_bodyDatabases.find(path);
+    if (found != m_bodyDatabases.end())
+        return found->second;
+    std::string problem;
+    Database opened = OpenReadOnly(path, problem);
+    if (!opened)
+        return nullptr;
+    SharedDatabase shared(opened.release(), DatabaseCloser());
+    // Only the databases of this cache are ever named, so the map stays small.
+    m_bodyDatabases[path] = shared;
+    return shared;
+}
+
 RawBodyReader SqlReader::OpenStoredBody(const CacheEntry& entry)
 {
     auto cursor = std::make_shared<BlobCursor>();
-    std::string problem;
-    cursor->db = OpenReadOnly(entry.bodyFile, problem);
+    cursor->db = BodyDatabase(entry.bodyFile);
     if (!cursor->db)
         return [](uint8_t*, size_t) -> int64_t { return -1; };
     bool gap = false;
