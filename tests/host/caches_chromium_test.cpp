@@ -504,6 +504,11 @@ TEST(ChromiumHostile, BlockfileLoopsWildAddressesAndNewVersions)
     std::string problem;
     EXPECT_TRUE(ListAll(folder, nullptr, &problem).empty());
     EXPECT_EQ(problem, "unknown blockfile version 4.0");
+    // The older index versions keep the same header fields and table.
+    for (uint32_t version : { 0x20000u, 0x20001u }) {
+        Patch32(folder / "index", 4, version);
+        EXPECT_EQ(ListAll(folder).size(), 9u) << std::hex << version;
+    }
 
     // Every slot names the first entry, and every entry links to itself.
     folder = FreshCopy("chromium-blockfile", "blockfile-loop");
