@@ -113,8 +113,14 @@ bool IsShardName(const std::string& name, int& number)
     return number < kMaxShards;
 }
 
-const char kSelectResources[] = "SELECT res_id, cache_key, head, body_end FROM resources "
-                                "WHERE doomed=0 ORDER BY res_id";
+// length() of a blob is read from the record header, so a head too large to be
+// a response info is never loaded.
+const char kSelectResources[] = "SELECT res_id, cache_key, "
+                                "CASE WHEN length(head) <= 8388608 THEN head END, body_end "
+                                "FROM resources WHERE doomed=0 ORDER BY res_id";
+// No value the listing reads is near this; a hostile key cannot make SQLite
+// allocate more.
+const int kMaxListedValue = 16 << 20;
 const char kSelectRanges[] = "SELECT blob_id, start, end FROM blobs WHERE res_id=? ORDER BY start";
 
 struct BlobRange {
@@ -233,8 +239,10 @@ bool SqlReader::OpenShard()
     while (m_shard < m_shards.size()) {
         std::string problem;
         m_db = OpenReadOnly(m_shards[m_shard], problem);
-        if (m_db)
+        if (m_db) {
+            sqlite3_limit(m_db.get(), SQLITE_LIMIT_LENGTH, kMaxListedValue);
             m_rows = Prepare(m_db.get(), kSelectResources);
+        }
         if (m_rows)
             m_ranges = Prepare(m_db.get(), kSelectRanges);
         if (m_rows)

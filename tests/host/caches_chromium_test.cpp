@@ -575,6 +575,21 @@ TEST(ChromiumHostile, SqlDatabasesCutShortOrMidWrite)
         noted += item.entry.problem == "an unfinished write in sqldb1-journal not rolled back";
     EXPECT_GT(noted, 0u);
     EXPECT_LT(noted, listed.size());
+
+    // A head far larger than any response info: that entry alone is unreadable.
+    folder = FreshCopy("chromium-sql", "sql-huge-head");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folder / "sqldb2").string().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE resources SET head=zeroblob(40000000) WHERE res_id=1",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    size_t unreadable = 0;
+    listed = ListAll(folder);
+    for (const Listed& item : listed)
+        unreadable += item.entry.body == BodyAvailability::Unreadable;
+    EXPECT_EQ(listed.size(), 10u);
+    EXPECT_EQ(unreadable, 1u);
 }
 
 TEST(ChromiumHostile, FolderOfJunkFilesNamedLikeEntries)
