@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs the codec, library, body and thumbnail benchmarks on their generated corpus
-# (the thumbnail one where libvips was found at configure time), built twice:
+# Runs the codec, library, body, thumbnail and cache listing benchmarks on
+# their generated corpus (the thumbnail one where libvips was found at
+# configure time; the listing one on build/list-caches, real browser caches),
+# built twice:
 # optimised with clang (build/bench) and as the programs ship, gcc with the
 # Windows tree's flags (build/bench-shipped).
 #   tools/run-bench.sh [ROUNDS]   (default 7; 21 for the library benchmark)
@@ -19,5 +21,8 @@ for tree in bench bench-shipped; do
     "$dir/thumbnail_bench" "$dir/corpus/thumbnails" "${1:-7}"
   else
     echo "(thumbnail benchmark not built: libvips-dev missing when build/$tree was configured)"
+  fi
+  if [ -x "$dir/cache_list_bench" ]; then
+    "$dir/cache_list_bench" "$root/build/list-caches" "${1:-5}"
   fi
 done

@@ -12,10 +12,16 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 per_target=
-if [ "${1:-}" = --per-target ]; then per_target=${2:?--per-target needs seconds}; shift 2; fi
-seconds=${1:-300}
-dir=${2:-$root/build/host/fuzz}
-shift $(( $# < 2 ? $# : 2 ))
+if [ "${1:-}" = --per-target ]; then
+  per_target=${2:?--per-target needs seconds}
+  shift 2
+  dir=${1:-$root/build/host/fuzz}
+  shift $(( $# < 1 ? $# : 1 ))
+else
+  seconds=${1:-300}
+  dir=${2:-$root/build/host/fuzz}
+  shift $(( $# < 2 ? $# : 2 ))
+fi
 
 declare -A max_len
 names=()

@@ -21,6 +21,8 @@ packages=(
   libbrotli-dev libzstd-dev libsqlite3-dev brotli zstd gzip
   # Wine on a virtual display, driven by the end-to-end tests
   wine wine32:i386 wine64 xvfb openbox xdotool x11-utils python3
+  # real browser caches for the cache readers' tests and benchmark
+  chromium firefox-esr
 )
 
 missing=()

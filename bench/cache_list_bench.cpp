@@ -1,0 +1,148 @@
+// Listing a browser cache: every entry of each real cache (made with
+// make-caches.py --entries) through OpenCacheFolder and Next, against reading
+// every file of the same folder whole with plain reads, taking turns round by
+// round in one process so both see the same page cache.
+//   cache_list_bench CACHES [ROUNDS]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "caches/cache_reader.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kCaches[] = { "chromium-simple", "chromium-blockfile", "chromium-sql",
+                                "firefox" };
+
+struct Listing {
+    uint64_t entries = 0;
+    uint64_t skipped = 0;
+    uint64_t withProblem = 0;
+};
+
+struct PlainRead {
+    uint64_t files = 0;
+    uint64_t bytes = 0;
+};
+
+double Seconds(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+Listing ListCache(const std::string& folder)
+{
+    Listing listing;
+    OpenedCache opened = OpenCacheFolder(folder);
+    if (!opened.reader) {
+        fprintf(stderr, "%s: %s\n", folder.c_str(), opened.problem.c_str());
+        exit(1);
+    }
+    CacheStopCheck never = [] { return false; };
+    CacheEntry entry;
+    while (opened.reader->Next(entry, never)) {
+        ++listing.entries;
+        if (!entry.problem.empty())
+            ++listing.withProblem;
+        entry = CacheEntry();
+    }
+    listing.skipped = opened.reader->SkippedEntries();
+    return listing;
+}
+
+PlainRead ReadEveryFile(const std::string& folder)
+{
+    PlainRead read;
+    std::vector<char> buffer(1 << 16);
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        if (!item.is_regular_file())
+            continue;
+        FILE* file = fopen(item.path().c_str(), "rb");
+        if (!file)
+            continue;
+        size_t got;
+        while ((got = fread(buffer.data(), 1, buffer.size(), file)) > 0)
+            read.bytes += got;
+        fclose(file);
+        ++read.files;
+    }
+    return read;
+}
+
+// Rows the server answered with 200 for this cache: what the browser could store.
+uint64_t ServedRows(const std::string& caches, const std::string& name)
+{
+    std::ifstream manifest(caches + "/manifest.tsv");
+    std::string line;
+    uint64_t rows = 0;
+    while (std::getline(manifest, line)) {
+        size_t tab = line.find('\t');
+        if (tab == std::string::npos || line.compare(0, tab, name) != 0)
+            continue;
+        size_t status = line.find('\t', line.find('\t', tab + 1) + 1);
+        if (status != std::string::npos && line.compare(status + 1, 4, "200\t") == 0)
+            ++rows;
+    }
+    return rows;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: cache_list_bench CACHES [ROUNDS]\n");
+        return 2;
+    }
+    const std::string caches = argv[1];
+    const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 5;
+    printf("cache_list_bench: %s, %d rounds (median, best)\n", caches.c_str(), rounds);
+    printf("%-19s %8s %7s %8s %8s %8s  %15s  %15s  %9s\n", "cache", "entries", "skipped",
+           "problems", "files", "MB", "list ms", "read ms", "list/read");
+    int status = 0;
+    for (const char* name : kCaches) {
+        const std::string folder = caches + "/" + name;
+        std::vector<double> listTimes, readTimes;
+        Listing listing;
+        PlainRead read;
+        for (int round = 0; round < rounds; ++round) {
+            auto start = std::chrono::steady_clock::now();
+            listing = ListCache(folder);
+            listTimes.push_back(Seconds(start));
+            start = std::chrono::steady_clock::now();
+            read = ReadEveryFile(folder);
+            readTimes.push_back(Seconds(start));
+        }
+        double list = Median(listTimes), readTime = Median(readTimes);
+        printf("%-19s %8llu %7llu %8llu %8llu %8.1f  %7.1f %7.1f  %7.1f %7.1f  %9.2f\n", name,
+               static_cast<unsigned long long>(listing.entries),
+               static_cast<unsigned long long>(listing.skipped),
+               static_cast<unsigned long long>(listing.withProblem),
+               static_cast<unsigned long long>(read.files), read.bytes / 1e6, list * 1e3,
+               *std::min_element(listTimes.begin(), listTimes.end()) * 1e3, readTime * 1e3,
+               *std::min_element(readTimes.begin(), readTimes.end()) * 1e3, list / readTime);
+        // A reader that lost most of a cache would look fast: the listing must
+        // hold nearly every response the browser was sent.
+        uint64_t served = ServedRows(caches, name);
+        if (listing.entries * 10 < served * 9) {
+            fprintf(stderr, "%s: %llu entries listed of %llu responses served\n", name,
+                    static_cast<unsigned long long>(listing.entries),
+                    static_cast<unsigned long long>(served));
+            status = 1;
+        }
+    }
+    return status;
+}

@@ -1,0 +1,58 @@
+// The one file layer of the cache readers: 64-bit sizes and offsets on both
+// platforms, ANSI paths on Windows (the viewer is an 8-bit code page program),
+// no <windows.h>.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+std::string JoinCachePath(const std::string& folder, const std::string& name);
+bool CacheFileExists(const std::string& path);
+bool CacheFolderExists(const std::string& path);
+// -1 when the file cannot be examined.
+int64_t CacheFileSize(const std::string& path);
+
+// The plain files directly in `folder`, at most `limit` names (a hostile folder
+// cannot make the listing unbounded); "." and ".." and sub-folders left out.
+std::vector<std::string> ListCacheFolder(const std::string& folder, size_t limit);
+
+// A read-only file read at explicit offsets. Every read says how much it got, so
+// a file that shrinks or disappears mid-read shows as a short read, never as garbage.
+class CacheFile {
+public:
+    CacheFile() = default;
+    ~CacheFile();
+    CacheFile(const CacheFile&) = delete;
+    CacheFile& operator=(const CacheFile&) = delete;
+
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return m_file != nullptr; }
+    int64_t Size() const { return m_size; }
+    const std::string& Path() const { return m_path; }
+    // Bytes read (0 past the end), -1 on an error.
+    int64_t ReadAt(uint64_t offset, void* buffer, size_t count);
+    // True only when all `count` bytes were read.
+    bool ReadExact(uint64_t offset, void* buffer, size_t count);
+
+private:
+    std::FILE* m_file = nullptr;
+    int64_t m_size = -1;
+    std::string m_path;
+};
+
+// Little-endian loads from bytes already checked to be there.
+inline uint16_t LoadLe16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+inline uint32_t LoadLe32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+inline uint64_t LoadLe64(const uint8_t* p)
+{
+    return static_cast<uint64_t>(LoadLe32(p)) | (static_cast<uint64_t>(LoadLe32(p + 4)) << 32);
+}

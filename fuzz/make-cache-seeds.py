@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Seeds of the cache fuzz targets, cut from the committed browser caches.
+
+    make-cache-seeds.py CACHES_FIXTURES BY_TARGET
+
+Writes BY_TARGET/simpleentry (entry files), pickle (their stream 0), cachekey
+(their keys), blockentry (data_1's first blocks) and blockindex (a small index
+naming the fixture's entries, then those blocks).
+"""
+import os
+import struct
+import sys
+
+
+def simple_entries(root):
+    for dirpath, _, names in os.walk(root):
+        if os.path.basename(dirpath) != 'chromium-simple':
+            continue
+        for name in sorted(names):
+            if len(name) == 18 and name.endswith('_0'):
+                with open(os.path.join(dirpath, name), 'rb') as f:
+                    yield name, f.read()
+
+
+def stream0_and_key(data):
+    key_len = struct.unpack_from('<I', data, 12)[0]
+    key = data[24:24 + key_len]
+    flags, _, size0 = struct.unpack_from('<III', data, len(data) - 16)
+    sha = 32 if flags & 2 else 0
+    start = len(data) - 24 - sha - size0
+    return data[start:start + size0], key
+
+
+def blockfile_parts(root):
+    for dirpath, _, names in os.walk(root):
+        if os.path.basename(dirpath) != 'chromium-blockfile':
+            continue
+        with open(os.path.join(dirpath, 'index'), 'rb') as f:
+            header = f.read(0x170)
+            table_len = struct.unpack_from('<I', header, 28)[0]
+            table = struct.unpack('<%dI' % table_len, f.read(4 * table_len))
+        with open(os.path.join(dirpath, 'data_1'), 'rb') as f:
+            f.seek(8192)
+            blocks = f.read(64 * 256)
+        yield header, [a for a in table if a], blocks
+
+
+def write(folder, name, data):
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), 'wb') as f:
+        f.write(data)
+
+
+def main():
+    root, out = sys.argv[1], sys.argv[2]
+    for n, (name, data) in enumerate(simple_entries(root)):
+        write(os.path.join(out, 'simpleentry'), 'simple_%d' % n, data)
+        write(os.path.join(out, 'simpleentry'), 'half_simple_%d' % n, data[:len(data) // 2])
+        stream0, key = stream0_and_key(data)
+        write(os.path.join(out, 'pickle'), 'pickle_%d' % n, stream0)
+        write(os.path.join(out, 'cachekey'), 'key_%d' % n, key)
+    for n, (header, addrs, blocks) in enumerate(blockfile_parts(root)):
+        slots = 16
+        index = bytearray(header)
+        struct.pack_into('<I', index, 28, slots)
+        table = [0] * slots
+        for i, addr in enumerate(addrs[:slots]):
+            table[i] = addr
+        index += struct.pack('<%dI' % slots, *table)
+        write(os.path.join(out, 'blockindex'), 'blockfile_%d' % n,
+              struct.pack('<H', len(index)) + bytes(index) + blocks)
+        write(os.path.join(out, 'blockentry'), 'blocks_%d' % n, blocks)
+    write(os.path.join(out, 'cachekey'), 'key_sparse', b'Range_1/0/http://a.example/v.mp4:1a2b:3')
+
+
+if __name__ == '__main__':
+    main()

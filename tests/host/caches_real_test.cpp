@@ -1,0 +1,164 @@
+// The caches real browsers wrote from the test site (made by the
+// make_browser_caches step, and the small committed ones): every response
+// the manifest records that the browser stored is listed once, with its URL,
+// top-level site, status, content type and a decoded body byte-equal to what
+// was served.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "caches/cache_files.h"
+#include "caches/firefox_response.h"
+#include "caches_test_util.h"
+
+namespace {
+
+struct ManifestRow {
+    std::string cache, url, site, status, contentType, contentEncoding, body;
+};
+
+std::vector<std::string> SplitTabs(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::stringstream stream(line);
+    std::string field;
+    while (std::getline(stream, field, '\t'))
+        fields.push_back(field);
+    if (!line.empty() && line.back() == '\t')
+        fields.push_back("");
+    return fields;
+}
+
+std::vector<ManifestRow> ReadManifest(const std::string& path)
+{
+    std::vector<ManifestRow> rows;
+    std::ifstream file(path);
+    std::string line;
+    std::getline(file, line);
+    EXPECT_EQ(line, "cache\turl\ttop_level_site\tstatus\tcontent_type\tcontent_encoding\tbody")
+        << path;
+    while (std::getline(file, line)) {
+        std::vector<std::string> f = SplitTabs(line);
+        EXPECT_EQ(f.size(), 7u) << line;
+        if (f.size() == 7)
+            rows.push_back({ f[0], f[1], f[2], f[3], f[4], f[5], f[6] });
+    }
+    return rows;
+}
+
+// The folders holding a manifest: the fresh caches and the committed ones.
+std::vector<std::string> CacheSets()
+{
+    std::vector<std::string> sets = { ZEMA_BROWSER_CACHES };
+    for (const std::string& name : ListSubfolders(ZEMA_COMMITTED_CACHES))
+        sets.push_back(JoinCachePath(ZEMA_COMMITTED_CACHES, name));
+    return sets;
+}
+
+std::string OriginOf(const std::string& url)
+{
+    size_t scheme = url.find("://");
+    if (scheme == std::string::npos)
+        return "";
+    return url.substr(0, url.find('/', scheme + 3));
+}
+
+// Sites compared without a port: Chromium and Firefox name the site of a page
+// by scheme and host, where a manifest may give the page's whole origin.
+std::string SiteWithoutPort(const std::string& site)
+{
+    size_t hostStart = site.find("://");
+    size_t colon = site.rfind(':');
+    if (hostStart == std::string::npos || colon <= hostStart + 2 || site.back() == ']')
+        return site;
+    return site.substr(0, colon);
+}
+
+class RealCache : public testing::TestWithParam<std::string> {};
+
+void CheckCache(const std::string& set, const std::string& cacheName)
+{
+    std::string folder = JoinCachePath(set, cacheName);
+    std::vector<ManifestRow> served;
+    for (const ManifestRow& row : ReadManifest(JoinCachePath(set, "manifest.tsv")))
+        if (row.cache == cacheName)
+            served.push_back(row);
+    ASSERT_FALSE(served.empty()) << "no manifest rows for " << folder;
+    OpenedCache cache = OpenCacheFolder(folder);
+    ASSERT_TRUE(cache.reader) << folder << ": " << cache.problem;
+
+    std::map<std::string, int> keys;
+    std::map<std::pair<std::string, std::string>, CacheEntry> byUrlAndSite;
+    std::set<std::string> servedUrls, servedOrigins;
+    for (const ManifestRow& row : served) {
+        servedUrls.insert(row.url);
+        servedOrigins.insert(OriginOf(row.url));
+    }
+    CacheEntry entry;
+    size_t listed = 0;
+    while (cache.reader->Next(entry, nullptr)) {
+        ++listed;
+        EXPECT_EQ(++keys[entry.key], 1) << "key listed twice: " << entry.key;
+        // Every URL of the test site listed is one the server sent: the URL came
+        // out of the key whole. The browser's own pages (about:home) are left alone.
+        if (servedOrigins.count(OriginOf(entry.url)))
+            EXPECT_TRUE(servedUrls.count(entry.url))
+                << "not served: " << entry.url << " (key " << entry.key << ")";
+        byUrlAndSite[{ entry.url, SiteWithoutPort(entry.topLevelSite) }] = entry;
+    }
+
+    size_t found = 0, bodiesCompared = 0;
+    std::set<std::pair<std::string, std::string>> checked;
+    for (const ManifestRow& row : served) {
+        auto it = byUrlAndSite.find({ row.url, SiteWithoutPort(row.site) });
+        // A URL sent again (revalidated, fetched twice) is stored once.
+        if (it == byUrlAndSite.end() || !checked.insert(it->first).second)
+            continue;
+        ++found;
+        const CacheEntry& stored = it->second;
+        SCOPED_TRACE(folder + " " + row.url + " from " + row.site);
+        EXPECT_EQ(std::to_string(stored.status), row.status);
+        EXPECT_EQ(stored.contentType, MediaType(row.contentType));
+        EXPECT_EQ(stored.contentEncoding, row.contentEncoding);
+        if (row.body.empty() || stored.body != BodyAvailability::Complete)
+            continue;
+        std::vector<uint8_t> expected = ReadFileBytes(JoinCachePath(set, row.body));
+        BodyDecodeResult result;
+        std::string body = DecodedBody(*cache.reader, stored, &result);
+        EXPECT_EQ(result.status, BodyDecodeStatus::Ok) << BodyDecodeStatusText(result.status);
+        EXPECT_TRUE(body == std::string(expected.begin(), expected.end()))
+            << "decoded " << body.size() << " bytes, served " << expected.size();
+        ++bodiesCompared;
+    }
+    std::printf("%s: %zu entries listed, %zu of %zu manifest rows found, %zu bodies compared, %llu "
+                "skipped\n",
+                folder.c_str(), listed, found, served.size(), bodiesCompared,
+                static_cast<unsigned long long>(cache.reader->SkippedEntries()));
+    EXPECT_GT(found, 0u);
+    EXPECT_GT(bodiesCompared, 0u);
+}
+
+}  // namespace
+
+TEST_P(RealCache, ManifestRowsFoundWithTheirBodies)
+{
+    for (const std::string& set : CacheSets()) {
+        if (set != ZEMA_BROWSER_CACHES && !CacheFolderExists(JoinCachePath(set, GetParam())))
+            continue;  // a committed set need not hold every cache
+        CheckCache(set, GetParam());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, RealCache,
+                         testing::Values("firefox", "chromium-simple", "chromium-blockfile",
+                                         "chromium-sql"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             for (char& c : name)
+                                 if (c == '-')
+                                     c = '_';
+                             return name;
+                         });

@@ -1,0 +1,126 @@
+#!/usr/bin/env python3
+"""Makes real browser caches from a test site of our own on loopback.
+
+    make-caches.py OUT                the full site
+    make-caches.py --small OUT        a handful of entries (committed fixtures)
+    make-caches.py --entries N OUT    N tiny entries per cache (listing benchmark)
+
+Writes OUT/chromium-simple, OUT/chromium-blockfile, OUT/chromium-sql (each a
+Cache_Data folder), OUT/firefox (a cache2 folder), OUT/manifest.tsv (one row
+per response sent to each browser) and OUT/bodies/ (the identity bodies the
+rows name). Every process started here is ended here, also on error.
+"""
+import argparse
+import os
+import shutil
+import signal
+import sys
+import time
+
+import backends
+import browsers
+import testsite
+from manifest import Manifest
+from processes import ProcessGroup
+from server import SiteServers
+
+OUTPUTS = [run.cache for run in browsers.RUNS] + ["manifest.tsv", "bodies", "work"]
+
+
+def prepare_out(out):
+    """An empty OUT, or one this script wrote before (emptied); anything else is refused."""
+    if os.path.isdir(out):
+        foreign = [n for n in os.listdir(out) if n not in OUTPUTS]
+        if foreign:
+            sys.exit("make-caches: %s holds files of its own (%s); give an empty folder"
+                     % (out, ", ".join(sorted(foreign)[:3])))
+        for name in os.listdir(out):
+            path = os.path.join(out, name)
+            shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
+    os.makedirs(out, exist_ok=True)
+
+
+def build_site(args, work, other_origin):
+    folder = os.path.join(work, "site")
+    if args.entries:
+        return testsite.entries_site(folder, args.entries)
+    if args.small:
+        return testsite.small_site(folder, other_origin)
+    return testsite.full_site(folder, other_origin)
+
+
+def top_level_site(origin):
+    """The page's site as both browsers write it into their keys: Chromium's
+    schemeful site and Firefox's partition key, (http,127.0.0.1), drop the port."""
+    scheme, _, rest = origin.partition("://")
+    return scheme + "://" + rest.rsplit(":", 1)[0]
+
+
+def run_browser(run, servers, work, timeout, small_disk):
+    profile = os.path.join(work, "profile-" + run.cache)
+    home = os.path.join(work, "home-" + run.cache)
+    os.makedirs(home)
+    run.prepare_profile(profile)
+    url = servers.main.origin + "/index.html"
+    servers.state.begin(run.cache, top_level_site(servers.main.origin), servers.site.awaited)
+    command = run.command(profile, url, os.path.join(work, run.cache + ".png"), small_disk)
+    log = os.path.join(work, run.cache + ".log")
+    started = time.monotonic()
+    with ProcessGroup(command, browsers.environment(home), log) as group:
+        status = group.wait(timeout)
+    if status != 0:
+        raise RuntimeError("%s exited with %d (see %s)" % (command[0], status, log))
+    return profile, time.monotonic() - started
+
+
+def place_cache(run, profile, out):
+    source = run.cache_folder(profile)
+    target = os.path.join(out, run.cache)
+    if not os.path.isdir(source):
+        raise backends.WrongBackend("%s left no cache at %s" % (run.cache, source))
+    shutil.copytree(source, target)
+    backends.CHECKS[run.backend](target)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("out")
+    shape = parser.add_mutually_exclusive_group()
+    shape.add_argument("--small", action="store_true", help="a handful of entries per cache")
+    shape.add_argument("--entries", type=int, metavar="N", help="N tiny entries per cache")
+    parser.add_argument("--keep-profiles", action="store_true",
+                        help="leave the browsers' profiles and logs in OUT/work")
+    args = parser.parse_args()
+    if args.entries is not None and not 1 <= args.entries <= 100000:
+        parser.error("--entries takes 1 to 100000")
+
+    # A TERM (ctest's timeout, a kill) unwinds like an error: browsers and servers end.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("make-caches: terminated"))
+    out = os.path.abspath(args.out)
+    prepare_out(out)
+    work = os.path.join(out, "work")
+    os.makedirs(work)
+    timeout = 40 + (args.entries or 0) / 100
+    manifest = Manifest(out)
+    servers = SiteServers(manifest)
+    try:
+        started = time.monotonic()
+        servers.site = build_site(args, work, servers.other.origin)
+        print("make-caches: site ready in %.1f s" % (time.monotonic() - started))
+        for run in browsers.RUNS:
+            profile, seconds = run_browser(run, servers, work, timeout, args.small)
+            place_cache(run, profile, out)
+            print("make-caches: %s, %d responses, %.1f s" % (
+                run.cache, len(manifest.rows_of(run.cache)), seconds))
+    finally:
+        servers.close()
+    manifest.write()
+    for warning in servers.warnings:
+        print("make-caches: warning: " + warning)
+    if not args.keep_profiles:
+        shutil.rmtree(work)
+    print("make-caches: %s in %.1f s" % (out, time.monotonic() - started))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,297 @@
+"""The test site the browsers are sent to: files written into a folder and a
+table of what each URL path answers. Three shapes: the full site (every
+picture type, coded text, a third-party frame, odd URLs, a redirect, a 404,
+ranged media), a small one for committed fixtures, and N tiny files for the
+listing benchmark.
+
+Pages name the second origin, so the site is made once both servers listen.
+"""
+import dataclasses
+import gzip
+import hashlib
+import io
+import math
+import os
+import random
+import struct
+import subprocess
+import wave
+from concurrent.futures import ThreadPoolExecutor
+
+CODINGS = ("gzip", "br", "zstd")
+
+# The path whose answer the server holds back until the page's script and
+# media fetches are done: the page's load event, which the browsers wait
+# for before they quit, then comes after them.
+GATE_PATH = "/gate.gif"
+
+TINY_GIF = (b"GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01"
+            b"\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;")
+
+
+@dataclasses.dataclass
+class Resource:
+    content_type: str = ""
+    file: str = ""          # identity body; "" for none
+    coding: str = ""        # the Content-Encoding sent when the browser accepts it
+    status: int = 200
+    location: str = ""      # for a redirect
+    ranged: bool = False    # answers Range requests with 206
+
+
+@dataclasses.dataclass
+class Site:
+    folder: str
+    resources: dict = dataclasses.field(default_factory=dict)  # decoded path -> Resource
+    awaited: set = dataclasses.field(default_factory=set)      # paths the gate waits for
+    gate_timeout: float = 8.0
+
+
+class SiteWriter:
+    """Writes files under one folder and registers the paths that serve them."""
+
+    def __init__(self, folder):
+        self.site = Site(folder)
+        os.makedirs(folder, exist_ok=True)
+
+    def file_for(self, path):
+        digest = hashlib.sha1(path.encode("utf-8")).hexdigest()[:12]
+        return os.path.join(self.site.folder, digest + "-" + os.path.basename(path)[-24:])
+
+    def add_bytes(self, path, content_type, data, coding="", ranged=False):
+        file = self.file_for(path)
+        with open(file, "wb") as out:
+            out.write(data)
+        self.site.resources[path] = Resource(content_type, file, coding, ranged=ranged)
+        if coding:
+            write_coded_copy(file, coding)
+        return file
+
+    def add_file(self, path, content_type, file):
+        self.site.resources[path] = Resource(content_type, file)
+
+    def add_redirect(self, path, target):
+        self.site.resources[path] = Resource(status=301, location=target)
+
+    def add_missing(self, path):
+        file = self.file_for(path)
+        with open(file, "wb") as out:
+            out.write(b"Not found here.\n")
+        self.site.resources[path] = Resource("text/plain", file, status=404)
+
+
+def write_coded_copy(file, coding):
+    target = file + "." + coding
+    if coding == "gzip":
+        with open(file, "rb") as src:
+            data = src.read()
+        with open(target, "wb") as out:
+            out.write(gzip.compress(data, mtime=0))
+    elif coding == "br":
+        subprocess.run(["brotli", "-f", "-q", "9", "-o", target, file], check=True)
+    elif coding == "zstd":
+        subprocess.run(["zstd", "-q", "-f", "-19", "-o", target, file], check=True)
+    else:
+        raise ValueError("unknown coding " + coding)
+
+
+# (path, content type, ImageMagick arguments before the output name)
+PICTURES = [
+    ("/pictures/gradient.bmp", "image/bmp", ["-size", "64x48", "gradient:navy-gold", "BMP3:"]),
+    ("/pictures/plasma.gif", "image/gif", ["-size", "80x60", "plasma:red-blue", "-colors", "64"]),
+    ("/pictures/small.jpg", "image/jpeg", ["-size", "120x90", "gradient:white-teal",
+                                           "-quality", "80"]),
+    ("/pictures/photo.jpg", "image/jpeg", ["-size", "320x240", "plasma:tan-green",
+                                           "-quality", "95"]),
+    ("/pictures/large.jpg", "image/jpeg", ["-size", "800x800", "xc:gray", "+noise", "Random",
+                                           "-quality", "97"]),
+    ("/pictures/logo.png", "image/png", ["-size", "96x64", "radial-gradient:yellow-purple"]),
+    ("/pictures/scan.tiff", "image/tiff", ["-size", "60x40", "gradient:black-white",
+                                           "-compress", "LZW"]),
+    ("/pictures/badge.tga", "image/x-tga", ["-size", "40x30", "gradient:red-green"]),
+    ("/pictures/paint.pcx", "image/x-pcx", ["-size", "50x40", "gradient:blue-orange"]),
+    ("/pictures/phone.wbmp", "image/vnd.wap.wbmp", ["-size", "48x32", "pattern:checkerboard"]),
+    ("/pictures/still.jp2", "image/jp2", ["-size", "64x64", "gradient:pink-navy"]),
+    ("/pictures/stream.j2k", "image/x-jp2-codestream", ["-size", "48x48", "gradient:lime-black"]),
+    ("/pictures/sky.webp", "image/webp", ["-size", "100x60", "gradient:skyblue-white",
+                                          "-quality", "80"]),
+    ("/pictures/fax.jbg", "image/x-jbig", ["-size", "64x32", "pattern:hs_diagcross"]),
+    ("/favicon.ico", "image/x-icon", ["-size", "32x32", "gradient:red-yellow",
+                                      "-define", "icon:auto-resize=32,16"]),
+]
+
+SMALL_PICTURES = [
+    ("/pictures/plasma.gif", "image/gif", ["-size", "24x18", "plasma:red-blue", "-colors", "16"]),
+    ("/pictures/logo.png", "image/png", ["-size", "96x64", "radial-gradient:yellow-purple"]),
+    ("/favicon.ico", "image/x-icon", ["-size", "16x16", "gradient:red-yellow", "-colors", "16"]),
+]
+
+WORDS = ("cache entry header body frame site browser picture stream index block "
+         "record key partition origin response request encoding range").split()
+
+
+def text_body(seed, lines):
+    rng = random.Random(seed)
+    return "\n".join(" ".join(rng.choice(WORDS) for _ in range(12)) for _ in range(lines)) + "\n"
+
+
+def make_pictures(writer, pictures):
+    def one(item):
+        path, content_type, args = item
+        file = writer.file_for(path)
+        extension = path.rsplit(".", 1)[1]
+        # A trailing "FORMAT:" names ImageMagick's coder for the output.
+        options, coder = (args[:-1], args[-1]) if args[-1].endswith(":") else (args, "")
+        subprocess.run(["convert", *options, coder + file + "." + extension],
+                       check=True, stderr=subprocess.DEVNULL)
+        os.replace(file + "." + extension, file)
+        return path, content_type, file
+
+    with ThreadPoolExecutor(max_workers=2) as pool:
+        for path, content_type, file in pool.map(one, pictures):
+            writer.add_file(path, content_type, file)
+
+
+def tone_wav(seconds):
+    """A mono 16-bit sine sweep, large enough for several range requests."""
+    rate = 16000
+    frames = bytearray()
+    for i in range(int(rate * seconds)):
+        frames += struct.pack("<h", int(9000 * math.sin(i * (0.05 + i / 4e6))))
+    out = io.BytesIO()
+    with wave.open(out, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        w.writeframes(bytes(frames))
+    return out.getvalue()
+
+
+def add_texts(writer, kinds, lines=80):
+    """(path, content type, coding) for each kind, its body made from the path."""
+    for path, content_type, coding in kinds:
+        body = text_body(path, lines)
+        if content_type == "application/json":
+            body = '{"path": "%s", "lines": [%s]}\n' % (
+                path, ", ".join('"%s"' % line for line in body.splitlines()))
+        elif content_type == "text/javascript":
+            body = "".join("// %s\n" % line for line in body.splitlines()) + \
+                "document.title += ' %s';\n" % path
+        elif content_type == "text/css":
+            body = "".join("/* %s */\n" % line for line in body.splitlines()) + \
+                "body { margin: 8px; }\n"
+        writer.add_bytes(path, content_type + "; charset=utf-8", body.encode(), coding)
+
+
+def page(title, head, body):
+    return ("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%s</title>\n%s</head>"
+            "\n<body>\n%s\n</body></html>\n" % (title, head, body)).encode("utf-8")
+
+
+def script_fetches(paths):
+    calls = "".join("fetch(%r);\n" % p for p in paths)
+    return "<script>\n%s</script>" % calls
+
+
+def full_site(folder, other_origin):
+    writer = SiteWriter(folder)
+    make_pictures(writer, PICTURES)
+    kinds = []
+    for coding in CODINGS:
+        kinds += [
+            ("/text/notes-%s.txt" % coding, "text/plain", coding),
+            ("/script/app-%s.js" % coding, "text/javascript", coding),
+            ("/style/site-%s.css" % coding, "text/css", coding),
+            ("/data/list-%s.json" % coding, "application/json", coding),
+        ]
+    kinds.append(("/script/plain.js", "text/javascript", ""))
+    add_texts(writer, kinds)
+    writer.add_bytes("/media/sweep.wav", "audio/wav", tone_wav(12.0), ranged=True)
+    writer.add_bytes(GATE_PATH, "image/gif", TINY_GIF)
+
+    long_path = "/pictures/long.gif?" + "&".join("part%03d=%s" % (i, "x" * 20)
+                                                 for i in range(48))
+    writer.add_bytes("/pictures/long.gif", "image/gif", TINY_GIF)
+    unicode_path = "/bilder/größe-日本.png"
+    writer.add_file(unicode_path, "image/png", writer.site.resources["/pictures/logo.png"].file)
+    writer.add_redirect("/pictures/moved.png", "/pictures/redirected.png")
+    writer.add_file("/pictures/redirected.png", "image/png",
+                    writer.site.resources["/pictures/logo.png"].file)
+    writer.add_missing("/pictures/missing.png")
+
+    # The third-party origin: a frame with its own picture and script, and a
+    # picture of it shown by the top-level page.
+    writer.add_bytes("/frame.html", "text/html; charset=utf-8", page(
+        "Frame", '<script src="/script/frame.js"></script>\n',
+        '<img src="/pictures/framed.webp">'))
+    writer.add_bytes("/script/frame.js", "text/javascript", b"document.body;\n", "br")
+    writer.add_file("/pictures/framed.webp", "image/webp",
+                    writer.site.resources["/pictures/sky.webp"].file)
+    writer.add_file("/pictures/third.png", "image/png",
+                    writer.site.resources["/pictures/logo.png"].file)
+
+    fetched = [p for p, _, _ in kinds if p.startswith("/data/")]
+    writer.site.awaited.update(fetched + ["/media/sweep.wav"])
+    head = "".join('<link rel="stylesheet" href="%s">\n' % p for p, _, _ in kinds
+                   if p.startswith("/style/"))
+    head += "".join('<script src="%s"></script>\n' % p for p, _, _ in kinds
+                    if p.startswith("/script/"))
+    images = [p for p, _, _ in PICTURES if p != "/favicon.ico"]
+    images += [long_path, unicode_path, "/pictures/moved.png", "/pictures/missing.png",
+               other_origin + "/pictures/third.png"]
+    body = "".join('<img src="%s">\n' % p for p in images)
+    body += "".join('<iframe src="%s"></iframe>\n' % p for p, _, _ in kinds
+                    if p.startswith("/text/"))
+    body += '<iframe src="%s/frame.html"></iframe>\n' % other_origin
+    body += '<audio src="/media/sweep.wav" preload="auto"></audio>\n'
+    body += script_fetches(fetched)
+    body += '\n<img src="%s">' % GATE_PATH
+    writer.add_bytes("/index.html", "text/html; charset=utf-8", page("Zema test site", head, body))
+    return writer.site
+
+
+def small_site(folder, other_origin):
+    writer = SiteWriter(folder)
+    # Stored pieces of 1 to 16 KB would grow the committed blockfile's
+    # data_2 and data_3 by 1 and 4 MB of empty blocks: small pictures and one
+    # large one (a separate f_ file).
+    make_pictures(writer, SMALL_PICTURES)
+    add_texts(writer, [("/style/site-gzip.css", "text/css", "gzip"),
+                       ("/script/app-br.js", "text/javascript", "br"),
+                       ("/data/list-zstd.json", "application/json", "zstd")], lines=8)
+    writer.add_bytes(GATE_PATH, "image/gif", TINY_GIF)
+    writer.add_bytes("/frame.html", "text/html; charset=utf-8",
+                     page("Frame", "", '<img src="/pictures/logo.png">'))
+    writer.site.awaited.add("/data/list-zstd.json")
+    body = '<img src="/pictures/plasma.gif">\n<iframe src="%s/frame.html"></iframe>\n' % (
+        other_origin)
+    body += script_fetches(["/data/list-zstd.json"])
+    body += '\n<img src="%s">' % GATE_PATH
+    head = ('<link rel="stylesheet" href="/style/site-gzip.css">\n'
+            '<script src="/script/app-br.js"></script>\n')
+    writer.add_bytes("/index.html", "text/html; charset=utf-8", page("Small site", head, body))
+    return writer.site
+
+
+def entries_site(folder, count):
+    """`count` distinct tiny files fetched by the page's script (plus the
+    favicon): <img> elements would cost the browsers a layout each."""
+    writer = SiteWriter(folder)
+    tiny = writer.add_bytes("/n/0.gif", "image/gif", TINY_GIF)
+    paths = ["/n/%d.gif" % i for i in range(count)]
+    for path in paths[1:]:
+        writer.add_file(path, "image/gif", tiny)
+    writer.add_file("/favicon.ico", "image/gif", tiny)
+    writer.add_bytes(GATE_PATH, "image/gif", TINY_GIF)
+    writer.site.awaited.update(paths)
+    writer.site.gate_timeout = 8.0 + count / 100
+    script = ("<script>\nlet next = 0;\n"
+              "async function worker() {\n"
+              "  while (next < %d) {\n"
+              "    const response = await fetch('/n/' + next++ + '.gif');\n"
+              "    await response.arrayBuffer();\n"
+              "  }\n}\n"
+              "for (let i = 0; i < 6; i++) worker();\n</script>" % count)
+    body = script + '\n<img src="%s">' % GATE_PATH
+    writer.add_bytes("/index.html", "text/html; charset=utf-8", page("Entries", "", body))
+    return writer.site
