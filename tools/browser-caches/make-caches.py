@@ -100,7 +100,7 @@ def main():
     prepare_out(out)
     work = os.path.join(out, "work")
     os.makedirs(work)
-    timeout = 40 + (args.entries or 0) / 100
+    timeout = 60 + (args.entries or 0) / 50
     manifest = Manifest(out)
     servers = SiteServers(manifest)
     try:
