@@ -1,6 +1,6 @@
 // The About dialog, with a link to the product's web page.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 #include "widgets/link_label.h"
 
 class CAboutDlg : public CDialog {

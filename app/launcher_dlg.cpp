@@ -4,7 +4,7 @@
 #include "files/other_browser_dlg.h"
 #include "files/text_browser_dlg.h"
 #include "images/image_browser_dlg.h"
-#include "preview/media_browser_dlg.h"
+#include "media/media_browser_dlg.h"
 #include "res/resource.h"
 
 namespace {

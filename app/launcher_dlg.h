@@ -1,7 +1,7 @@
 // The Launcher window: the main dialog, from which one category browser at a
 // time is opened.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 class CLauncherDlg : public CDialog {
 public:

@@ -1,6 +1,6 @@
 // The viewer's application object.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 class CZemaApp : public CWinApp {
 public:

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "image_gif.h"
-#include "bench_corpus.h"
-#include "image_object.h"
+#include "images/codec/image_gif.h"
+#include "bench/bench_corpus.h"
+#include "images/codec/image_object.h"
 
 extern "C" {
 #include <stb/stb_image.h>

@@ -20,8 +20,8 @@ extern "C" {
 }
 #include <webp/decode.h>
 
-#include "bench_corpus.h"
-#include "image_object.h"
+#include "bench/bench_corpus.h"
+#include "images/codec/image_object.h"
 
 namespace {
 

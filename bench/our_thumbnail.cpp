@@ -1,8 +1,8 @@
-#include "our_thumbnail.h"
+#include "bench/our_thumbnail.h"
 
 #include <chrono>
 
-#include "image_object.h"
+#include "images/codec/image_object.h"
 #include "images/thumbnail_fit.h"
 #include "images/thumbnail_tile.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "bench_tile.h"
+#include "bench/bench_tile.h"
 
 // Seconds spent in each stage, added up over the calls that receive it.
 struct StageSeconds {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "bench_corpus.h"
-#include "our_thumbnail.h"
-#include "vips_thumbnail.h"
+#include "bench/bench_corpus.h"
+#include "bench/our_thumbnail.h"
+#include "bench/vips_thumbnail.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vips_thumbnail.h"
+#include "bench/vips_thumbnail.h"
 
 #include <vips/vips.h>
 

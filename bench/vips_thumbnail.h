@@ -2,7 +2,7 @@
 // one thread with its operation cache off, drawn on the same white tile.
 #pragma once
 
-#include "bench_tile.h"
+#include "bench/bench_tile.h"
 
 // Starts the library for this process: one worker thread, no cache of
 // operations or open files (every call does its whole work). False when it

@@ -1,9 +1,9 @@
 #include "browser/browser_dlg.h"
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "browser/copy_files.h"
 #include "res/resource.h"
-#include "widgets/details_dlg.h"
+#include "browser/details_dlg.h"
 #include "widgets/folder_chooser.h"
 
 namespace {

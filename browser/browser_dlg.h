@@ -5,7 +5,7 @@
 // dialog; one that shows the selected row overrides ShowSelection, one with
 // panes of its own adds them in AddPanes.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 #include "browser/browser_layout.h"
 #include "scan/cache_list_ctrl.h"
 #include "scan/filter_options.h"

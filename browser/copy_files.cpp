@@ -1,9 +1,9 @@
 #include "browser/copy_files.h"
 
-#include "afxapp.h"
+#include "framework/afxapp.h"
 #include "browser/copy_names.h"
 #include "scan/cache_item.h"
-#include "scan/normalize_path.h"
+#include "platform/normalize_path.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>

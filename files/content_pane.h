@@ -7,7 +7,7 @@
 // another row or close the browser at any moment, and a reader whose file is
 // no longer wanted stops within one block of reading.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 #include "files/text_excerpt.h"
 
 #include <atomic>

@@ -1,7 +1,7 @@
 #include "files/other_browser_dlg.h"
 
 #include "res/resource.h"
-#include "scan/other_options_dlg.h"
+#include "files/other_options_dlg.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "files/text_browser_dlg.h"
 
 #include "res/resource.h"
-#include "scan/text_options_dlg.h"
+#include "files/text_options_dlg.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "afxapp.h"
-#include "afxwnd.h"
+#include "framework/afxapp.h"
+#include "framework/afxwnd.h"
 
 #include <ole2.h>
 #include <cstring>

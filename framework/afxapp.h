@@ -1,7 +1,7 @@
 // CWinApp: the one application object of a program, and the global services
 // reached through it.
 #pragma once
-#include "afxcmd.h"
+#include "framework/afxcmd.h"
 
 class CWnd;
 

@@ -1,5 +1,5 @@
-#include "afxcmd.h"
-#include "afxapp.h"
+#include "framework/afxcmd.h"
+#include "framework/afxapp.h"
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {

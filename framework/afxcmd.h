@@ -1,6 +1,6 @@
 // CCmdTarget: the root of everything that has a message map.
 #pragma once
-#include "afxmsg.h"
+#include "framework/afxmsg.h"
 
 class CCmdTarget {
 public:

@@ -1,4 +1,4 @@
-#include "afxcmn.h"
+#include "framework/afxcmn.h"
 
 BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int grow)
 {

@@ -1,6 +1,6 @@
 // Common controls: the list view and the image list it draws from.
 #pragma once
-#include "afxwnd.h"
+#include "framework/afxwnd.h"
 
 #include <commctrl.h>
 

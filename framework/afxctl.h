@@ -1,6 +1,6 @@
 // Window classes for the standard controls the dialogs bind to.
 #pragma once
-#include "afxwnd.h"
+#include "framework/afxwnd.h"
 
 class CStatic : public CWnd {};
 

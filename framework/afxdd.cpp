@@ -1,8 +1,8 @@
-#include "afxdd.h"
-#include "afxapp.h"
-#include "afxdisp.h"
-#include "afxstr.h"
-#include "afxwnd.h"
+#include "framework/afxdd.h"
+#include "framework/afxapp.h"
+#include "framework/afxdisp.h"
+#include "framework/afxstr.h"
+#include "framework/afxwnd.h"
 
 #include <commctrl.h>
 #include <cstdio>

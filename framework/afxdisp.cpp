@@ -1,4 +1,4 @@
-#include "afxdisp.h"
+#include "framework/afxdisp.h"
 
 COleDateTime::COleDateTime(const SYSTEMTIME& time)
 {

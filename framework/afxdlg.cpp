@@ -1,5 +1,5 @@
-#include "afxdlg.h"
-#include "afxapp.h"
+#include "framework/afxdlg.h"
+#include "framework/afxapp.h"
 
 #include <commctrl.h>
 

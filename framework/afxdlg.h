@@ -2,8 +2,8 @@
 // whole life; the owner (the main window when none is given) is disabled
 // while it runs.
 #pragma once
-#include "afxwnd.h"
-#include "afxdd.h"
+#include "framework/afxwnd.h"
+#include "framework/afxdd.h"
 
 class CDialog : public CWnd {
 public:

@@ -1,4 +1,4 @@
-#include "afxgdi.h"
+#include "framework/afxgdi.h"
 
 BOOL CGdiObject::DeleteObject()
 {

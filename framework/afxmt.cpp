@@ -1,4 +1,4 @@
-#include "afxmt.h"
+#include "framework/afxmt.h"
 
 CSyncObject::~CSyncObject()
 {

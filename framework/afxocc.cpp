@@ -1,6 +1,6 @@
-#include "afxocc.h"
-#include "afxapp.h"
-#include "afxwnd.h"
+#include "framework/afxocc.h"
+#include "framework/afxapp.h"
+#include "framework/afxwnd.h"
 
 #include <ole2.h>
 

@@ -1,4 +1,4 @@
-#include "afxstr.h"
+#include "framework/afxstr.h"
 
 #include <algorithm>
 #include <cctype>

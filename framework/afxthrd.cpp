@@ -1,4 +1,4 @@
-#include "afxthrd.h"
+#include "framework/afxthrd.h"
 
 #include <new>
 #include <process.h>

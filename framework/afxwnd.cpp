@@ -1,5 +1,5 @@
-#include "afxwnd.h"
-#include "afxgdi.h"
+#include "framework/afxwnd.h"
+#include "framework/afxgdi.h"
 
 #include <mutex>
 #include <unordered_map>

@@ -2,8 +2,8 @@
 // subclassed, so every message passes through the object's message map before
 // the window's original procedure.
 #pragma once
-#include "afxcmd.h"
-#include "afxstr.h"
+#include "framework/afxcmd.h"
+#include "framework/afxstr.h"
 
 #include <unknwn.h>
 

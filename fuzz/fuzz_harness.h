@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "image_decoders.h"
-#include "image_gif.h"
-#include "metafile_records.h"
+#include "images/codec/image_decoders.h"
+#include "images/codec/image_gif.h"
+#include "images/codec/metafile_records.h"
 
 namespace fuzz {
 

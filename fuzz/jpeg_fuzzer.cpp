@@ -1,5 +1,5 @@
 // JPEG through the library: our source manager, error exit and colour conversion.
-#include "fuzz_harness.h"
+#include "fuzz/fuzz_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::DecodeStill(data, size, kImageJPEG);

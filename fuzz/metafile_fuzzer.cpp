@@ -1,6 +1,6 @@
 // The record checks that stand before GDI plays a metafile: the host tree
 // reaches them only here, as it has no player to decode with.
-#include "fuzz_harness.h"
+#include "fuzz/fuzz_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   EnhancedRecordsPlayable(data, size);

@@ -1,5 +1,5 @@
 // TIFF through libtiff: our client procedures, strips, tiles and the second page.
-#include "fuzz_harness.h"
+#include "fuzz/fuzz_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::DecodeStill(data, size, kImageTIFF);

@@ -1,5 +1,5 @@
 // WBMP: multi-byte sides and one-bit rows.
-#include "fuzz_harness.h"
+#include "fuzz/fuzz_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::DecodeStill(data, size, kImageWBMP);

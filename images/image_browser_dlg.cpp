@@ -1,7 +1,7 @@
 #include "images/image_browser_dlg.h"
 
 #include "res/resource.h"
-#include "scan/image_options_dlg.h"
+#include "images/image_options_dlg.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "images/thumbnail_builder.h"
 #include "images/thumbnail_tile.h"
 #include "scan/filter_rules.h"
-#include "scan/image_category.h"
-#include "widgets/shell_open.h"
+#include "images/image_category.h"
+#include "platform/shell_open.h"
 
 #include <cstring>
 #include <utility>

@@ -1,3 +1,3 @@
-#include "current_preview_file.h"
+#include "preview/current_preview_file.h"
 
 char g_szCurrentPreviewFile[MAX_PATH];

@@ -1,4 +1,4 @@
-#include "page_buffer.h"
+#include "preview/page_buffer.h"
 
 #include <new>
 #include <string.h>

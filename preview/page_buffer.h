@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <stdint.h>
 
-#include "afxmt.h"
+#include "framework/afxmt.h"
 
 class CPageBuffer {
 public:

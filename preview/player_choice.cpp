@@ -1,9 +1,11 @@
-#include "player_choice.h"
+#include "preview/player_choice.h"
 
 #include <windows.h>
 #include <string.h>
 
-#include "app/settings.h"
+#include "platform/content_type.h"
+
+#include <string>
 
 namespace {
 
@@ -23,12 +25,11 @@ bool IsRealPlayerExtension(const char* extension)
 PlayerChoice ChooseByContentType(const char* extension)
 {
     // A content type of 78 bytes or more, terminator included, is no player's.
-    char contentType[78];
-    if (!ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, sizeof contentType))
+    std::string contentType;
+    if (!LookUpContentType(extension, contentType, 77))
         return PlayerChoice::None;
-    if (char* slash = strchr(contentType, '/'))
-        *slash = 0;
-    if (lstrcmpiA(contentType, "video") == 0 || lstrcmpiA(contentType, "audio") == 0)
+    std::string majorType = contentType.substr(0, contentType.find('/'));
+    if (lstrcmpiA(majorType.c_str(), "video") == 0 || lstrcmpiA(majorType.c_str(), "audio") == 0)
         return PlayerChoice::MediaPlayer;
     return PlayerChoice::None;
 }

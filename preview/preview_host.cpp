@@ -1,4 +1,4 @@
-#include "preview_host.h"
+#include "preview/preview_host.h"
 
 #include "res/resource.h"
 

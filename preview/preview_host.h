@@ -2,7 +2,7 @@
 // Without the control (none installed, or one without IWebBrowser2) the pane
 // stays empty and navigating does nothing.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 #include <exdisp.h>
 

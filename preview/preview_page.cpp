@@ -1,10 +1,10 @@
-#include "preview_page.h"
+#include "preview/preview_page.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "player_choice.h"
-#include "preview_template.h"
+#include "preview/player_choice.h"
+#include "preview/preview_template.h"
 
 const char kEmptyPreviewPage[] = "<HTML></HTML>";
 

@@ -2,7 +2,7 @@
 // the file's full path written into it.
 #pragma once
 
-#include "heap_text.h"
+#include "preview/heap_text.h"
 
 extern const char kEmptyPreviewPage[];
 

@@ -1,7 +1,7 @@
-#include "preview_protocol.h"
+#include "preview/preview_protocol.h"
 
-#include "current_preview_file.h"
-#include "preview_page.h"
+#include "preview/current_preview_file.h"
+#include "preview/preview_page.h"
 
 CPreviewProtocol::CPreviewProtocol() : m_pSink(nullptr)
 {

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <urlmon.h>
 
-#include "com_object.h"
-#include "page_buffer.h"
+#include "preview/com_object.h"
+#include "preview/page_buffer.h"
 
 class CPreviewProtocol
     : public CComObject<IInternetProtocol, &IID_IInternetProtocolRoot, &IID_IInternetProtocol> {

@@ -1,10 +1,10 @@
-#include "preview_protocol_factory.h"
+#include "preview/preview_protocol_factory.h"
 
 #include <new>
 #include <urlmon.h>
 
-#include "preview_protocol.h"
-#include "preview_protocol_info.h"
+#include "preview/preview_protocol.h"
+#include "preview/preview_protocol_info.h"
 
 CPreviewProtocolFactory g_previewProtocolFactory;
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "com_object.h"
+#include "preview/com_object.h"
 
 class CPreviewProtocolFactory : public CComObject<IClassFactory, &IID_IClassFactory> {
 public:

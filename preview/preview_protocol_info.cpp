@@ -1,4 +1,4 @@
-#include "preview_protocol_info.h"
+#include "preview/preview_protocol_info.h"
 
 namespace {
 

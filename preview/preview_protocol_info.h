@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <urlmon.h>
 
-#include "com_object.h"
+#include "preview/com_object.h"
 
 class CPreviewProtocolInfo : public CComObject<IInternetProtocolInfo, &IID_IInternetProtocolInfo> {
 public:

@@ -1,6 +1,6 @@
-#include "preview_protocol_registration.h"
+#include "preview/preview_protocol_registration.h"
 
-#include "preview_protocol_factory.h"
+#include "preview/preview_protocol_factory.h"
 
 HRESULT RegisterPreviewProtocol(IInternetSession* session)
 {

@@ -1,8 +1,8 @@
-#include "preview_template.h"
+#include "preview/preview_template.h"
 
 #include <string.h>
 
-#include "afxapp.h"
+#include "framework/afxapp.h"
 
 PreviewTemplate LoadPreviewTemplate(WORD id)
 {

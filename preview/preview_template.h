@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "heap_text.h"
+#include "preview/heap_text.h"
 
 enum PreviewTemplateId : WORD {
     IDR_HTML_MEDIAPLAYER = 132,

@@ -3,8 +3,8 @@
 #include "scan/cache_folder.h"
 #include "scan/cache_item.h"
 #include "scan/filter_rules.h"
-#include "scan/folder_search.h"
-#include "scan/normalize_path.h"
+#include "platform/folder_search.h"
+#include "platform/normalize_path.h"
 
 #include <algorithm>
 #include <cstdio>

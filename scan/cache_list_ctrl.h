@@ -9,7 +9,7 @@
 // memory that grows faster than the rows under some platforms (hundreds of
 // megabytes at tens of thousands of rows); the records alone stay small.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 #include "scan/cache_item.h"
 #include "scan/filter_options.h"
 

@@ -1,7 +1,7 @@
 #include "scan/file_list_ctrl.h"
 
 #include "res/resource.h"
-#include "widgets/shell_open.h"
+#include "platform/shell_open.h"
 
 #include <memory>
 #include <new>

@@ -2,7 +2,7 @@
 // reads the fields of its own category; they are written before the worker
 // starts and only read afterwards, so the worker needs no lock for them.
 #pragma once
-#include "afxstr.h"
+#include "framework/afxstr.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "scan/normalize_path.h"
+#include "platform/normalize_path.h"
 #include "setup/install_record.h"
 #include "setup/setup_resource.h"
 #include "setup/shell_folder.h"

@@ -3,8 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/settings.h"
-#include "scan/normalize_path.h"
+#include "platform/settings.h"
+#include "platform/normalize_path.h"
 
 const char kProductKey[] = "SOFTWARE\\KELDRAWORKS\\ZEMA";
 const char kInstalledFolderValue[] = "Installed Folder";

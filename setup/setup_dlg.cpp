@@ -2,8 +2,8 @@
 
 #include <shlobj.h>
 
-#include "scan/normalize_path.h"
-#include "setup/dialog_centre.h"
+#include "platform/normalize_path.h"
+#include "platform/dialog_centre.h"
 #include "setup/install_files.h"
 #include "setup/install_record.h"
 #include "setup/reg_tree.h"

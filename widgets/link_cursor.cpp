@@ -1,6 +1,6 @@
 #include "widgets/link_cursor.h"
 
-#include "afxapp.h"
+#include "framework/afxapp.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "widgets/link_label.h"
 
 #include "widgets/link_cursor.h"
-#include "widgets/shell_open.h"
+#include "platform/shell_open.h"
 
 #include <commctrl.h>
 #include <cstring>

@@ -2,7 +2,7 @@
 // is over it, a hand for a pointer, and a completed click opens its target
 // with the shell on a thread of its own, so the dialog stays responsive.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 class CLinkLabel : public CStatic {
 public:

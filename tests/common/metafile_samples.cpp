@@ -1,4 +1,4 @@
-#include "metafile_samples.h"
+#include "tests/common/metafile_samples.h"
 
 namespace {
 

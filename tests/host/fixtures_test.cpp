@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "image_gif.h"
-#include "test_util.h"
+#include "images/codec/image_gif.h"
+#include "tests/host/test_util.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // own making, damaged and hostile headers, and the error texts.
 #include <gtest/gtest.h>
 
-#include "test_util.h"
+#include "tests/host/test_util.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // GIF decoding cases built byte by byte.
 #include <gtest/gtest.h>
 
-#include "image_gif.h"
-#include "test_util.h"
+#include "images/codec/image_gif.h"
+#include "tests/host/test_util.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "test_util.h"
+#include "tests/host/test_util.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "image_decoders.h"
-#include "test_util.h"
+#include "images/codec/image_decoders.h"
+#include "tests/host/test_util.h"
 
 namespace {
 

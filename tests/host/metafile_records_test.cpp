@@ -3,8 +3,8 @@
 // and no file may ask for unbounded objects or work.
 #include <gtest/gtest.h>
 
-#include "metafile_records.h"
-#include "metafile_samples.h"
+#include "images/codec/metafile_records.h"
+#include "tests/common/metafile_samples.h"
 
 namespace {
 

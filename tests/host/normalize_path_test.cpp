@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "scan/normalize_path.h"
+#include "platform/normalize_path.h"
 
 namespace {
 

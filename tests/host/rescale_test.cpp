@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "palette_match.h"
-#include "test_util.h"
+#include "images/codec/palette_match.h"
+#include "tests/host/test_util.h"
 
 namespace {
 

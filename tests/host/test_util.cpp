@@ -1,4 +1,4 @@
-#include "test_util.h"
+#include "tests/host/test_util.h"
 
 #include <cstdio>
 #include <fstream>

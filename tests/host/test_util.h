@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image_object.h"
+#include "images/codec/image_object.h"
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -4,10 +4,10 @@
 #include "scan/cache_item.h"
 #include "scan/cache_list_ctrl.h"
 #include "scan/filter_rules.h"
-#include "scan/image_category.h"
-#include "scan_host.h"
-#include "temp_tree.h"
-#include "registry_restore.h"
+#include "images/image_category.h"
+#include "tests/win/scan_host.h"
+#include "tests/win/temp_tree.h"
+#include "tests/win/registry_restore.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "image_object.h"
+#include "images/codec/image_object.h"
 
 namespace {
 

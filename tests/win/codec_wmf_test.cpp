@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "image_object.h"
-#include "metafile_samples.h"
+#include "images/codec/image_object.h"
+#include "tests/common/metafile_samples.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Copy To's copying on real folders under Wine, down to a disk that fills.
 #include "browser/copy_files.h"
-#include "temp_tree.h"
+#include "tests/win/temp_tree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The framework's data exchange and validation, in a real dialog: values into
 // the controls and back, the prompts with their icon, and the focus and
 // selection a refused value leaves behind.
-#include "afxwin.h"
-#include "modal_driver.h"
+#include "framework/afxwin.h"
+#include "tests/win/modal_driver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The Details dialog: its template, the source URL found for a file committed
 // through WinINet, the words shown for an unknown file, and the close that
 // waits for the look-up.
-#include "dialog_template.h"
-#include "modal_driver.h"
+#include "tests/win/dialog_template.h"
+#include "tests/win/modal_driver.h"
 #include "res/resource.h"
-#include "widgets/details_dlg.h"
+#include "browser/details_dlg.h"
 
 #include <gtest/gtest.h>
 #include <wininet.h>

@@ -1,4 +1,4 @@
-#include "dialog_template.h"
+#include "tests/win/dialog_template.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "files/other_list_ctrl.h"
 #include "files/text_file.h"
 #include "files/text_list_ctrl.h"
-#include "scan_host.h"
-#include "temp_tree.h"
+#include "tests/win/scan_host.h"
+#include "tests/win/temp_tree.h"
 
 #include <winioctl.h>
 

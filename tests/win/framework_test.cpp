@@ -1,7 +1,7 @@
 // The framework's message maps, reflection, modal dialogs and data exchange,
 // run for real on Wine's window manager.
-#include "afxmt.h"
-#include "afxwin.h"
+#include "framework/afxmt.h"
+#include "framework/afxwin.h"
 
 #include <gtest/gtest.h>
 

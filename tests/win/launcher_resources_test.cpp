@@ -1,6 +1,6 @@
 // The viewer's dialog templates, icon and link cursor, as compiled into the
 // program's resources.
-#include "dialog_template.h"
+#include "tests/win/dialog_template.h"
 #include "res/resource.h"
 #include "widgets/link_cursor.h"
 

@@ -1,15 +1,15 @@
 // The Media browser under Wine: which files each media kind lists, the
 // navigations a selection makes as the preview protocol sees them, the
 // web-browser control's teardown, and a window without the control.
-#include "modal_driver.h"
+#include "tests/win/modal_driver.h"
 #include "preview/current_preview_file.h"
-#include "preview/media_browser_dlg.h"
+#include "media/media_browser_dlg.h"
 #include "preview/preview_page.h"
 #include "preview/preview_protocol_factory.h"
-#include "registry_restore.h"
+#include "tests/win/registry_restore.h"
 #include "res/resource.h"
-#include "scan_host.h"
-#include "temp_tree.h"
+#include "tests/win/scan_host.h"
+#include "tests/win/temp_tree.h"
 
 #include <gtest/gtest.h>
 #include <urlmon.h>

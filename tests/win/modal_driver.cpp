@@ -1,4 +1,4 @@
-#include "modal_driver.h"
+#include "tests/win/modal_driver.h"
 
 #include <gtest/gtest.h>
 

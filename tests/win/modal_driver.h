@@ -4,7 +4,7 @@
 // tick until it reports that it is done; a step that waits too long fails the
 // test and the dialog is ended, so a broken dialog never hangs the run.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 #include <functional>
 #include <string>

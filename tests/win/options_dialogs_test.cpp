@@ -1,12 +1,12 @@
 // The four Options dialogs: their templates, the defaults they show, what they
 // refuse with which message and focus, and what they hand over after OK.
-#include "dialog_template.h"
-#include "modal_driver.h"
+#include "tests/win/dialog_template.h"
+#include "tests/win/modal_driver.h"
 #include "res/resource.h"
-#include "scan/date_options_dlg.h"
-#include "scan/image_options_dlg.h"
-#include "scan/other_options_dlg.h"
-#include "scan/text_options_dlg.h"
+#include "browser/date_options_dlg.h"
+#include "images/image_options_dlg.h"
+#include "files/other_options_dlg.h"
+#include "files/text_options_dlg.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "page_buffer.h"
+#include "preview/page_buffer.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "expected_templates.h"
-#include "player_choice.h"
-#include "preview_page.h"
-#include "preview_template.h"
-#include "registry_restore.h"
+#include "tests/win/expected_templates.h"
+#include "preview/player_choice.h"
+#include "preview/preview_page.h"
+#include "preview/preview_template.h"
+#include "tests/win/registry_restore.h"
 
 namespace {
 

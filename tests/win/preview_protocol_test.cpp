@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "current_preview_file.h"
-#include "preview_page.h"
-#include "preview_protocol_factory.h"
+#include "preview/current_preview_file.h"
+#include "preview/preview_page.h"
+#include "preview/preview_protocol_factory.h"
 
 namespace {
 

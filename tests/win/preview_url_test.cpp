@@ -7,9 +7,9 @@
 #include <objbase.h>
 #include <urlmon.h>
 
-#include "current_preview_file.h"
-#include "preview_page.h"
-#include "preview_protocol_registration.h"
+#include "preview/current_preview_file.h"
+#include "preview/preview_page.h"
+#include "preview/preview_protocol_registration.h"
 
 namespace {
 

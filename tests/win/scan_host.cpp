@@ -1,4 +1,4 @@
-#include "scan_host.h"
+#include "tests/win/scan_host.h"
 
 #include <commctrl.h>
 

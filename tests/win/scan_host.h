@@ -1,7 +1,7 @@
 // A window that hosts a list view for a scan test, as a browser would: the
 // list's parent, which receives the IDCANCEL a stopped scan posts.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 #include <functional>
 #include <string>

@@ -1,3 +1,3 @@
 zema_win_test(settings_test
   SOURCES settings_test.cpp
-  LIBS zema_settings)
+  LIBS zema_platform)

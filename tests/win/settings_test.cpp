@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/settings.h"
-#include "registry_restore.h"
+#include "platform/settings.h"
+#include "tests/win/registry_restore.h"
 
 namespace {
 

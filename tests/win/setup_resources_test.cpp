@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "dialog_template.h"
+#include "tests/win/dialog_template.h"
 #include "setup/setup_resource.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The installer's steps against the prefix's registry and a scratch folder.
-#include "temp_tree.h"
+#include "tests/win/temp_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/settings.h"
-#include "registry_restore.h"
-#include "setup/dialog_centre.h"
+#include "platform/settings.h"
+#include "tests/win/registry_restore.h"
+#include "platform/dialog_centre.h"
 #include "setup/install_files.h"
 #include "setup/install_record.h"
 #include "setup/reg_tree.h"

@@ -1,4 +1,4 @@
-#include "temp_tree.h"
+#include "tests/win/temp_tree.h"
 
 #include <cstdio>
 #include <fstream>

@@ -3,8 +3,8 @@
 #include "images/image_list_view.h"
 #include "images/thumbnail_tile.h"
 #include "scan/filter_rules.h"
-#include "scan_host.h"
-#include "temp_tree.h"
+#include "tests/win/scan_host.h"
+#include "tests/win/temp_tree.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "image_object.h"
+#include "images/codec/image_object.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "scan/normalize_path.h"
+#include "platform/normalize_path.h"
 
 #include <string.h>
 

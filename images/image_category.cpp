@@ -1,9 +1,11 @@
-#include "scan/image_category.h"
+#include "images/image_category.h"
 
-#include "app/settings.h"
+#include "platform/content_type.h"
 #include "scan/filter_rules.h"
 
 #include <windows.h>
+
+#include <string>
 
 bool IsImageCandidate(const char* fileName, const char* lowerTypeList)
 {
@@ -13,8 +15,8 @@ bool IsImageCandidate(const char* fileName, const char* lowerTypeList)
     // The key is the extension with its dot, or the whole name without one.
     const char* key = extension == fileName ? fileName : extension - 1;
     // A content type of 127 bytes or more, terminator included, is no image's.
-    char contentType[127];
-    if (!ReadRegString(HKEY_CLASSES_ROOT, key, "Content Type", contentType, sizeof contentType))
+    std::string contentType;
+    if (!LookUpContentType(key, contentType, 126))
         return false;
-    return IsImageContentType(contentType);
+    return IsImageContentType(contentType.c_str());
 }

@@ -1,4 +1,4 @@
-#include "cache_source_url.h"
+#include "browser/cache_source_url.h"
 
 #include <wininet.h>
 

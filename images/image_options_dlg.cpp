@@ -1,4 +1,4 @@
-#include "image_options_dlg.h"
+#include "images/image_options_dlg.h"
 #include "res/resource.h"
 
 CImageOptionsDlg::CImageOptionsDlg() : COptionsDlg(IDD_IMAGE_OPTIONS) {}

@@ -1,11 +1,11 @@
-#include "media_category.h"
+#include "media/media_category.h"
 
 #include <windows.h>
 #include <string.h>
 
 #include <string>
 
-#include "app/settings.h"
+#include "platform/content_type.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ bool IsFlash(const char* extension)
 bool ContentTypeBeginsWith(const char* extension, const char* major)
 {
     std::string contentType;
-    if (!ReadRegText(HKEY_CLASSES_ROOT, extension, "Content Type", contentType))
+    if (!LookUpContentType(extension, contentType))
         return false;
     return lstrcmpiA(contentType.substr(0, 5).c_str(), major) == 0;
 }

@@ -1,4 +1,4 @@
-#include "setup/dialog_centre.h"
+#include "platform/dialog_centre.h"
 
 POINT CentredPosition(SIZE window, const RECT& over, const RECT& work)
 {

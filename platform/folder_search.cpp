@@ -1,4 +1,4 @@
-#include "scan/folder_search.h"
+#include "platform/folder_search.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "other_options_dlg.h"
+#include "files/other_options_dlg.h"
 #include "res/resource.h"
 #include "scan/filter_rules.h"
 

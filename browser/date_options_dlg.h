@@ -1,7 +1,7 @@
 // The Date options dialog (resource 135): the date group alone, for the
 // media browser.
 #pragma once
-#include "scan/options_dlg.h"
+#include "browser/options_dlg.h"
 
 class CDateOptionsDlg : public COptionsDlg {
 public:

@@ -1,7 +1,7 @@
 // What the four Options dialogs share: the date group (radio buttons 1022 to
 // 1025 and the date picker 1026) and the day number computed from it on OK.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 #include "scan/filter_options.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "text_options_dlg.h"
+#include "files/text_options_dlg.h"
 #include "res/resource.h"
 
 CTextOptionsDlg::CTextOptionsDlg() : COptionsDlg(IDD_TEXT_OPTIONS) {}

@@ -1,6 +1,6 @@
-#include "media_list_ctrl.h"
+#include "media/media_list_ctrl.h"
 
-#include "media_category.h"
+#include "media/media_category.h"
 
 BEGIN_MESSAGE_MAP(CMediaListCtrl, CFileListCtrl)
     ON_WM_LBUTTONDBLCLK()

@@ -3,8 +3,8 @@
 // preview pane to the zemap page, which plays the file in its player.
 #pragma once
 #include "browser/browser_dlg.h"
-#include "preview/media_category.h"
-#include "preview/media_list_ctrl.h"
+#include "media/media_category.h"
+#include "media/media_list_ctrl.h"
 #include "preview/preview_host.h"
 
 class CMediaBrowserDlg : public CBrowserDlg {

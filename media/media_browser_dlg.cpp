@@ -1,8 +1,8 @@
-#include "media_browser_dlg.h"
+#include "media/media_browser_dlg.h"
 
 #include "preview/current_preview_file.h"
 #include "res/resource.h"
-#include "scan/date_options_dlg.h"
+#include "browser/date_options_dlg.h"
 
 #include <cstdio>
 

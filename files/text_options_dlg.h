@@ -1,7 +1,7 @@
 // The Text options dialog (resource 137): file types, the search text a file
 // must contain, and the date.
 #pragma once
-#include "scan/options_dlg.h"
+#include "browser/options_dlg.h"
 
 class CTextOptionsDlg : public COptionsDlg {
 public:

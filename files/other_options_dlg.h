@@ -1,7 +1,7 @@
 // The Other options dialog (resource 140): a wildcard file-name filter and
 // the date.
 #pragma once
-#include "scan/options_dlg.h"
+#include "browser/options_dlg.h"
 
 class COtherOptionsDlg : public COptionsDlg {
 public:

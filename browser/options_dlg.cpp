@@ -1,4 +1,4 @@
-#include "options_dlg.h"
+#include "browser/options_dlg.h"
 #include "res/resource.h"
 
 int32_t DayNumberOf(const COleDateTime& date)

@@ -1,7 +1,7 @@
 // The Image options dialog (resource 130): size, file types, date and the
 // thumbnail edge of an image scan.
 #pragma once
-#include "scan/options_dlg.h"
+#include "browser/options_dlg.h"
 
 class CImageOptionsDlg : public COptionsDlg {
 public:

@@ -3,7 +3,7 @@
 // hands that address to the shell. A Close that arrives during the look-up
 // is carried out when the look-up ends.
 #pragma once
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "date_options_dlg.h"
+#include "browser/date_options_dlg.h"
 #include "res/resource.h"
 
 CDateOptionsDlg::CDateOptionsDlg() : COptionsDlg(IDD_DATE_OPTIONS) {}

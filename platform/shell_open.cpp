@@ -1,4 +1,4 @@
-#include "widgets/shell_open.h"
+#include "platform/shell_open.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,7 +1,7 @@
-#include "details_dlg.h"
+#include "browser/details_dlg.h"
 #include "res/resource.h"
-#include "widgets/cache_source_url.h"
-#include "widgets/shell_open.h"
+#include "browser/cache_source_url.h"
+#include "platform/shell_open.h"
 
 
 const char CDetailsDlg::noSourceUrlText[] =
