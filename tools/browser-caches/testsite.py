@@ -241,7 +241,10 @@ def full_site(folder, other_origin):
                    if p.startswith("/style/"))
     head += "".join('<script src="%s"></script>\n' % p for p, _, _ in kinds
                     if p.startswith("/script/"))
-    images = [p for p, _, _ in PICTURES if p != "/favicon.ico"]
+    # Firefox's screenshot run asks for no favicon: the icon is a picture of the page too.
+    writer.add_file("/pictures/icon.ico", "image/x-icon",
+                    writer.site.resources["/favicon.ico"].file)
+    images = [p for p, _, _ in PICTURES if p != "/favicon.ico"] + ["/pictures/icon.ico"]
     images += [long_path, unicode_path, "/pictures/moved.png", "/pictures/missing.png",
                other_origin + "/pictures/third.png"]
     body = "".join('<img src="%s">\n' % p for p in images)
