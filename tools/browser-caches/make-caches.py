@@ -9,6 +9,13 @@ Writes OUT/chromium-simple, OUT/chromium-blockfile, OUT/chromium-sql (each a
 Cache_Data folder), OUT/firefox (a cache2 folder), OUT/manifest.tsv (one row
 per response sent to each browser) and OUT/bodies/ (the identity bodies the
 rows name). Every process started here is ended here, also on error.
+
+manifest.tsv columns: cache, url (as sent by the browser, percent-encoded),
+top_level_site (the page's site as both browsers key it: http://127.0.0.1,
+no port), status, content_type and content_encoding (the headers sent), body.
+Media answers are 206 with at most 128 KiB each, one row per range: the
+players ask for the ranges in order from 0, so the bodies of one URL's rows,
+joined in row order, are the file from its start.
 """
 import argparse
 import os
