@@ -29,7 +29,11 @@ const int kTypeBlock256 = 2;
 
 // Bounds per cache and per entry, far above what a browser writes.
 const uint32_t kMaxTableLen = 1u << 24;
-const size_t kMaxEntries = 4u << 20;
+const size_t kMaxEntries = 1u << 20;
+// Sparse children are matched to their parents by key, so their parents' keys
+// are kept while listing; this bounds what a hostile cache can make them cost.
+const size_t kMaxChildKeyBytes = 64u << 20;
+const size_t kMaxChildrenPerEntry = 1u << 16;  // 64 GB of ranges
 const int32_t kMaxKeyLength = 1 << 20;
 const int32_t kMaxStream0 = 8 << 20;
 const uint64_t kSparseChildSize = 1 << 20;
@@ -137,7 +141,9 @@ private:
     std::map<int, uint64_t> m_blockSizes;
     CacheFile m_external;
     bool m_collected = false;
-    std::vector<EntryRecord> m_entries;
+    // Entries are read again when listed, so only their addresses are kept.
+    std::vector<uint32_t> m_entries;
+    size_t m_childKeyBytes = 0;
     std::map<std::string, std::vector<Child>> m_children;
     size_t m_next = 0;
 };
@@ -242,7 +248,7 @@ bool BlockfileReader::ReadStream(const StreamRef& stream, int32_t limit,
     return true;
 }
 
-// The sparse data of a child lies in its stream 1; its stream 0 holds a header
+// The sparse data of a child lies in its stream 1; its stream 2 holds a header
 // and a bitmap of which 1 KB blocks were written.
 void BlockfileReader::AddChild(const EntryRecord& record, const std::string& parentKey,
                                uint64_t index)
@@ -258,14 +264,22 @@ void BlockfileReader::AddChild(const EntryRecord& record, const std::string& par
     std::vector<uint8_t> header;
     std::string problem;
     uint64_t blocksSet = 0;
-    if (ReadStream(record.streams[0], 4096, header, problem) &&
+    if (ReadStream(record.streams[2], 4096, header, problem) &&
         header.size() >= kSparseHeaderSize + kSparseBitmapBytes) {
         const uint8_t* bitmap = header.data() + kSparseHeaderSize;
         while (blocksSet < kSparseBitmapBytes * 8 && (bitmap[blocksSet / 8] >> (blocksSet % 8)) & 1)
             ++blocksSet;
     }
     child.contiguous = std::min<uint64_t>(blocksSet * 1024, child.data.length);
-    m_children[parentKey].push_back(child);
+    auto found = m_children.find(parentKey);
+    if (found == m_children.end()) {
+        if (m_childKeyBytes + parentKey.size() > kMaxChildKeyBytes)
+            return;
+        m_childKeyBytes += parentKey.size();
+        found = m_children.emplace(parentKey, std::vector<Child>()).first;
+    }
+    if (found->second.size() < kMaxChildrenPerEntry)
+        found->second.push_back(child);
 }
 
 bool BlockfileReader::Collect(const CacheStopCheck& stop)
@@ -288,7 +302,7 @@ bool BlockfileReader::Collect(const CacheStopCheck& stop)
             if (ParseSparseChildKey(record.key, parentKey, signature, index))
                 AddChild(record, parentKey, index);
             else
-                m_entries.push_back(std::move(record));
+                m_entries.push_back(addr);
             addr = next;
         }
     }
@@ -331,10 +345,11 @@ void BlockfileReader::Describe(const EntryRecord& record, CacheEntry& entry)
     ChromiumKey parsed = ParseChromiumKey(record.key);
     entry.url = parsed.url;
     entry.topLevelSite = parsed.topFrameSite;
+    bool truncated = false;
     std::vector<uint8_t> head;
     std::string problem;
     if (!ReadStream(record.streams[0], kMaxStream0, head, problem) ||
-        !ParseHttpResponseInfo(head.data(), head.size(), entry, problem)) {
+        !ParseHttpResponseInfo(head.data(), head.size(), entry, problem, &truncated)) {
         entry.problem = problem;
         entry.body = BodyAvailability::Unreadable;
         return;
@@ -356,7 +371,7 @@ void BlockfileReader::Describe(const EntryRecord& record, CacheEntry& entry)
         entry.bodyFile = place.path;
         entry.bodyOffset = place.offset;
         entry.bodyLocator = kBodyInOneFile;
-        entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, false);
+        entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, truncated);
         return;
     }
     uint64_t contiguous = 0;
@@ -364,8 +379,7 @@ void BlockfileReader::Describe(const EntryRecord& record, CacheEntry& entry)
     std::vector<StoredPiece> pieces = ChildPieces(record.key, contiguous, gap);
     entry.storedSize = contiguous;
     entry.bodyLocator = kBodyInChildren;
-    entry.body = pieces.empty() && !gap ? JudgeStoredBody(entry.contentLength, 0, false)
-                                        : JudgeStoredBody(entry.contentLength, contiguous, gap);
+    entry.body = JudgeStoredBody(entry.contentLength, contiguous, gap || truncated);
 }
 
 bool BlockfileReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
@@ -375,11 +389,21 @@ bool BlockfileReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
             return false;
         m_collected = true;
     }
-    if (m_next >= m_entries.size() || (stop && stop()))
-        return false;
-    entry = CacheEntry();
-    Describe(m_entries[m_next++], entry);
-    return true;
+    while (m_next < m_entries.size()) {
+        if (stop && stop())
+            return false;
+        EntryRecord record;
+        uint32_t next = 0;
+        // The files may have changed since the listing: an entry gone is skipped.
+        if (!ReadRecord(m_entries[m_next++], record, next)) {
+            ++m_skipped;
+            continue;
+        }
+        entry = CacheEntry();
+        Describe(record, entry);
+        return true;
+    }
+    return false;
 }
 
 RawBodyReader BlockfileReader::OpenStoredBody(const CacheEntry& entry)

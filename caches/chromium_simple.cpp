@@ -73,6 +73,7 @@ private:
 struct SimpleLayout {
     uint64_t bodyOffset = 0;
     uint64_t bodySize = 0;
+    bool truncated = false;  // the browser marked the download as cut short
 };
 
 bool ReadKey(EntrySource& source, CacheEntry& entry, uint64_t& keyEnd)
@@ -141,7 +142,7 @@ bool ReadStreams(EntrySource& source, uint64_t keyEnd, CacheEntry& entry, Simple
         return false;
     }
     std::string problem;
-    if (!ParseHttpResponseInfo(stream0.data(), stream0.size(), entry, problem)) {
+    if (!ParseHttpResponseInfo(stream0.data(), stream0.size(), entry, problem, &layout.truncated)) {
         entry.problem = problem;
         return false;
     }
@@ -240,7 +241,7 @@ void FillEntry(EntrySource& source, CacheEntry& entry, SimpleLayout& layout, boo
     entry.storedSize = layout.bodySize;
     entry.bodyOffset = layout.bodyOffset;
     entry.bodyLocator = kBodyInEntryFile;
-    entry.body = JudgeStoredBody(entry.contentLength, layout.bodySize, false);
+    entry.body = JudgeStoredBody(entry.contentLength, layout.bodySize, layout.truncated);
 }
 
 }  // namespace
@@ -299,7 +300,7 @@ bool ReadSimpleEntry(const std::string& path, CacheEntry& entry)
     entry.storedSize = TotalLength(chain);
     entry.bodyFile = SparsePathFor(path);
     entry.bodyLocator = kBodyInSparseFile;
-    entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, gap);
+    entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, gap || layout.truncated);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -68,13 +69,15 @@ std::string FileUri(const std::string& path)
     return uri;
 }
 
-// Chromium opens these databases with an exclusive file lock on Windows and
-// may keep a rollback journal or a WAL beside them. A viewer must not take a
-// lock the browser then trips over, create a journal, or replay a hot one into
-// the user's cache, so the file is opened read-only as immutable: SQLite then
-// takes no lock and reads no journal. The price: pages not yet checkpointed
-// from a `-wal` file are not seen, which the reader reports. While the browser
-// holds its exclusive lock, the open itself fails and that is reported too.
+// Chromium opens these databases through sql::Database with an exclusive file
+// lock on Windows, a rollback journal (`sqldbN-journal`, left empty between
+// transactions) or, where its WAL feature is on, `sqldbN-wal`. A viewer must not
+// take a lock the browser then trips over, create a journal, or roll a hot
+// journal back into the user's cache, so the file is opened read-only as
+// immutable: SQLite then takes no lock and reads no journal. The price is that
+// an unfinished transaction or pages not yet checkpointed from a WAL are not
+// seen, which the reader says per database. While the browser holds its lock
+// on Windows the open itself fails, and that is reported too.
 Database OpenReadOnly(const std::string& path, std::string& problem)
 {
     sqlite3* raw = nullptr;
@@ -119,20 +122,20 @@ struct BlobRange {
     int64_t end = 0;
 };
 
-// The blobs that continue each other from offset 0.
-std::vector<BlobRange> ContiguousBlobs(sqlite3* db, int64_t resId, bool& gap)
+// The blobs that continue each other from offset 0, through a prepared
+// kSelectRanges (prepared once per database: listing asks it for every entry).
+std::vector<BlobRange> ContiguousBlobs(sqlite3_stmt* ranges, int64_t resId, bool& gap)
 {
     std::vector<BlobRange> chain;
     gap = false;
-    Statement ranges = Prepare(db, kSelectRanges);
     if (!ranges)
         return chain;
-    sqlite3_bind_int64(ranges.get(), 1, resId);
+    sqlite3_reset(ranges);
+    sqlite3_bind_int64(ranges, 1, resId);
     int64_t reached = 0;
-    while (sqlite3_step(ranges.get()) == SQLITE_ROW) {
-        BlobRange range{ sqlite3_column_int64(ranges.get(), 0),
-                         sqlite3_column_int64(ranges.get(), 1),
-                         sqlite3_column_int64(ranges.get(), 2) };
+    while (sqlite3_step(ranges) == SQLITE_ROW) {
+        BlobRange range{ sqlite3_column_int64(ranges, 0), sqlite3_column_int64(ranges, 1),
+                         sqlite3_column_int64(ranges, 2) };
         if (range.start != reached || range.end <= range.start) {
             gap = true;
             break;
@@ -195,8 +198,8 @@ int64_t ReadBlobs(BlobCursor& cursor, uint8_t* buffer, size_t capacity)
 
 class SqlReader : public CacheReader {
 public:
-    SqlReader(std::vector<std::string> shards, std::string walNote)
-        : m_shards(std::move(shards)), m_walNote(std::move(walNote))
+    SqlReader(std::vector<std::string> shards, std::vector<std::string> notes)
+        : m_shards(std::move(shards)), m_notes(std::move(notes))
     {}
     CacheFormat Format() const override { return CacheFormat::ChromiumSql; }
     bool Next(CacheEntry& entry, const CacheStopCheck& stop) override;
@@ -207,15 +210,17 @@ private:
     void Describe(CacheEntry& entry);
 
     std::vector<std::string> m_shards;
-    std::string m_walNote;
+    std::vector<std::string> m_notes;  // per database: what immutable reading leaves out
     size_t m_shard = 0;
     Database m_db;
     Statement m_rows;
+    Statement m_ranges;
 };
 
 bool SqlReader::OpenShard()
 {
     m_rows.reset();
+    m_ranges.reset();
     m_db.reset();
     while (m_shard < m_shards.size()) {
         std::string problem;
@@ -223,7 +228,10 @@ bool SqlReader::OpenShard()
         if (m_db)
             m_rows = Prepare(m_db.get(), kSelectResources);
         if (m_rows)
+            m_ranges = Prepare(m_db.get(), kSelectRanges);
+        if (m_rows)
             return true;
+        m_ranges.reset();
         m_db.reset();
         ++m_skipped;
         ++m_shard;
@@ -242,24 +250,25 @@ void SqlReader::Describe(CacheEntry& entry)
     entry.topLevelSite = parsed.topFrameSite;
     entry.bodyFile = m_shards[m_shard];
     entry.bodyLocator = static_cast<uint64_t>(resId);
-    entry.problem = m_walNote;
+    entry.problem = m_notes[m_shard];
     int headSize = sqlite3_column_bytes(row, 2);
     const void* head = sqlite3_column_blob(row, 2);
     std::string problem;
+    bool truncated = false;
     if (!head || headSize <= 0 || headSize > kMaxHead ||
         !ParseHttpResponseInfo(static_cast<const uint8_t*>(head), static_cast<size_t>(headSize),
-                               entry, problem)) {
+                               entry, problem, &truncated)) {
         entry.problem = problem.empty() ? "no response info" : problem;
         entry.body = BodyAvailability::Unreadable;
         return;
     }
     bool gap = false;
-    std::vector<BlobRange> chain = ContiguousBlobs(m_db.get(), resId, gap);
+    std::vector<BlobRange> chain = ContiguousBlobs(m_ranges.get(), resId, gap);
     entry.storedSize = chain.empty() ? 0 : static_cast<uint64_t>(chain.back().end);
     int64_t bodyEnd = sqlite3_column_int64(row, 3);
     if (bodyEnd > 0 && static_cast<uint64_t>(bodyEnd) > entry.storedSize)
         gap = true;
-    entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, gap);
+    entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, gap || truncated);
 }
 
 bool SqlReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
@@ -275,6 +284,7 @@ bool SqlReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
             return true;
         }
         m_rows.reset();
+        m_ranges.reset();
         m_db.reset();
         ++m_shard;
     }
@@ -288,11 +298,26 @@ RawBodyReader SqlReader::OpenStoredBody(const CacheEntry& entry)
     if (!cursor->db)
         return [](uint8_t*, size_t) -> int64_t { return -1; };
     bool gap = false;
-    cursor->ranges =
-        ContiguousBlobs(cursor->db.get(), static_cast<int64_t>(entry.bodyLocator), gap);
+    cursor->ranges = ContiguousBlobs(Prepare(cursor->db.get(), kSelectRanges).get(),
+                                     static_cast<int64_t>(entry.bodyLocator), gap);
     return [cursor](uint8_t* buffer, size_t capacity) -> int64_t {
         return capacity == 0 ? 0 : ReadBlobs(*cursor, buffer, capacity);
     };
+}
+
+// What the immutable open leaves unread: a hot rollback journal (its header
+// still names a transaction) or a WAL with frames.
+std::string SkippedByImmutableRead(const std::string& path, const std::string& name)
+{
+    static const uint8_t kJournalMagic[8] = { 0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7 };
+    if (CacheFileSize(path + "-wal") > 0)
+        return "recent writes in " + name + "-wal not read";
+    CacheFile journal;
+    uint8_t header[8];
+    if (journal.Open(path + "-journal") && journal.ReadExact(0, header, sizeof(header)) &&
+        std::memcmp(header, kJournalMagic, sizeof(header)) == 0)
+        return "an unfinished write in " + name + "-journal not rolled back";
+    return "";
 }
 
 }  // namespace
@@ -306,16 +331,14 @@ std::unique_ptr<CacheReader> OpenSqlCache(const std::string& folder, std::string
             numbered.emplace_back(number, name);
     }
     std::sort(numbered.begin(), numbered.end());
-    std::vector<std::string> shards;
-    std::string walNote;
+    std::vector<std::string> shards, notes;
     for (const auto& item : numbered) {
         shards.push_back(JoinCachePath(folder, item.second));
-        if (CacheFileSize(shards.back() + "-wal") > 0)
-            walNote = "recent writes in " + item.second + "-wal not read";
+        notes.push_back(SkippedByImmutableRead(shards.back(), item.second));
     }
     if (shards.empty()) {
         problem = "SQL cache index without databases";
         return nullptr;
     }
-    return std::unique_ptr<CacheReader>(new SqlReader(std::move(shards), walNote));
+    return std::unique_ptr<CacheReader>(new SqlReader(std::move(shards), std::move(notes)));
 }

@@ -96,8 +96,15 @@ void FillBodyState(const FirefoxMetadata& metadata, CacheEntry& entry)
     }
     entry.body = BodyAvailability::Complete;
     if (entry.status == 206) {
-        if (!RangeCoversWhole(entry.headers, entry.storedSize))
+        const std::string* value = FindHeader(entry.headers, "Content-Range");
+        ContentRange range = value ? ParseContentRange(*value) : ContentRange();
+        // Stored bytes that begin inside the resource have no start to show.
+        if (range.valid && range.first != 0) {
+            entry.body = BodyAvailability::Unreadable;
+            AddProblem(entry, "stored range starts at byte " + std::to_string(range.first));
+        } else if (!RangeCoversWhole(entry.headers, entry.storedSize)) {
             entry.body = BodyAvailability::Partial;
+        }
     } else if (entry.contentLength >= 0 &&
                entry.storedSize < static_cast<uint64_t>(entry.contentLength)) {
         entry.body = BodyAvailability::Partial;

@@ -8,6 +8,7 @@ namespace {
 // Flags of the pickle's first field (net/http/http_response_info.cc).
 const uint32_t kVersionMask = 0xFF;
 const uint32_t kKnownVersion = 3;
+const uint32_t kTruncated = 1u << 12;
 const uint32_t kHasExtraFlags = 1u << 31;
 const uint32_t kExtraHasOriginalResponseTime = 1u << 2;
 
@@ -172,7 +173,7 @@ int64_t ResourceLengthOf(const CacheEntry& entry)
 }
 
 bool ParseHttpResponseInfo(const uint8_t* data, size_t size, CacheEntry& entry,
-                           std::string& problem)
+                           std::string& problem, bool* truncated)
 {
     if (size < 4) {
         problem = "response info too short";
@@ -223,5 +224,7 @@ bool ParseHttpResponseInfo(const uint8_t* data, size_t size, CacheEntry& entry,
     entry.requestTime = requestTime > 0 ? requestTime : 0;
     entry.responseTime = responseTime > 0 ? responseTime : 0;
     DeriveContentFacts(entry);
+    if (truncated)
+        *truncated = (flags & kTruncated) != 0;
     return true;
 }

@@ -9,8 +9,10 @@
 
 // Fills the entry's status, headers, content facts and times. False, with
 // `problem` saying why, when the bytes are not a response info this reader knows.
+// `truncated` tells whether the browser marked the download as cut short (its
+// stored body then lacks an end, whatever the length header says).
 bool ParseHttpResponseInfo(const uint8_t* data, size_t size, CacheEntry& entry,
-                           std::string& problem);
+                           std::string& problem, bool* truncated = nullptr);
 
 // The resource's whole length a response names: Content-Length, or for a 206 the
 // total of its Content-Range; -1 when neither says.

@@ -19,18 +19,30 @@ inline void Check(bool condition)
         __builtin_trap();
 }
 
+// The folder's name lives in static storage, not in a std::string, as the
+// exit handler that removes the folder runs after static objects are gone.
+inline char* FolderName()
+{
+    static char name[64];
+    return name;
+}
+
+inline void RemoveFolder()
+{
+    std::string command = std::string("rm -rf ") + FolderName();
+    if (std::system(command.c_str()) != 0)
+        std::fprintf(stderr, "could not remove %s\n", FolderName());
+}
+
 inline std::string Folder()
 {
-    static const std::string folder = [] {
-        char name[64];
-        std::snprintf(name, sizeof(name), "/tmp/zema-cache-fuzz-%d", static_cast<int>(getpid()));
-        std::string made = name;
-        std::string command = "mkdir -p " + made;
+    if (!FolderName()[0]) {
+        std::snprintf(FolderName(), 64, "/tmp/zema-cache-fuzz-%d", static_cast<int>(getpid()));
+        std::string command = std::string("mkdir -p ") + FolderName();
         Check(std::system(command.c_str()) == 0);
-        std::atexit([] { std::system(("rm -rf " + Folder()).c_str()); });
-        return made;
-    }();
-    return folder;
+        std::atexit(RemoveFolder);
+    }
+    return FolderName();
 }
 
 inline void WriteFile(const std::string& name, const uint8_t* head, size_t headSize,

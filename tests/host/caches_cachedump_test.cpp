@@ -60,10 +60,10 @@ TEST(Cachedump, NoCacheIsRefused)
     std::string empty = CacheTempFolder("dump-empty");
     DumpRun run = RunCachedump(Quoted(empty));
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.output, "cachedump: no browser cache found in " + empty + "\n");
+    EXPECT_EQ(run.output, "cachedump: " + empty + ": no cache in this folder\n");
     run = RunCachedump(Quoted(empty + "/missing"));
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("no such folder"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output, "cachedump: " + empty + "/missing: no such folder\n");
     run = RunCachedump("");
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.output.find("usage"), std::string::npos);
@@ -82,12 +82,12 @@ TEST(Cachedump, HostileUrlsGetSafeNamesInsideTheFolder)
                                       "http://x.example/page.html",
                                       "http://x.example/dir/page.html" };
     for (size_t i = 0; i < urls.size(); ++i) {
-        Cache2EntrySpec spec;
-        spec.key = ":" + urls[i];
-        spec.body = "body " + std::to_string(i);
-        spec.elements = { { "response-head",
-                            ResponseHead("HTTP/1.1 200 OK", { "Content-Type: text/plain" }) } };
-        WriteFileBytes(folder + "/cache/entries/" + std::to_string(i), BuildCache2Entry(spec));
+        Cache2EntryLayout layout;
+        layout.key = ":" + urls[i];
+        layout.body = "body " + std::to_string(i);
+        layout.elements = { { "response-head",
+                              ResponseHead("HTTP/1.1 200 OK", { "Content-Type: text/plain" }) } };
+        WriteFileBytes(folder + "/cache/entries/" + std::to_string(i), BuildCache2Entry(layout));
     }
     WriteFileBytes(folder + "/out/page.html", { 'm', 'i', 'n', 'e' });  // never overwritten
 

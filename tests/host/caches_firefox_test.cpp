@@ -11,18 +11,18 @@ namespace {
 
 const char* kPartitioned = "O^partitionKey=%28https%2Cnews.example%29,:https://cdn.example/a.jpg";
 
-Cache2EntrySpec ImageEntry()
+Cache2EntryLayout ImageEntry()
 {
-    Cache2EntrySpec spec;
-    spec.key = kPartitioned;
-    spec.body = std::string("\xFF\xD8\xFF\xE0 a picture's bytes \x00\x01\x02", 27);
-    spec.elements = { { "request-method", "GET" },
-                      { "response-head",
-                        ResponseHead("HTTP/1.1 200 OK",
-                                     { "Content-Type: Image/JPEG; q=1", "Content-Length: 27",
-                                       "Cache-Control: public, max-age=86400" }) },
-                      { "net-response-time-onstart", "22" } };
-    return spec;
+    Cache2EntryLayout layout;
+    layout.key = kPartitioned;
+    layout.body = std::string("\xFF\xD8\xFF\xE0 a picture's bytes \x00\x01\x02", 27);
+    layout.elements = { { "request-method", "GET" },
+                        { "response-head",
+                          ResponseHead("HTTP/1.1 200 OK",
+                                       { "Content-Type: Image/JPEG; q=1", "Content-Length: 27",
+                                         "Cache-Control: public, max-age=86400" }) },
+                        { "net-response-time-onstart", "22" } };
+    return layout;
 }
 
 // Writes the files into a fresh cache2 folder and lists it.
@@ -92,11 +92,11 @@ TEST(FirefoxCache2, EntriesOfEveryMetadataVersion)
 {
     std::vector<std::vector<uint8_t>> files;
     for (uint32_t version = 1; version <= 4; ++version) {
-        Cache2EntrySpec spec = ImageEntry();
-        spec.headerVersion = version;
-        spec.trailerVersion = version == 4 ? 4 : 0;
-        spec.key = std::string(kPartitioned) + std::to_string(version);
-        files.push_back(BuildCache2Entry(spec));
+        Cache2EntryLayout layout = ImageEntry();
+        layout.headerVersion = version;
+        layout.trailerVersion = version == 4 ? 4 : 0;
+        layout.key = std::string(kPartitioned) + std::to_string(version);
+        files.push_back(BuildCache2Entry(layout));
     }
     std::string folder = CacheTempFolder("ff-versions");
     ASSERT_EQ(std::system(("mkdir -p '" + folder + "/entries'").c_str()), 0);
@@ -138,30 +138,33 @@ TEST(FirefoxCache2, EntriesOfEveryMetadataVersion)
 TEST(FirefoxCache2, RangesAltDataEncryptionAndUnknownVersions)
 {
     auto withHead = [](const std::string& statusLine, const std::vector<std::string>& headers) {
-        Cache2EntrySpec spec = ImageEntry();
-        spec.elements = { { "response-head", ResponseHead(statusLine, headers) } };
-        return spec;
+        Cache2EntryLayout layout = ImageEntry();
+        layout.elements = { { "response-head", ResponseHead(statusLine, headers) } };
+        return layout;
     };
-    Cache2EntrySpec part =
+    Cache2EntryLayout part =
         withHead("HTTP/1.1 206 Partial Content", { "Content-Range: bytes 0-26/1000" });
-    Cache2EntrySpec whole =
+    Cache2EntryLayout whole =
         withHead("HTTP/1.1 206 Partial Content", { "Content-Range: bytes 0-26/27" });
-    Cache2EntrySpec cut = withHead("HTTP/1.1 200 OK", { "Content-Length: 500" });
-    Cache2EntrySpec script = withHead("HTTP/1.1 200 OK", { "Content-Type: text/javascript" });
+    Cache2EntryLayout middle =
+        withHead("HTTP/1.1 206 Partial Content", { "Content-Range: bytes 100-126/1000" });
+    Cache2EntryLayout cut = withHead("HTTP/1.1 200 OK", { "Content-Length: 500" });
+    Cache2EntryLayout script = withHead("HTTP/1.1 200 OK", { "Content-Type: text/javascript" });
     script.elements.push_back({ "alt-data", "1;10,javascript/moz-script-bytecode-20261209" });
-    Cache2EntrySpec encrypted = ImageEntry();
+    Cache2EntryLayout encrypted = ImageEntry();
     encrypted.encrypted = true;
-    Cache2EntrySpec newer = ImageEntry();
+    Cache2EntryLayout newer = ImageEntry();
     newer.trailerVersion = 7;
     newer.headerVersion = 7;
-    Cache2EntrySpec empty = withHead("HTTP/1.1 204 No Content", {});
+    Cache2EntryLayout empty = withHead("HTTP/1.1 204 No Content", {});
     empty.body.clear();
 
-    std::vector<CacheEntry> entries = ListWritten(
-        "ff-states", { BuildCache2Entry(part), BuildCache2Entry(whole), BuildCache2Entry(cut),
-                       BuildCache2Entry(script), BuildCache2Entry(encrypted),
-                       BuildCache2Entry(newer), BuildCache2Entry(empty) });
-    ASSERT_EQ(entries.size(), 7u);
+    std::vector<CacheEntry> entries =
+        ListWritten("ff-states",
+                    { BuildCache2Entry(part), BuildCache2Entry(whole), BuildCache2Entry(cut),
+                      BuildCache2Entry(script), BuildCache2Entry(encrypted),
+                      BuildCache2Entry(newer), BuildCache2Entry(empty), BuildCache2Entry(middle) });
+    ASSERT_EQ(entries.size(), 8u);
     EXPECT_EQ(entries[0].body, BodyAvailability::Partial);
     EXPECT_EQ(entries[0].contentLength, 1000);
     EXPECT_EQ(entries[1].body, BodyAvailability::Complete);
@@ -178,6 +181,8 @@ TEST(FirefoxCache2, RangesAltDataEncryptionAndUnknownVersions)
     EXPECT_NE(entries[5].problem.find("unknown cache2 version 7"), std::string::npos);
     EXPECT_EQ(entries[5].body, BodyAvailability::Unreadable);
     EXPECT_EQ(entries[6].body, BodyAvailability::Absent);
+    EXPECT_EQ(entries[7].body, BodyAvailability::Unreadable);
+    EXPECT_EQ(entries[7].problem, "stored range starts at byte 100");
 
     OpenedCache cache = OpenCacheFolder(std::string(ZEMA_TEST_TEMP) + "/ff-states");
     ASSERT_TRUE(cache.reader);
@@ -197,22 +202,22 @@ TEST(FirefoxCache2, DamagedAndHostileFiles)
     // Every truncation: the trailer then points into or past what is left.
     for (size_t length = 0; length < good.size(); ++length)
         files.emplace_back(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length));
-    Cache2EntrySpec spec = ImageEntry();
-    spec.offsetOverride = 0x7FFFFFFF;  // past the file, and a huge chunk-hash count
-    files.push_back(BuildCache2Entry(spec));
-    spec = ImageEntry();
-    spec.offsetOverride = static_cast<int64_t>(spec.body.size()) + 3;  // inside the metadata
-    files.push_back(BuildCache2Entry(spec));
-    spec = ImageEntry();
-    spec.keySizeOverride = 0xFFFFFFF0;  // key running past everything
-    files.push_back(BuildCache2Entry(spec));
-    spec = ImageEntry();
-    spec.keyNul = false;
-    spec.elements.clear();
-    files.push_back(BuildCache2Entry(spec));
-    spec = ImageEntry();
-    spec.key.clear();
-    files.push_back(BuildCache2Entry(spec));
+    Cache2EntryLayout layout = ImageEntry();
+    layout.offsetOverride = 0x7FFFFFFF;  // past the file, and a huge chunk-hash count
+    files.push_back(BuildCache2Entry(layout));
+    layout = ImageEntry();
+    layout.offsetOverride = static_cast<int64_t>(layout.body.size()) + 3;  // inside the metadata
+    files.push_back(BuildCache2Entry(layout));
+    layout = ImageEntry();
+    layout.keySizeOverride = 0xFFFFFFF0;  // key running past everything
+    files.push_back(BuildCache2Entry(layout));
+    layout = ImageEntry();
+    layout.keyNul = false;
+    layout.elements.clear();
+    files.push_back(BuildCache2Entry(layout));
+    layout = ImageEntry();
+    layout.key.clear();
+    files.push_back(BuildCache2Entry(layout));
     size_t hostileCount = files.size();
 
     // Still listed, with what went wrong: elements without their last NUL.

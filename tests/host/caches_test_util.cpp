@@ -38,35 +38,35 @@ std::string ResponseHead(const std::string& statusLine, const std::vector<std::s
     return head;
 }
 
-std::vector<uint8_t> BuildCache2Entry(const Cache2EntrySpec& spec)
+std::vector<uint8_t> BuildCache2Entry(const Cache2EntryLayout& layout)
 {
-    std::vector<uint8_t> out(spec.body.begin(), spec.body.end());
-    uint64_t chunks = (spec.body.size() + 256 * 1024 - 1) / (256 * 1024);
+    std::vector<uint8_t> out(layout.body.begin(), layout.body.end());
+    uint64_t chunks = (layout.body.size() + 256 * 1024 - 1) / (256 * 1024);
     PutBigEndian32(out, 0);  // metadata hash, not checked by the reader
     for (uint64_t i = 0; i < chunks; ++i) {
         out.push_back(0);
         out.push_back(0);
     }
-    PutBigEndian32(out, spec.headerVersion);
+    PutBigEndian32(out, layout.headerVersion);
     PutBigEndian32(out, 1);  // fetch count
-    PutBigEndian32(out, spec.lastFetched);
-    PutBigEndian32(out, spec.lastModified);
+    PutBigEndian32(out, layout.lastFetched);
+    PutBigEndian32(out, layout.lastModified);
     PutBigEndian32(out, 1245443154);  // frecency
-    PutBigEndian32(out, spec.lastFetched + 86400);
-    PutBigEndian32(out, spec.keySizeOverride >= 0 ? static_cast<uint32_t>(spec.keySizeOverride)
-                                                  : static_cast<uint32_t>(spec.key.size()));
-    if (spec.headerVersion != 1)
+    PutBigEndian32(out, layout.lastFetched + 86400);
+    PutBigEndian32(out, layout.keySizeOverride >= 0 ? static_cast<uint32_t>(layout.keySizeOverride)
+                                                    : static_cast<uint32_t>(layout.key.size()));
+    if (layout.headerVersion != 1)
         PutBigEndian32(out, 0);  // flags
-    PutText(out, spec.key, spec.keyNul);
-    for (const auto& element : spec.elements) {
+    PutText(out, layout.key, layout.keyNul);
+    for (const auto& element : layout.elements) {
         PutText(out, element.first, true);
         PutText(out, element.second, true);
     }
-    uint32_t offset = spec.offsetOverride >= 0 ? static_cast<uint32_t>(spec.offsetOverride)
-                                               : static_cast<uint32_t>(spec.body.size());
-    if (spec.trailerVersion != 0) {
-        PutBigEndian32(out, spec.trailerVersion);
-        PutBigEndian32(out, offset | (spec.encrypted ? 0x80000000u : 0));
+    uint32_t offset = layout.offsetOverride >= 0 ? static_cast<uint32_t>(layout.offsetOverride)
+                                                 : static_cast<uint32_t>(layout.body.size());
+    if (layout.trailerVersion != 0) {
+        PutBigEndian32(out, layout.trailerVersion);
+        PutBigEndian32(out, offset | (layout.encrypted ? 0x80000000u : 0));
     } else {
         PutBigEndian32(out, offset);
     }

@@ -9,7 +9,7 @@
 #include "caches/cache_reader.h"
 
 // One cache2 entry file as Firefox lays it out; every field can be bent.
-struct Cache2EntrySpec {
+struct Cache2EntryLayout {
     std::string key;
     std::string body;
     std::vector<std::pair<std::string, std::string>> elements;
@@ -24,7 +24,7 @@ struct Cache2EntrySpec {
 };
 
 std::string ResponseHead(const std::string& statusLine, const std::vector<std::string>& headers);
-std::vector<uint8_t> BuildCache2Entry(const Cache2EntrySpec& spec);
+std::vector<uint8_t> BuildCache2Entry(const Cache2EntryLayout& layout);
 
 std::string CacheTempFolder(const std::string& name);                // emptied and made again
 std::vector<std::string> ListSubfolders(const std::string& folder);  // sorted, "" when none

@@ -13,6 +13,7 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <windows.h>
 #else
 #include <sys/stat.h>
 #endif
@@ -75,6 +76,32 @@ std::string Flags(const CacheEntry& entry, const BodyDecodeResult* decoded)
     return flags.empty() ? "-" : flags;
 }
 
+// URLs carry UTF-8; this ANSI program names files in the system code page,
+// so the name is converted, with what the code page lacks made '_' (never a
+// best-fit look-alike, which could be a separator).
+std::string ForFileSystem(const std::string& utf8)
+{
+#ifdef _WIN32
+    int wideLength =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (wideLength <= 0)
+        return utf8;
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0],
+                        wideLength);
+    int ansiLength = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength,
+                                         nullptr, 0, "_", nullptr);
+    if (ansiLength <= 0)
+        return utf8;
+    std::string ansi(static_cast<size_t>(ansiLength), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, &ansi[0], ansiLength,
+                        "_", nullptr);
+    return ansi;
+#else
+    return utf8;
+#endif
+}
+
 bool MakeFolder(const std::string& path)
 {
     if (CacheFolderExists(path))
@@ -106,11 +133,12 @@ BodyDecodeResult DecodeInto(CacheReader& reader, const CacheEntry& entry, std::F
 BodyDecodeResult Extract(CacheReader& reader, const CacheEntry& entry, const std::string& folder,
                          std::set<std::string>& used, Totals& totals, std::string& name)
 {
-    name = UniqueFileName(
-        SafeFileName(entry.url.empty() ? entry.key : entry.url), [&](const std::string& candidate) {
-            return used.count(candidate) > 0 || CacheFileExists(JoinCachePath(folder, candidate)) ||
-                   CacheFolderExists(JoinCachePath(folder, candidate));
-        });
+    name = UniqueFileName(ForFileSystem(SafeFileName(entry.url.empty() ? entry.key : entry.url)),
+                          [&](const std::string& candidate) {
+                              return used.count(candidate) > 0 ||
+                                     CacheFileExists(JoinCachePath(folder, candidate)) ||
+                                     CacheFolderExists(JoinCachePath(folder, candidate));
+                          });
     BodyDecodeResult result;
     result.status = BodyDecodeStatus::ReadFailed;
     if (name.empty())
@@ -168,8 +196,8 @@ int main(int argc, char** argv)
     std::string extractTo = argc == 4 ? argv[3] : "";
     OpenedCache cache = OpenCacheFolder(folder);
     if (!cache.reader) {
-        std::fprintf(stderr, "cachedump: %s\n",
-                     cache.problem.empty() ? "no cache" : cache.problem.c_str());
+        std::fprintf(stderr, "cachedump: %s: %s\n", folder.c_str(),
+                     cache.problem.empty() ? "no cache in this folder" : cache.problem.c_str());
         return 1;
     }
     if (!extractTo.empty() && !MakeFolder(extractTo)) {
