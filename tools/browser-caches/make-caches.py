@@ -9,8 +9,16 @@ Writes OUT/chromium-simple, OUT/chromium-blockfile, OUT/chromium-sql (each a
 Cache_Data folder), OUT/firefox (a cache2 folder), OUT/manifest.tsv (one row
 per response sent to each browser) and OUT/bodies/ (the identity bodies the
 rows name). Every process started here is ended here, also on error.
+
+manifest.tsv columns: cache, url (as sent by the browser, percent-encoded),
+top_level_site (the page's site as both browsers key it: http://127.0.0.1,
+no port), status, content_type and content_encoding (the headers sent), body.
+Media answers are 206 with at most 128 KiB each, one row per range: the
+players ask for the ranges in order from 0, so the bodies of one URL's rows,
+joined in row order, are the file from its start.
 """
 import argparse
+import hashlib
 import os
 import shutil
 import signal
@@ -24,7 +32,27 @@ from manifest import Manifest
 from processes import ProcessGroup
 from server import SiteServers
 
-OUTPUTS = [run.cache for run in browsers.RUNS] + ["manifest.tsv", "bodies", "work"]
+STAMP = "made-by.txt"
+OUTPUTS = [run.cache for run in browsers.RUNS] + ["manifest.tsv", "bodies", "work", STAMP]
+
+
+def stamp_of(args):
+    """What made OUT: this script's sources and the site's shape."""
+    digest = hashlib.sha1()
+    folder = os.path.dirname(os.path.abspath(__file__))
+    for name in sorted(n for n in os.listdir(folder) if n.endswith(".py")):
+        with open(os.path.join(folder, name), "rb") as source:
+            digest.update(name.encode() + b"\0" + source.read())
+    shape = "entries %d" % args.entries if args.entries else "small" if args.small else "full"
+    return "%s %s\n" % (shape, digest.hexdigest())
+
+
+def is_current(out, stamp):
+    try:
+        with open(os.path.join(out, STAMP)) as made:
+            return made.read() == stamp and os.path.exists(os.path.join(out, "manifest.tsv"))
+    except OSError:
+        return False
 
 
 def prepare_out(out):
@@ -90,6 +118,8 @@ def main():
     shape.add_argument("--entries", type=int, metavar="N", help="N tiny entries per cache")
     parser.add_argument("--keep-profiles", action="store_true",
                         help="leave the browsers' profiles and logs in OUT/work")
+    parser.add_argument("--if-changed", action="store_true",
+                        help="do nothing when OUT was made by these scripts in this shape")
     args = parser.parse_args()
     if args.entries is not None and not 1 <= args.entries <= 100000:
         parser.error("--entries takes 1 to 100000")
@@ -97,10 +127,15 @@ def main():
     # A TERM (ctest's timeout, a kill) unwinds like an error: browsers and servers end.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("make-caches: terminated"))
     out = os.path.abspath(args.out)
+    stamp = stamp_of(args)
+    if args.if_changed and is_current(out, stamp):
+        print("make-caches: %s is current" % out)
+        os.utime(os.path.join(out, "manifest.tsv"))
+        return
     prepare_out(out)
     work = os.path.join(out, "work")
     os.makedirs(work)
-    timeout = 40 + (args.entries or 0) / 100
+    timeout = 60 + (args.entries or 0) / 50
     manifest = Manifest(out)
     servers = SiteServers(manifest)
     try:
@@ -115,6 +150,8 @@ def main():
     finally:
         servers.close()
     manifest.write()
+    with open(os.path.join(out, STAMP), "w") as made:
+        made.write(stamp)
     for warning in servers.warnings:
         print("make-caches: warning: " + warning)
     if not args.keep_profiles:

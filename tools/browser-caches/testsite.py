@@ -103,7 +103,7 @@ PICTURES = [
                                            "-quality", "80"]),
     ("/pictures/photo.jpg", "image/jpeg", ["-size", "320x240", "plasma:tan-green",
                                            "-quality", "95"]),
-    ("/pictures/large.jpg", "image/jpeg", ["-size", "800x800", "xc:gray", "+noise", "Random",
+    ("/pictures/large.jpg", "image/jpeg", ["-size", "1280x1024", "xc:gray", "+noise", "Random",
                                            "-quality", "97"]),
     ("/pictures/logo.png", "image/png", ["-size", "96x64", "radial-gradient:yellow-purple"]),
     ("/pictures/scan.tiff", "image/tiff", ["-size", "60x40", "gradient:black-white",
@@ -196,6 +196,11 @@ def script_fetches(paths):
 def full_site(folder, other_origin):
     writer = SiteWriter(folder)
     make_pictures(writer, PICTURES)
+    # Past 16 KB a blockfile body leaves the block files; past 1 MB it spans
+    # more than four of Firefox's 256 KiB chunks.
+    for path, least in (("/pictures/photo.jpg", 16 << 10), ("/pictures/large.jpg", 1 << 20)):
+        if os.path.getsize(writer.site.resources[path].file) <= least:
+            raise RuntimeError("%s came out smaller than %d bytes" % (path, least))
     kinds = []
     for coding in CODINGS:
         kinds += [
@@ -236,7 +241,10 @@ def full_site(folder, other_origin):
                    if p.startswith("/style/"))
     head += "".join('<script src="%s"></script>\n' % p for p, _, _ in kinds
                     if p.startswith("/script/"))
-    images = [p for p, _, _ in PICTURES if p != "/favicon.ico"]
+    # Firefox's screenshot run asks for no favicon: the icon is a picture of the page too.
+    writer.add_file("/pictures/icon.ico", "image/x-icon",
+                    writer.site.resources["/favicon.ico"].file)
+    images = [p for p, _, _ in PICTURES if p != "/favicon.ico"] + ["/pictures/icon.ico"]
     images += [long_path, unicode_path, "/pictures/moved.png", "/pictures/missing.png",
                other_origin + "/pictures/third.png"]
     body = "".join('<img src="%s">\n' % p for p in images)
