@@ -94,7 +94,7 @@ def run_browser(run, servers, work, timeout, small_disk):
     command = run.command(profile, url, os.path.join(work, run.cache + ".png"), small_disk)
     log = os.path.join(work, run.cache + ".log")
     started = time.monotonic()
-    with ProcessGroup(command, browsers.environment(home), log) as group:
+    with ProcessGroup(command, browsers.environment(home), log, marker=work + os.sep) as group:
         status = group.wait(timeout)
     if status != 0:
         raise RuntimeError("%s exited with %d (see %s)" % (command[0], status, log))

@@ -1,5 +1,7 @@
 """A program run in a process group of its own, so that it and every child
-it starts can be ended together, whatever happens to the caller."""
+it starts can be ended together, whatever happens to the caller. Children
+that leave the group (a daemon's double fork and setsid) are found by a
+marker in their command line, a folder only this run uses, and ended by PID."""
 import os
 import signal
 import subprocess
@@ -7,7 +9,8 @@ import time
 
 
 class ProcessGroup:
-    def __init__(self, command, env, log_path):
+    def __init__(self, command, env, log_path, marker):
+        self.marker = marker.encode()
         self.log = open(log_path, "wb")
         self.process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
                                         stdout=self.log, stderr=subprocess.STDOUT,
@@ -54,4 +57,33 @@ class ProcessGroup:
                     break
                 time.sleep(0.05)
         self.process.poll()
+        for pid in self.strays():
+            end_pid(pid, grace)
         self.log.close()
+
+    def strays(self):
+        """PIDs outside the group whose command line names the marker."""
+        found = []
+        for name in os.listdir("/proc"):
+            if not name.isdigit() or int(name) == os.getpid():
+                continue
+            try:
+                with open("/proc/%s/cmdline" % name, "rb") as cmdline:
+                    if self.marker in cmdline.read():
+                        found.append(int(name))
+            except OSError:
+                continue
+        return found
+
+
+def end_pid(pid, grace):
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        try:
+            os.kill(pid, sig)
+        except ProcessLookupError:
+            return
+        deadline = time.monotonic() + grace
+        while time.monotonic() < deadline:
+            if not os.path.exists("/proc/%d" % pid):
+                return
+            time.sleep(0.05)
