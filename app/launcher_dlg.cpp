@@ -31,17 +31,15 @@ BEGIN_MESSAGE_MAP(CLauncherDlg, CDialog)
     ON_COMMAND(IDC_ABOUT, OnAbout)
 END_MESSAGE_MAP()
 
-CLauncherDlg::CLauncherDlg() : CDialog(IDD_LAUNCHER)
-{
-}
+CLauncherDlg::CLauncherDlg() : CDialog(IDD_LAUNCHER) {}
 
 BOOL CLauncherDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     HINSTANCE instance = AfxGetResourceHandle();
-    HANDLE big = ::LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
-                              ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
-                              LR_DEFAULTCOLOR);
+    HANDLE big =
+        ::LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     HANDLE small = ::LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),

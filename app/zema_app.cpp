@@ -11,9 +11,7 @@ BEGIN_MESSAGE_MAP(CZemaApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
-CZemaApp::CZemaApp() : CWinApp("Zema")
-{
-}
+CZemaApp::CZemaApp() : CWinApp("Zema") {}
 
 // The session is held for the life of the process and the name space never
 // unregistered: every zemap: URL the process resolves must reach the preview

@@ -13,55 +13,68 @@
 #include <vector>
 
 struct File {
-  std::string name;
-  std::vector<uint8_t> bytes;
+    std::string name;
+    std::vector<uint8_t> bytes;
 };
 
 // The names in dir/listName, in the list's order.
-inline std::vector<std::string> CorpusNames(const std::string& dir, const std::string& listName) {
-  std::vector<std::string> names;
-  std::ifstream list(dir + "/" + listName);
-  std::string name;
-  while (list >> name) names.push_back(name);
-  return names;
+inline std::vector<std::string> CorpusNames(const std::string& dir, const std::string& listName)
+{
+    std::vector<std::string> names;
+    std::ifstream list(dir + "/" + listName);
+    std::string name;
+    while (list >> name)
+        names.push_back(name);
+    return names;
 }
 
 // Every file named in dir/listName, in the list's order.
-inline std::vector<File> Corpus(const std::string& dir, const std::string& listName) {
-  std::vector<File> files;
-  for (const std::string& name : CorpusNames(dir, listName)) {
-    std::ifstream in(dir + "/" + name, std::ios::binary);
-    files.push_back({name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})});
-  }
-  return files;
+inline std::vector<File> Corpus(const std::string& dir, const std::string& listName)
+{
+    std::vector<File> files;
+    for (const std::string& name : CorpusNames(dir, listName)) {
+        std::ifstream in(dir + "/" + name, std::ios::binary);
+        files.push_back({ name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}) });
+    }
+    return files;
 }
 
 // A file's class is its name up to the first underscore.
-inline std::string ClassOf(const std::string& name) { return name.substr(0, name.find('_')); }
+inline std::string ClassOf(const std::string& name)
+{
+    return name.substr(0, name.find('_'));
+}
 
 // The items grouped by the class of their names, classes in name order.
 template <typename Item, typename NameOf>
-std::map<std::string, std::vector<const Item*>> ByClass(const std::vector<Item>& items, NameOf nameOf) {
-  std::map<std::string, std::vector<const Item*>> groups;
-  for (const Item& item : items) groups[ClassOf(nameOf(item))].push_back(&item);
-  return groups;
+std::map<std::string, std::vector<const Item*>> ByClass(const std::vector<Item>& items,
+                                                        NameOf nameOf)
+{
+    std::map<std::string, std::vector<const Item*>> groups;
+    for (const Item& item : items)
+        groups[ClassOf(nameOf(item))].push_back(&item);
+    return groups;
 }
 
-inline double Seconds(const std::function<void()>& work, int rounds) {
-  double best = 1e9;
-  for (int r = 0; r < rounds; ++r) {
-    auto t0 = std::chrono::steady_clock::now();
-    work();
-    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    if (s < best) best = s;
-  }
-  return best;
+inline double Seconds(const std::function<void()>& work, int rounds)
+{
+    double best = 1e9;
+    for (int r = 0; r < rounds; ++r) {
+        auto t0 = std::chrono::steady_clock::now();
+        work();
+        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        if (s < best)
+            best = s;
+    }
+    return best;
 }
 
 // The middle value; the mean of the two middle ones for an even count.
-inline double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t half = values.size() / 2;
-  return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
+inline double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t half = values.size() / 2;
+    return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
 }

@@ -10,20 +10,24 @@
 #include "images/thumbnail_tile.h"
 
 struct Tile {
-  explicit Tile(uint32_t edge)
-      : edge(edge), stride(DibStride(edge, 24)), pixels(TileBytes(edge), 0xFF) {}
+    explicit Tile(uint32_t edge)
+        : edge(edge), stride(DibStride(edge, 24)), pixels(TileBytes(edge), 0xFF)
+    {}
 
-  // Blue, green, red of the tile's row y counted from the top.
-  uint8_t* RowFromTop(uint32_t y) { return pixels.data() + static_cast<size_t>(stride) * (edge - 1 - y); }
+    // Blue, green, red of the tile's row y counted from the top.
+    uint8_t* RowFromTop(uint32_t y)
+    {
+        return pixels.data() + static_cast<size_t>(stride) * (edge - 1 - y);
+    }
 
-  uint32_t edge;
-  uint32_t stride;
-  std::vector<uint8_t> pixels;
+    uint32_t edge;
+    uint32_t stride;
+    std::vector<uint8_t> pixels;
 };
 
 // What a thumbnailer drew: the picture's size on the tile, 0 by 0 when it
 // could not read the file.
 struct Drawn {
-  uint32_t width = 0;
-  uint32_t height = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
 };

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "bench_corpus.h"
+#include "bench/bench_corpus.h"
 #include "caches/body_decoder.h"
 
 namespace {

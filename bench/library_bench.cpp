@@ -27,152 +27,178 @@ namespace {
 
 size_t sink = 0;
 
-void Ours(const File& f, uint32_t type) {
-  CImageObject image;
-  CMemoryStream stream(f.bytes.data(), f.bytes.size());
-  if (!image.Decode(stream, type)) {
-    fprintf(stderr, "%s: %s\n", f.name.c_str(), image.LastError());
-    exit(1);
-  }
-  sink += image.Pixels()[0];
+void Ours(const File& f, uint32_t type)
+{
+    CImageObject image;
+    CMemoryStream stream(f.bytes.data(), f.bytes.size());
+    if (!image.Decode(stream, type)) {
+        fprintf(stderr, "%s: %s\n", f.name.c_str(), image.LastError());
+        exit(1);
+    }
+    sink += image.Pixels()[0];
 }
 
 struct JpegJump {
-  jpeg_error_mgr mgr;
-  jmp_buf jump;
+    jpeg_error_mgr mgr;
+    jmp_buf jump;
 };
 
-void JpegExit(j_common_ptr c) { longjmp(reinterpret_cast<JpegJump*>(c->err)->jump, 1); }
+void JpegExit(j_common_ptr c)
+{
+    longjmp(reinterpret_cast<JpegJump*>(c->err)->jump, 1);
+}
 
-void DirectJpeg(const File& f) {
-  jpeg_decompress_struct cinfo;
-  JpegJump err;
-  cinfo.err = jpeg_std_error(&err.mgr);
-  err.mgr.error_exit = JpegExit;
-  std::vector<uint8_t> pixels;
-  if (setjmp(err.jump)) {
+void DirectJpeg(const File& f)
+{
+    jpeg_decompress_struct cinfo;
+    JpegJump err;
+    cinfo.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = JpegExit;
+    std::vector<uint8_t> pixels;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        exit(1);
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, f.bytes.data(), f.bytes.size());
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
+    pixels.resize(stride * cinfo.output_height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    exit(1);
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, f.bytes.data(), f.bytes.size());
-  jpeg_read_header(&cinfo, TRUE);
-  jpeg_start_decompress(&cinfo);
-  const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
-  pixels.resize(stride * cinfo.output_height);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  sink += pixels[0];
+    sink += pixels[0];
 }
 
 struct PngMemory {
-  const File* f;
-  size_t pos;
+    const File* f;
+    size_t pos;
 };
 
-void PngRead(png_structp png, png_bytep out, png_size_t n) {
-  PngMemory* m = static_cast<PngMemory*>(png_get_io_ptr(png));
-  if (n > m->f->bytes.size() - m->pos) png_error(png, "short");
-  memcpy(out, m->f->bytes.data() + m->pos, n);
-  m->pos += n;
+void PngRead(png_structp png, png_bytep out, png_size_t n)
+{
+    PngMemory* m = static_cast<PngMemory*>(png_get_io_ptr(png));
+    if (n > m->f->bytes.size() - m->pos)
+        png_error(png, "short");
+    memcpy(out, m->f->bytes.data() + m->pos, n);
+    m->pos += n;
 }
 
-void DirectPng(const File& f) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  std::vector<uint8_t> pixels;
-  std::vector<png_bytep> rows;
-  PngMemory m{&f, 0};
-  if (setjmp(png_jmpbuf(png))) exit(1);
-  png_set_read_fn(png, &m, PngRead);
-  png_read_info(png, info);
-  png_set_strip_16(png);
-  png_set_bgr(png);
-  const int passes = png_set_interlace_handling(png);
-  png_read_update_info(png, info);
-  const size_t stride = png_get_rowbytes(png, info);
-  const png_uint_32 height = png_get_image_height(png, info);
-  pixels.resize(stride * height);
-  rows.resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels.data() + stride * y;
-  for (int p = 0; p < passes; ++p) png_read_rows(png, rows.data(), nullptr, height);
-  png_read_end(png, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
-  sink += pixels[0];
+void DirectPng(const File& f)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    std::vector<uint8_t> pixels;
+    std::vector<png_bytep> rows;
+    PngMemory m{ &f, 0 };
+    if (setjmp(png_jmpbuf(png)))
+        exit(1);
+    png_set_read_fn(png, &m, PngRead);
+    png_read_info(png, info);
+    png_set_strip_16(png);
+    png_set_bgr(png);
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const size_t stride = png_get_rowbytes(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    pixels.resize(stride * height);
+    rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y)
+        rows[y] = pixels.data() + stride * y;
+    for (int p = 0; p < passes; ++p)
+        png_read_rows(png, rows.data(), nullptr, height);
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    sink += pixels[0];
 }
 
 // Blue, green, red as our pictures hold them, with alpha beside when the file
 // has it; the library writes straight into a plain buffer.
-void DirectWebP(const File& f) {
-  WebPBitstreamFeatures features;
-  if (WebPGetFeatures(f.bytes.data(), f.bytes.size(), &features) != VP8_STATUS_OK) exit(1);
-  const int bytesPerPixel = features.has_alpha ? 4 : 3;
-  const int stride = features.width * bytesPerPixel;
-  std::vector<uint8_t> pixels(static_cast<size_t>(stride) * features.height);
-  const uint8_t* ok = features.has_alpha
-                          ? WebPDecodeBGRAInto(f.bytes.data(), f.bytes.size(), pixels.data(), pixels.size(), stride)
-                          : WebPDecodeBGRInto(f.bytes.data(), f.bytes.size(), pixels.data(), pixels.size(), stride);
-  if (!ok) exit(1);
-  sink += pixels[0];
+void DirectWebP(const File& f)
+{
+    WebPBitstreamFeatures features;
+    if (WebPGetFeatures(f.bytes.data(), f.bytes.size(), &features) != VP8_STATUS_OK)
+        exit(1);
+    const int bytesPerPixel = features.has_alpha ? 4 : 3;
+    const int stride = features.width * bytesPerPixel;
+    std::vector<uint8_t> pixels(static_cast<size_t>(stride) * features.height);
+    const uint8_t* ok = features.has_alpha
+                            ? WebPDecodeBGRAInto(f.bytes.data(), f.bytes.size(), pixels.data(),
+                                                 pixels.size(), stride)
+                            : WebPDecodeBGRInto(f.bytes.data(), f.bytes.size(), pixels.data(),
+                                                pixels.size(), stride);
+    if (!ok)
+        exit(1);
+    sink += pixels[0];
 }
 
-uint32_t TypeOf(const std::string& name) {
-  if (name.find(".jpg") != std::string::npos) return kImageJPEG;
-  if (name.find(".webp") != std::string::npos) return kImageWEBP;
-  return kImagePNG;
+uint32_t TypeOf(const std::string& name)
+{
+    if (name.find(".jpg") != std::string::npos)
+        return kImageJPEG;
+    if (name.find(".webp") != std::string::npos)
+        return kImageWEBP;
+    return kImagePNG;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc < 2) {
-    fprintf(stderr, "usage: library_bench CORPUS_DIR [ROUNDS]\n");
-    return 2;
-  }
-  const std::string dir = argv[1];
-  const int rounds = argc > 2 ? atoi(argv[2]) : 7;
-  printf("JPEG, PNG and WebP decode: our decoder against the library called directly, megapixels per second\n"
-         "(best round); overhead = median over the rounds of our time / direct time - 1\n");
-  for (const File& f : Corpus(dir, "libraries.txt")) {
-    const std::string& name = f.name;
-    const uint32_t type = TypeOf(name);
-    CImageObject probe;
-    CMemoryStream s(f.bytes.data(), f.bytes.size());
-    probe.Decode(s, type);
-    const double mpx = static_cast<double>(probe.Width()) * probe.Height() / 1e6;
-    // The two take turns, so that a slower spell of the machine falls on
-    // both, and go first in alternate rounds, so that neither always meets
-    // the caches as the other left them; the overhead is the median of the
-    // rounds' ratios.
-    double ours = 1e9, direct = 1e9;
-    std::vector<double> ratios;
-    const auto timeOurs = [&] { return Seconds([&] { Ours(f, type); }, 1); };
-    const auto timeDirect = [&] {
-      return Seconds([&] {
-        if (type == kImageJPEG) DirectJpeg(f);
-        else if (type == kImageWEBP) DirectWebP(f);
-        else DirectPng(f);
-      }, 1);
-    };
-    for (int round = 0; round < rounds; ++round) {
-      double oursNow, directNow;
-      if (round % 2 == 0) {
-        oursNow = timeOurs();
-        directNow = timeDirect();
-      } else {
-        directNow = timeDirect();
-        oursNow = timeOurs();
-      }
-      ours = std::min(ours, oursNow);
-      direct = std::min(direct, directNow);
-      ratios.push_back(oursNow / directNow);
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: library_bench CORPUS_DIR [ROUNDS]\n");
+        return 2;
     }
-    printf("%-28s ours %7.1f Mpx/s | direct %7.1f Mpx/s | overhead %+5.1f%%\n", name.c_str(), mpx / ours,
-           mpx / direct, (Median(ratios) - 1) * 100);
-  }
-  return sink == 42 ? 3 : 0;
+    const std::string dir = argv[1];
+    const int rounds = argc > 2 ? atoi(argv[2]) : 7;
+    printf("JPEG, PNG and WebP decode: our decoder against the library called directly, megapixels "
+           "per second\n"
+           "(best round); overhead = median over the rounds of our time / direct time - 1\n");
+    for (const File& f : Corpus(dir, "libraries.txt")) {
+        const std::string& name = f.name;
+        const uint32_t type = TypeOf(name);
+        CImageObject probe;
+        CMemoryStream s(f.bytes.data(), f.bytes.size());
+        probe.Decode(s, type);
+        const double mpx = static_cast<double>(probe.Width()) * probe.Height() / 1e6;
+        // The two take turns, so that a slower spell of the machine falls on
+        // both, and go first in alternate rounds, so that neither always meets
+        // the caches as the other left them; the overhead is the median of the
+        // rounds' ratios.
+        double ours = 1e9, direct = 1e9;
+        std::vector<double> ratios;
+        const auto timeOurs = [&] { return Seconds([&] { Ours(f, type); }, 1); };
+        const auto timeDirect = [&] {
+            return Seconds(
+                [&] {
+                    if (type == kImageJPEG)
+                        DirectJpeg(f);
+                    else if (type == kImageWEBP)
+                        DirectWebP(f);
+                    else
+                        DirectPng(f);
+                },
+                1);
+        };
+        for (int round = 0; round < rounds; ++round) {
+            double oursNow, directNow;
+            if (round % 2 == 0) {
+                oursNow = timeOurs();
+                directNow = timeDirect();
+            } else {
+                directNow = timeDirect();
+                oursNow = timeOurs();
+            }
+            ours = std::min(ours, oursNow);
+            direct = std::min(direct, directNow);
+            ratios.push_back(oursNow / directNow);
+        }
+        printf("%-28s ours %7.1f Mpx/s | direct %7.1f Mpx/s | overhead %+5.1f%%\n", name.c_str(),
+               mpx / ours, mpx / direct, (Median(ratios) - 1) * 100);
+    }
+    return sink == 42 ? 3 : 0;
 }

@@ -26,9 +26,9 @@ BEGIN_MESSAGE_MAP(CBrowserDlg, CDialog)
 END_MESSAGE_MAP()
 
 CBrowserDlg::CBrowserDlg(const BrowserTraits& traits, CCacheListCtrl& list)
-    : CDialog(traits.dialogId), m_traits(traits), m_list(list), m_copyToSetting(traits.copyToSetting)
-{
-}
+    : CDialog(traits.dialogId), m_traits(traits), m_list(list),
+      m_copyToSetting(traits.copyToSetting)
+{}
 
 void CBrowserDlg::DoDataExchange(CDataExchange* pDX)
 {

@@ -46,8 +46,7 @@ protected:
     void SetCopyToSetting(const char* name) { m_copyToSetting = name; }
 
     // The usual ChooseFilters: the dialog's values after OK.
-    template <class OptionsDialog>
-    static bool RunOptionsDialog(FilterOptions& filters)
+    template <class OptionsDialog> static bool RunOptionsDialog(FilterOptions& filters)
     {
         OptionsDialog options;
         if (options.DoModal() != IDOK)

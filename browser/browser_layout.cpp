@@ -25,15 +25,14 @@ void MoveChild(HWND dialog, UINT id, const RECT& rect)
 BrowserLayout::BrowserLayout(std::initializer_list<LayoutRule> rules,
                              std::initializer_list<UINT> buttonRow)
     : m_rules(rules), m_buttonRow(buttonRow)
-{
-}
+{}
 
 BrowserLayout::Margins BrowserLayout::MarginsOf(HWND dialog, UINT id) const
 {
     RECT client;
     ::GetClientRect(dialog, &client);
     RECT rect = ChildRect(dialog, id);
-    return {client.right - rect.right, client.bottom - rect.bottom};
+    return { client.right - rect.right, client.bottom - rect.bottom };
 }
 
 void BrowserLayout::Measure(HWND dialog)

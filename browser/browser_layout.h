@@ -44,6 +44,6 @@ private:
     std::vector<LayoutRule> m_rules;
     std::vector<UINT> m_buttonRow;
     std::vector<Margins> m_ruleMargins;
-    Margins m_rowMargins = {0, 0};
+    Margins m_rowMargins = { 0, 0 };
     bool m_measured = false;
 };

@@ -33,8 +33,7 @@ public:
 
 private:
     // The call is told the buffer's size in bytes and may ask for more.
-    template <typename Call>
-    const INTERNET_CACHE_ENTRY_INFOA* Read(Call call)
+    template <typename Call> const INTERNET_CACHE_ENTRY_INFOA* Read(Call call)
     {
         for (int attempt = 0; attempt < 2; ++attempt) {
             DWORD size = static_cast<DWORD>(m_words.size() * sizeof(DWORD));

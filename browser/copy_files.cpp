@@ -26,16 +26,15 @@ bool CopyOneFile(const std::string& source, const std::string& folder)
 {
     // A drive root keeps its backslash.
     std::string prefix = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
-    std::string name = FreeCopyName(FileNamePart(source.c_str()), [&](const std::string& candidate) {
-        return PathTaken(prefix + candidate);
-    });
+    std::string name =
+        FreeCopyName(FileNamePart(source.c_str()),
+                     [&](const std::string& candidate) { return PathTaken(prefix + candidate); });
     std::string target = prefix + name;
     char partial[MAX_PATH];
     if (target.size() >= MAX_PATH || !::GetTempFileNameA(folder.c_str(), "zem", 0, partial))
         return false;
     // Without replacing: a file that took the name meanwhile is kept.
-    if (::CopyFileA(source.c_str(), partial, FALSE) &&
-        ::MoveFileExA(partial, target.c_str(), 0))
+    if (::CopyFileA(source.c_str(), partial, FALSE) && ::MoveFileExA(partial, target.c_str(), 0))
         return true;
     ::DeleteFileA(partial);
     return false;

@@ -1,6 +1,7 @@
 #include "browser/copy_names.h"
 
-std::string FreeCopyName(const std::string& name, const std::function<bool(const std::string&)>& taken)
+std::string FreeCopyName(const std::string& name,
+                         const std::function<bool(const std::string&)>& taken)
 {
     if (!taken(name))
         return name;

@@ -7,7 +7,8 @@
 
 // The name itself when it is free, else "name (2).ext", "name (3).ext", ...
 // the first that is free. The extension is what follows the last dot.
-std::string FreeCopyName(const std::string& name, const std::function<bool(const std::string&)>& taken);
+std::string FreeCopyName(const std::string& name,
+                         const std::function<bool(const std::string&)>& taken);
 
 // The message for files that could not be copied, each by its full path (two
 // cache files often share a name), the first twenty of them and then a count

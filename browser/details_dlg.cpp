@@ -3,7 +3,6 @@
 #include "browser/cache_source_url.h"
 #include "platform/shell_open.h"
 
-
 const char CDetailsDlg::noSourceUrlText[] =
     "No source URL: the Internet cache index has no entry for this file.";
 

@@ -8,8 +8,7 @@ int32_t DayNumberOf(const COleDateTime& date)
 
 COptionsDlg::COptionsDlg(UINT templateId)
     : CDialog(templateId), m_date(COleDateTime::GetCurrentTime())
-{
-}
+{}
 
 void COptionsDlg::ExchangeDateMode(CDataExchange* pDX)
 {

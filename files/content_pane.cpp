@@ -15,7 +15,7 @@ void CContentPane::Show(const char* path, const char* searchText)
     SetWindowText("");
     if (!*path)
         return;
-    m_request = {path, searchText};
+    m_request = { path, searchText };
     m_reader.Start([this] { Read(); });
 }
 

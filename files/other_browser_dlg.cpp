@@ -16,9 +16,7 @@ const BrowserTraits otherBrowser = {
 
 }  // namespace
 
-COtherBrowserDlg::COtherBrowserDlg() : CBrowserDlg(otherBrowser, m_list)
-{
-}
+COtherBrowserDlg::COtherBrowserDlg() : CBrowserDlg(otherBrowser, m_list) {}
 
 bool COtherBrowserDlg::ChooseFilters(FilterOptions& filters)
 {

@@ -13,16 +13,14 @@ const BrowserTraits textBrowser = {
     "dirSaveTextFiles",
     "No files selected.\r\n\r\nSelect some files on the list first.",
     "No files selected.\r\n\r\nSelect a file on the list first.",
-    BrowserLayout({{IDC_BROWSER_LIST, Follow::LengthenToRow},
-                   {IDC_CONTENT_PANE, Follow::Stretch}},
-                  {IDCANCEL, IDC_FILE_DRILL, IDC_COPY_TO, IDC_PAUSE}),
+    BrowserLayout(
+        { { IDC_BROWSER_LIST, Follow::LengthenToRow }, { IDC_CONTENT_PANE, Follow::Stretch } },
+        { IDCANCEL, IDC_FILE_DRILL, IDC_COPY_TO, IDC_PAUSE }),
 };
 
 }  // namespace
 
-CTextBrowserDlg::CTextBrowserDlg() : CBrowserDlg(textBrowser, m_list)
-{
-}
+CTextBrowserDlg::CTextBrowserDlg() : CBrowserDlg(textBrowser, m_list) {}
 
 void CTextBrowserDlg::DoDataExchange(CDataExchange* pDX)
 {

@@ -47,7 +47,8 @@ TextExcerpt ExcerptOf(const char* text, uint64_t length, int64_t hit, uint64_t h
         excerpt.text = "[...]\r\n";
     uint64_t shownFrom = excerpt.text.size();
     excerpt.text.append(text + begin, static_cast<size_t>(end - begin));
-    if (hitFound && static_cast<uint64_t>(hit) >= begin && static_cast<uint64_t>(hit) + hitLength <= end)
+    if (hitFound && static_cast<uint64_t>(hit) >= begin &&
+        static_cast<uint64_t>(hit) + hitLength <= end)
         excerpt.hit = static_cast<int64_t>(shownFrom + (static_cast<uint64_t>(hit) - begin));
     if (begin > 0 || end < length) {
         char note[160];

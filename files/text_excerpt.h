@@ -15,8 +15,8 @@ constexpr uint64_t shownBytesBound = 256u << 10;
 constexpr uint64_t shownLineBound = 4u << 10;
 
 struct TextExcerpt {
-    std::string text;    // what the pane shows, with a note where the file was cut
-    int64_t hit = -1;    // the hit's offset in text, -1 when not shown
+    std::string text;  // what the pane shows, with a note where the file was cut
+    int64_t hit = -1;  // the hit's offset in text, -1 when not shown
 };
 
 // text holds length bytes (the file up to its first NUL); hit is the search

@@ -45,7 +45,8 @@ std::unique_ptr<char[]> ReadTextFile(const char* path, const StopCheck& stopRequ
     if (file.Get() == INVALID_HANDLE_VALUE)
         return nullptr;
     LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file.Get(), &size) || static_cast<uint64_t>(size.QuadPart) > maxTextFileSize)
+    if (!::GetFileSizeEx(file.Get(), &size) ||
+        static_cast<uint64_t>(size.QuadPart) > maxTextFileSize)
         return nullptr;
     const DWORD length = static_cast<DWORD>(size.QuadPart);
     std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]);

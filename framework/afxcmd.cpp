@@ -18,8 +18,8 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT message, UINT code, UI
     for (const AFX_MSGMAP* map = GetMessageMap(); map;
          map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->pfn; ++entry) {
-            if (entry->nMessage == message && entry->nCode == code &&
-                entry->nID <= id && id <= entry->nLastID)
+            if (entry->nMessage == message && entry->nCode == code && entry->nID <= id &&
+                id <= entry->nLastID)
                 return entry;
         }
     }

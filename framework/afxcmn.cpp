@@ -18,7 +18,7 @@ BOOL CImageList::DeleteImageList()
 
 HIMAGELIST CListCtrl::SetImageList(CImageList* list, int which)
 {
-    return reinterpret_cast<HIMAGELIST>(SendMessage(
-        LVM_SETIMAGELIST, static_cast<WPARAM>(which),
-        reinterpret_cast<LPARAM>(list ? list->GetSafeHandle() : nullptr)));
+    return reinterpret_cast<HIMAGELIST>(
+        SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(which),
+                    reinterpret_cast<LPARAM>(list ? list->GetSafeHandle() : nullptr)));
 }

@@ -33,8 +33,8 @@ public:
     UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
     int GetNextItem(int start, int flags) const
     {
-        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start),
-                                            MAKELPARAM(flags, 0)));
+        return static_cast<int>(
+            SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
     }
     HIMAGELIST SetImageList(CImageList* list, int which);
     DWORD SetExtendedStyle(DWORD style)

@@ -42,7 +42,7 @@ CString AfxFormatString2(LPCSTR format, LPCSTR first, LPCSTR second)
             out += p[1] == '1' ? first : second;
             ++p;
         } else {
-            char one[2] = {*p, 0};
+            char one[2] = { *p, 0 };
             out += one;
         }
     }

@@ -14,7 +14,8 @@ struct CUserException {};
 class CDataExchange {
 public:
     CDataExchange(CWnd* dialog, BOOL saveAndValidate)
-        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
+        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog)
+    {}
 
     // The control a routine is about to exchange; Fail gives it the focus.
     HWND PrepareCtrl(int id);

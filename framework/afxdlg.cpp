@@ -10,7 +10,7 @@ namespace {
 void RegisterCommonControls()
 {
     static const BOOL registered = [] {
-        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
+        INITCOMMONCONTROLSEX classes = { sizeof classes, ICC_WIN95_CLASSES | ICC_DATE_CLASSES };
         return ::InitCommonControlsEx(&classes);
     }();
     (void)registered;
@@ -37,9 +37,7 @@ BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_MESSAGE(WM_HELP, OnHelpRequest)
 END_MESSAGE_MAP()
 
-CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent)
-{
-}
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
 
 INT_PTR CDialog::DoModal()
 {

@@ -54,7 +54,8 @@ HWND AfxCreateControlWindow(REFCLSID clsid, DWORD style, const RECT& rect, HWND 
 void AfxCloseControl(IUnknown* control)
 {
     IOleInPlaceObject* inPlace = nullptr;
-    if (SUCCEEDED(control->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
+    if (SUCCEEDED(
+            control->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
         inPlace->InPlaceDeactivate();
         inPlace->Release();
     }

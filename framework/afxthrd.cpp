@@ -44,8 +44,8 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID parameter, int priority, 
     thread->m_pfnThreadProc = proc;
     thread->m_pThreadParams = parameter;
     unsigned id = 0;
-    uintptr_t handle = ::_beginthreadex(security, stackSize, &CWinThread::Run, thread,
-                                        CREATE_SUSPENDED, &id);
+    uintptr_t handle =
+        ::_beginthreadex(security, stackSize, &CWinThread::Run, thread, CREATE_SUSPENDED, &id);
     if (!handle) {
         delete thread;
         return nullptr;
@@ -60,7 +60,8 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID parameter, int priority, 
 
 CWinThread* AfxBeginOwnedThread(AFX_THREADPROC proc, LPVOID parameter)
 {
-    CWinThread* thread = AfxBeginThread(proc, parameter, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    CWinThread* thread =
+        AfxBeginThread(proc, parameter, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     if (thread) {
         thread->m_bAutoDelete = FALSE;
         ::ResumeThread(thread->m_hThread);

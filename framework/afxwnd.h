@@ -77,7 +77,11 @@ private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     void OnNcDestroyed();
 
-    struct CurrentMessage { UINT message; WPARAM wParam; LPARAM lParam; };
+    struct CurrentMessage {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
     CurrentMessage m_current = {};
     IUnknown* m_pCtrlUnknown = nullptr;
 };

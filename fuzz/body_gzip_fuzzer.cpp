@@ -1,5 +1,5 @@
 // Cached bodies stored with Content-Encoding: gzip.
-#include "body_harness.h"
+#include "fuzz/body_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,7 +1,7 @@
 // Header values with several codings, none, or ones this reader refuses: the
 // first byte picks the value, the rest is the stored body. With no coding
 // named, a body that starts with a zstd frame magic is decoded as zstd.
-#include "body_harness.h"
+#include "fuzz/body_harness.h"
 
 namespace {
 

@@ -2,7 +2,8 @@
 // takes them, so one that accepts what is not its format shows up here.
 #include "fuzz/fuzz_harness.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::DecodeStill(data, size, kImageUnknown);
-  return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::DecodeStill(data, size, kImageUnknown);
+    return 0;
 }

@@ -2,7 +2,8 @@
 // with the plain one, which must agree.
 #include "fuzz/fuzz_harness.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::CompareGifReadings(data, size, fuzz::FrameFromLastByte(data, size));
-  return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::CompareGifReadings(data, size, fuzz::FrameFromLastByte(data, size));
+    return 0;
 }

@@ -2,7 +2,8 @@
 // maps, run lengths, either origin.
 #include "fuzz/fuzz_harness.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::DecodeStill(data, size, kImageTGA);
-  return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::DecodeStill(data, size, kImageTGA);
+    return 0;
 }

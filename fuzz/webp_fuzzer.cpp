@@ -2,7 +2,8 @@
 // animation as its canvas shows it.
 #include "fuzz/fuzz_harness.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::Decode(data, size, kImageWEBP, fuzz::FrameFromLastByte(data, size));
-  return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::Decode(data, size, kImageWEBP, fuzz::FrameFromLastByte(data, size));
+    return 0;
 }

@@ -12,15 +12,13 @@ const BrowserTraits imageBrowser = {
     "ImageCopyToDir",
     "No images selected.\r\n\r\nSelect some images on the list first.",
     "No images selected.\r\n\r\nSelect a image on the list first.",
-    BrowserLayout({{IDC_BROWSER_LIST, Follow::Stretch}},
-                  {IDCANCEL, IDC_DRILL, IDC_COPY_TO, IDC_PAUSE}),
+    BrowserLayout({ { IDC_BROWSER_LIST, Follow::Stretch } },
+                  { IDCANCEL, IDC_DRILL, IDC_COPY_TO, IDC_PAUSE }),
 };
 
 }  // namespace
 
-CImageBrowserDlg::CImageBrowserDlg() : CBrowserDlg(imageBrowser, m_list)
-{
-}
+CImageBrowserDlg::CImageBrowserDlg() : CBrowserDlg(imageBrowser, m_list) {}
 
 bool CImageBrowserDlg::ChooseFilters(FilterOptions& filters)
 {

@@ -54,15 +54,30 @@ void Scroll(HWND window, int bar, WORD request)
     int position = info.nPos;
     int page = static_cast<int>(info.nPage);
     switch (request) {
-    case SB_LINEUP: position -= 16; break;
-    case SB_LINEDOWN: position += 16; break;
-    case SB_PAGEUP: position -= page; break;
-    case SB_PAGEDOWN: position += page; break;
+    case SB_LINEUP:
+        position -= 16;
+        break;
+    case SB_LINEDOWN:
+        position += 16;
+        break;
+    case SB_PAGEUP:
+        position -= page;
+        break;
+    case SB_PAGEDOWN:
+        position += page;
+        break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: position = info.nTrackPos; break;
-    case SB_TOP: position = info.nMin; break;
-    case SB_BOTTOM: position = info.nMax; break;
-    default: return;
+    case SB_THUMBPOSITION:
+        position = info.nTrackPos;
+        break;
+    case SB_TOP:
+        position = info.nMin;
+        break;
+    case SB_BOTTOM:
+        position = info.nMax;
+        break;
+    default:
+        return;
     }
     info.fMask = SIF_POS;
     info.nPos = position;
@@ -83,8 +98,8 @@ void Paint(HWND window, const Picture& picture)
     ::SelectObject(source, old);
     ::DeleteDC(source);
     // Beyond the picture: the window's own background.
-    RECT right = {picture.width - x, 0, client.right, client.bottom};
-    RECT below = {0, picture.height - y, client.right, client.bottom};
+    RECT right = { picture.width - x, 0, client.right, client.bottom };
+    RECT below = { 0, picture.height - y, client.right, client.bottom };
     ::FillRect(dc, &right, ::GetSysColorBrush(COLOR_APPWORKSPACE));
     ::FillRect(dc, &below, ::GetSysColorBrush(COLOR_APPWORKSPACE));
     ::EndPaint(window, &paint);
@@ -148,7 +163,7 @@ bool RegisterPictureClass(HINSTANCE instance)
 // the work area.
 SIZE WindowSizeFor(const Picture& picture, DWORD style)
 {
-    RECT frame = {0, 0, picture.width, picture.height};
+    RECT frame = { 0, 0, picture.width, picture.height };
     ::AdjustWindowRect(&frame, style, FALSE);
     RECT work;
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -159,8 +174,8 @@ SIZE WindowSizeFor(const Picture& picture, DWORD style)
         width += ::GetSystemMetrics(SM_CXVSCROLL);
     if (tooWide)
         height += ::GetSystemMetrics(SM_CYHSCROLL);
-    return {std::min<LONG>(width, work.right - work.left),
-            std::min<LONG>(height, work.bottom - work.top)};
+    return { std::min<LONG>(width, work.right - work.left),
+             std::min<LONG>(height, work.bottom - work.top) };
 }
 
 }  // namespace
@@ -178,7 +193,7 @@ bool ShowPictureWindow(HWND owner, const char* path)
         ::DeleteObject(bitmap);
         return false;
     }
-    Picture* picture = new Picture{bitmap, image.Width(), image.Height()};
+    Picture* picture = new Picture{ bitmap, image.Width(), image.Height() };
     char title[MAX_PATH + 40];
     std::snprintf(title, sizeof title, "%s (%d x %d)", FileNamePart(path), picture->width,
                   picture->height);

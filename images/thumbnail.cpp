@@ -47,7 +47,7 @@ int32_t EscapeDecode(CImageObject*, intptr_t watch)
     return reinterpret_cast<DecodeWatch*>(watch)->ShouldStop() ? 1 : 0;
 }
 
-ThumbnailStatus DecodeFailure(const CImageObject& picture)
+ThumbnailStatus FailureOf(const CImageObject& picture)
 {
     switch (picture.Status()) {
     case DecodeStatus::kTooLarge:
@@ -109,7 +109,7 @@ Thumbnail MakeThumbnail(const PictureBytes& bytes, uint32_t edge, uint64_t memor
         return out;
     }
     if (!picture.HasPixels()) {
-        out.status = DecodeFailure(picture);
+        out.status = FailureOf(picture);
         return out;
     }
     out.sourceWidth = static_cast<uint32_t>(picture.SourceWidth());

@@ -15,7 +15,7 @@ uint32_t Nearest(double value)
 
 ThumbnailFit FitThumbnail(uint32_t width, uint32_t height, uint32_t edge)
 {
-    ThumbnailFit fit = {false, width, height, 0, 0};
+    ThumbnailFit fit = { false, width, height, 0, 0 };
     if (width > edge || height >= edge) {
         double aspect = static_cast<double>(width) / static_cast<double>(height ? height : 1);
         if (aspect > 1.0) {

@@ -4,11 +4,11 @@
 #include <cstdint>
 
 struct ThumbnailFit {
-    bool scale;       // whether the picture must be scaled to (width, height)
-    uint32_t width;   // size drawn on the tile
+    bool scale;      // whether the picture must be scaled to (width, height)
+    uint32_t width;  // size drawn on the tile
     uint32_t height;
-    uint32_t x;       // top-left corner on the tile; odd margins leave the
-    uint32_t y;       // extra pixel on the right or at the bottom
+    uint32_t x;  // top-left corner on the tile; odd margins leave the
+    uint32_t y;  // extra pixel on the right or at the bottom
 };
 
 // Pictures larger than the tile shrink to fit it, keeping their aspect; a

@@ -31,16 +31,16 @@ size_t TileBytes(uint32_t edge)
     return static_cast<size_t>(DibStride(edge, 24)) * edge;
 }
 
-void ComposeTile(const CImageObject& picture, const ThumbnailFit& fit, uint32_t edge,
-                 uint8_t* rows)
+void ComposeTile(const CImageObject& picture, const ThumbnailFit& fit, uint32_t edge, uint8_t* rows)
 {
     const uint32_t stride = DibStride(edge, 24);
     memset(rows, 0xFF, TileBytes(edge));
     if (!picture.HasPixels() || fit.x >= edge || fit.y >= edge)
         return;
-    const uint32_t width = std::min({fit.width, static_cast<uint32_t>(picture.Width()), edge - fit.x});
+    const uint32_t width =
+        std::min({ fit.width, static_cast<uint32_t>(picture.Width()), edge - fit.x });
     const uint32_t height =
-        std::min({fit.height, static_cast<uint32_t>(picture.Height()), edge - fit.y});
+        std::min({ fit.height, static_cast<uint32_t>(picture.Height()), edge - fit.y });
     for (uint32_t top = 0; top < height; ++top) {
         // Both are bottom-up: the picture's top row is its last one.
         const int32_t source = picture.Height() - 1 - static_cast<int32_t>(top);

@@ -17,10 +17,10 @@ const BrowserTraits mediaBrowser = {
     "DirOf0",
     "No files selected.\r\n\r\nSelect some files on the list first.",
     "No files selected.\r\n\r\nSelect a files on the list first.",
-    BrowserLayout({{IDC_BROWSER_LIST, Follow::LengthenToRow},
-                   {IDC_PREVIEW_HOST, Follow::Stretch},
-                   {IDC_PREVIEW_PLACEHOLDER, Follow::Stretch}},
-                  {IDCANCEL, IDC_FILE_DRILL, IDC_COPY_TO, IDC_PAUSE}),
+    BrowserLayout({ { IDC_BROWSER_LIST, Follow::LengthenToRow },
+                    { IDC_PREVIEW_HOST, Follow::Stretch },
+                    { IDC_PREVIEW_PLACEHOLDER, Follow::Stretch } },
+                  { IDCANCEL, IDC_FILE_DRILL, IDC_COPY_TO, IDC_PAUSE }),
 };
 
 const char* TitleOf(int32_t kind)
@@ -39,9 +39,7 @@ const char* TitleOf(int32_t kind)
 
 }  // namespace
 
-CMediaBrowserDlg::CMediaBrowserDlg() : CBrowserDlg(mediaBrowser, m_list)
-{
-}
+CMediaBrowserDlg::CMediaBrowserDlg() : CBrowserDlg(mediaBrowser, m_list) {}
 
 // Each kind remembers its own Copy To folder.
 void CMediaBrowserDlg::SetMediaKind(int32_t kind)

@@ -33,7 +33,7 @@ void CentreDialog(HWND dialog)
     }
     RECT rect;
     ::GetWindowRect(dialog, &rect);
-    SIZE size = {rect.right - rect.left, rect.bottom - rect.top};
+    SIZE size = { rect.right - rect.left, rect.bottom - rect.top };
     POINT corner = CentredPosition(size, over, work);
     ::SetWindowPos(dialog, nullptr, corner.x, corner.y, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

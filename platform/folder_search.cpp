@@ -5,8 +5,8 @@
 bool ExactAnsiName(const wchar_t* name, char* ansi, int size)
 {
     BOOL lossy = FALSE;
-    int written = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, ansi, size,
-                                        nullptr, &lossy);
+    int written =
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, ansi, size, nullptr, &lossy);
     return written > 0 && !lossy;
 }
 

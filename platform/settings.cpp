@@ -47,8 +47,8 @@ int ReadRegString(HKEY root, const char* subkey, const char* valueName, char* bu
         return 0;
     DWORD type = REG_SZ;
     DWORD size = bufferSize;
-    LONG result = ::RegQueryValueExA(key, valueName, nullptr, &type,
-                                     reinterpret_cast<BYTE*>(buffer), &size);
+    LONG result =
+        ::RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     ::RegCloseKey(key);
     if (result != ERROR_SUCCESS) {
         buffer[0] = '\0';

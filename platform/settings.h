@@ -14,15 +14,14 @@ HKEY OpenRegKeyForWrite(HKEY root, const char* subkey);
 
 // The value as a NUL-terminated string in the buffer; a value that does not
 // fit, terminator included, fails and leaves the buffer empty.
-int ReadRegString(HKEY root, const char* subkey, const char* valueName,
-                  char* buffer, DWORD bufferSize);
+int ReadRegString(HKEY root, const char* subkey, const char* valueName, char* buffer,
+                  DWORD bufferSize);
 // The value at whatever length it has (up to 32,767 characters), without a
 // caller's buffer to outgrow; false when it is missing or longer.
 bool ReadRegText(HKEY root, const char* subkey, const char* valueName, std::string& text);
 
 // A null text is stored as the empty string.
-int WriteRegString(HKEY root, const char* subkey, const char* valueName,
-                   const char* text);
+int WriteRegString(HKEY root, const char* subkey, const char* valueName, const char* text);
 
 int ReadSetting(const char* valueName, char* buffer, DWORD bufferSize);
 bool ReadSettingText(const char* valueName, std::string& text);

@@ -6,8 +6,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-template <class Interface, const IID*... interfaces>
-class CComObject : public Interface {
+template <class Interface, const IID*... interfaces> class CComObject : public Interface {
 public:
     virtual ~CComObject() = default;
 

@@ -12,12 +12,8 @@ const uint32_t kGrowthStep = 0x4000;
 }  // namespace
 
 CPageBuffer::CPageBuffer()
-    : m_block(new (std::nothrow) BYTE[kInitialCapacity]),
-      m_capacity(kInitialCapacity),
-      m_readPosition(0),
-      m_fill(0),
-      m_lock(FALSE, nullptr),
-      m_totalAppended(0)
+    : m_block(new (std::nothrow) BYTE[kInitialCapacity]), m_capacity(kInitialCapacity),
+      m_readPosition(0), m_fill(0), m_lock(FALSE, nullptr), m_totalAppended(0)
 {
     if (m_block)
         m_block[0] = 0;

@@ -3,9 +3,7 @@
 #include "preview/current_preview_file.h"
 #include "preview/preview_page.h"
 
-CPreviewProtocol::CPreviewProtocol() : m_pSink(nullptr)
-{
-}
+CPreviewProtocol::CPreviewProtocol() : m_pSink(nullptr) {}
 
 STDMETHODIMP CPreviewProtocol::Start(LPCWSTR, IInternetProtocolSink* sink, IInternetBindInfo*,
                                      DWORD, HANDLE_PTR)
@@ -28,9 +26,11 @@ void CPreviewProtocol::ReportPage()
     if (!m_pSink)
         return;
     ULONG size = m_page.TotalAppended();
-    if (m_pSink->ReportData(BSCF_FIRSTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE, size, size) != S_OK)
+    if (m_pSink->ReportData(BSCF_FIRSTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE, size, size) !=
+        S_OK)
         return;
-    if (m_pSink->ReportData(BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE, size, size) != S_OK)
+    if (m_pSink->ReportData(BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE, size, size) !=
+        S_OK)
         return;
     m_pSink->ReportResult(S_OK, 0, nullptr);
 }

@@ -16,5 +16,4 @@ public:
     STDMETHODIMP CompareUrl(LPCWSTR url1, LPCWSTR url2, DWORD flags) override;
     STDMETHODIMP QueryInfo(LPCWSTR url, QUERYOPTION option, DWORD flags, LPVOID buffer,
                            DWORD bufferSize, DWORD* resultSize, DWORD reserved) override;
-
 };

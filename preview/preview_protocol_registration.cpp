@@ -7,6 +7,6 @@ HRESULT RegisterPreviewProtocol(IInternetSession* session)
     if (!session)
         return E_POINTER;
     // No class identifier and no patterns: the scheme alone selects the handler.
-    return session->RegisterNameSpace(&g_previewProtocolFactory, CLSID_NULL, L"zemap", 0,
-                                      nullptr, 0);
+    return session->RegisterNameSpace(&g_previewProtocolFactory, CLSID_NULL, L"zemap", 0, nullptr,
+                                      0);
 }

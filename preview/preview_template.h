@@ -11,7 +11,7 @@ enum PreviewTemplateId : WORD {
 };
 
 struct PreviewTemplate {
-    HeapText text;  // the resource bytes followed by two NULs; empty when not loaded
+    HeapText text;   // the resource bytes followed by two NULs; empty when not loaded
     DWORD size = 0;  // bytes of the resource, terminators not counted
 };
 

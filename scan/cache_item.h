@@ -24,7 +24,7 @@ struct CacheItem {
 };
 
 struct ImageItem : CacheItem {
-    uint32_t width;   // as decoded, before scaling for the thumbnail
+    uint32_t width;  // as decoded, before scaling for the thumbnail
     uint32_t height;
     int32_t thumbnailIndex;
 };

@@ -67,7 +67,8 @@ protected:
     virtual void WalkFolder(const char* folder);
     // Hands each entry the search pattern finds to visit, with a pause point
     // after each; ends early when the walk must unwind.
-    void SearchFolder(const char* pattern, const std::function<void(const WIN32_FIND_DATAA&)>& visit);
+    void SearchFolder(const char* pattern,
+                      const std::function<void(const WIN32_FIND_DATAA&)>& visit);
     bool PassesDateTest(const WIN32_FIND_DATAA& entry) const;
     // "folder\name", normalised; false when it would not fit MAX_PATH.
     static bool BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name);

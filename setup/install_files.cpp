@@ -49,8 +49,8 @@ bool WriteShortcut(const char* linkPath, const char* target, const char* argumen
                    const char* description)
 {
     IShellLinkA* link = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IShellLinkA, reinterpret_cast<void**>(&link))))
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&link))))
         return false;
     link->SetPath(target);
     if (arguments && *arguments)

@@ -16,9 +16,8 @@ namespace {
 
 const char kCannotCreateFolder[] = "Can not create folder.";
 const char kCopyFailed[] = "Copy file faild.";
-const char kCompleted[] =
-    "Setup completed.\r\n\r\nAn link to the program has bee created in the "
-    "[Programs].[KeldraWorks] group.\r\n\r\nThank you for using our product.";
+const char kCompleted[] = "Setup completed.\r\n\r\nAn link to the program has bee created in the "
+                          "[Programs].[KeldraWorks] group.\r\n\r\nThank you for using our product.";
 const char kRemoveQuestion[] = "This will remove ZEMA from your computer.\r\n\r\nContinue?";
 const char kRemoved[] = "ZEMA has been removed.";
 
@@ -32,9 +31,9 @@ void SetIcons(HWND dialog)
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     HANDLE large = ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETUP), IMAGE_ICON,
                                 ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0);
-    HANDLE small = ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETUP), IMAGE_ICON,
-                                ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                                0);
+    HANDLE small =
+        ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETUP), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0);
     ::SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
     ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }

@@ -15,10 +15,10 @@ int SetupMain(HINSTANCE instance, int /*showState*/)
 {
     // The shell link object and the folder-browse dialog want an apartment.
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+    INITCOMMONCONTROLSEX classes = { sizeof classes, ICC_BAR_CLASSES | ICC_COOL_CLASSES };
     ::InitCommonControlsEx(&classes);
-    INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETUP),
-                                       ::GetActiveWindow(), SetupDialogProc, 0);
+    INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), ::GetActiveWindow(),
+                                       SetupDialogProc, 0);
     ::CoUninitialize();
     return static_cast<int>(result);
 }

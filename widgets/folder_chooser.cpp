@@ -6,7 +6,7 @@
 
 namespace {
 
-const POINT kDialogPosition = {50, 50};
+const POINT kDialogPosition = { 50, 50 };
 
 int CALLBACK FolderChooserCallback(HWND dialog, UINT message, LPARAM item, LPARAM data)
 {

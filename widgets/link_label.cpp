@@ -15,9 +15,7 @@ BEGIN_MESSAGE_MAP(CLinkLabel, CStatic)
     ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
 END_MESSAGE_MAP()
 
-CLinkLabel::CLinkLabel() : m_backgroundColour(::GetSysColor(COLOR_BTNFACE))
-{
-}
+CLinkLabel::CLinkLabel() : m_backgroundColour(::GetSysColor(COLOR_BTNFACE)) {}
 
 void CLinkLabel::PreSubclassWindow()
 {

@@ -1,205 +1,239 @@
-#include "gif_lzw.h"
+#include "images/codec/gif_lzw.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-GifLzwReader::GifLzwReader() {
-  buffer_ = new uint8_t[kReadAhead];
-  prefix_ = new uint16_t[kMaxCodes];
-  suffix_ = new uint8_t[kMaxCodes];
-  first_ = new uint8_t[kMaxCodes];
-  length_ = new uint16_t[kMaxCodes];
-  stack_ = new uint8_t[kMaxCodes];
+GifLzwReader::GifLzwReader()
+{
+    m_buffer = new uint8_t[kReadAhead];
+    m_prefix = new uint16_t[kMaxCodes];
+    m_suffix = new uint8_t[kMaxCodes];
+    m_first = new uint8_t[kMaxCodes];
+    m_length = new uint16_t[kMaxCodes];
+    m_stack = new uint8_t[kMaxCodes];
 }
 
-GifLzwReader::~GifLzwReader() {
-  delete[] buffer_;
-  delete[] prefix_;
-  delete[] suffix_;
-  delete[] first_;
-  delete[] length_;
-  delete[] stack_;
-  free(line_);
+GifLzwReader::~GifLzwReader()
+{
+    delete[] m_buffer;
+    delete[] m_prefix;
+    delete[] m_suffix;
+    delete[] m_first;
+    delete[] m_length;
+    delete[] m_stack;
+    free(m_line);
 }
 
-bool GifLzwReader::Refill() {
-  fill_ = static_cast<uint32_t>(stream_->Read(buffer_, 1, kReadAhead - 1));
-  used_ = 0;
-  return fill_ != 0;
+bool GifLzwReader::Refill()
+{
+    m_fill = static_cast<uint32_t>(m_stream->Read(m_buffer, 1, kReadAhead - 1));
+    m_used = 0;
+    return m_fill != 0;
 }
 
-int GifLzwReader::NextByte() {
-  if (dataEnded_) return -1;
-  if (blockLeft_ == 0) {
-    if (used_ == fill_ && !Refill()) return dataEnded_ = true, -1;
-    blockLeft_ = buffer_[used_++];
-    if (blockLeft_ == 0) return dataEnded_ = true, -1;
-  }
-  if (used_ == fill_ && !Refill()) return dataEnded_ = true, -1;
-  --blockLeft_;
-  return buffer_[used_++];
+int GifLzwReader::NextByte()
+{
+    if (m_dataEnded)
+        return -1;
+    if (m_blockLeft == 0) {
+        if (m_used == m_fill && !Refill())
+            return m_dataEnded = true, -1;
+        m_blockLeft = m_buffer[m_used++];
+        if (m_blockLeft == 0)
+            return m_dataEnded = true, -1;
+    }
+    if (m_used == m_fill && !Refill())
+        return m_dataEnded = true, -1;
+    --m_blockLeft;
+    return m_buffer[m_used++];
 }
 
-int GifLzwReader::NextCode() {
-  while (bitCount_ < width_) {
-    int b = NextByte();
-    if (b < 0) return -1;
-    bits_ |= static_cast<uint32_t>(b) << bitCount_;
-    bitCount_ += 8;
-  }
-  int code = static_cast<int>(bits_ & ((1u << width_) - 1));
-  bits_ >>= width_;
-  bitCount_ -= width_;
-  return code;
+int GifLzwReader::NextCode()
+{
+    while (m_bitCount < m_width) {
+        int b = NextByte();
+        if (b < 0)
+            return -1;
+        m_bits |= static_cast<uint32_t>(b) << m_bitCount;
+        m_bitCount += 8;
+    }
+    int code = static_cast<int>(m_bits & ((1u << m_width) - 1));
+    m_bits >>= m_width;
+    m_bitCount -= m_width;
+    return code;
 }
 
-void GifLzwReader::ResetTable() {
-  width_ = minSize_ + 1;
-  free_ = clear_ + 2;
+void GifLzwReader::ResetTable()
+{
+    m_width = m_minSize + 1;
+    m_free = m_clear + 2;
 }
 
 // Lines go down the picture, or through the four interlace passes (rows
 // 0, 8, 16...; 4, 12...; 2, 6...; 1, 3...). False once a line has no place.
-bool GifLzwReader::FlushLine() {
-  if (linesDone_ >= height_ && !interlaced_) return false;
-  if (interlaced_ && pass_ > 3) return false;
-  uint32_t top = interlaced_ ? row_ : linesDone_;
-  if (target_) {
-    uint8_t* dst = target_->Row(static_cast<int32_t>(height_ - 1 - top));
-    switch (target_->Bpp()) {
-      case 8: memcpy(dst, line_, lineWidth_); break;
-      case 4:
-        for (uint32_t x = 0; x < lineWidth_; x += 2) {
-          uint8_t hi = line_[x] & 15, lo = x + 1 < lineWidth_ ? line_[x + 1] & 15 : 0;
-          dst[x >> 1] = static_cast<uint8_t>(hi << 4 | lo);
-        }
-        break;
-      default:
-        for (uint32_t x = 0; x < lineWidth_; x += 8) {
-          uint8_t b = 0;
-          for (uint32_t k = 0; k < 8 && x + k < lineWidth_; ++k) b |= (line_[x + k] & 1) << (7 - k);
-          dst[x >> 3] = b;
+bool GifLzwReader::FlushLine()
+{
+    if (m_linesDone >= m_height && !m_interlaced)
+        return false;
+    if (m_interlaced && m_pass > 3)
+        return false;
+    uint32_t top = m_interlaced ? m_row : m_linesDone;
+    if (m_target) {
+        uint8_t* dst = m_target->Row(static_cast<int32_t>(m_height - 1 - top));
+        switch (m_target->Bpp()) {
+        case 8:
+            memcpy(dst, m_line, m_lineWidth);
+            break;
+        case 4:
+            for (uint32_t x = 0; x < m_lineWidth; x += 2) {
+                uint8_t hi = m_line[x] & 15, lo = x + 1 < m_lineWidth ? m_line[x + 1] & 15 : 0;
+                dst[x >> 1] = static_cast<uint8_t>(hi << 4 | lo);
+            }
+            break;
+        default:
+            for (uint32_t x = 0; x < m_lineWidth; x += 8) {
+                uint8_t b = 0;
+                for (uint32_t k = 0; k < 8 && x + k < m_lineWidth; ++k)
+                    b |= (m_line[x + k] & 1) << (7 - k);
+                dst[x >> 3] = b;
+            }
         }
     }
-  }
-  ++linesDone_;
-  linePos_ = 0;
-  if (interlaced_) {
-    row_ += step_;
-    while (row_ >= height_ && pass_ <= 3) {
-      ++pass_;
-      if (pass_ >= 2) step_ /= 2;
-      row_ = step_ / 2;
+    ++m_linesDone;
+    m_linePos = 0;
+    if (m_interlaced) {
+        m_row += m_step;
+        while (m_row >= m_height && m_pass <= 3) {
+            ++m_pass;
+            if (m_pass >= 2)
+                m_step /= 2;
+            m_row = m_step / 2;
+        }
     }
-  }
-  return true;
+    return true;
 }
 
 // Writes a code's string to the line; false when the picture is complete.
-bool GifLzwReader::EmitString(int code) {
-  uint32_t len = length_[code];
-  if (len <= lineWidth_ - linePos_) {
-    uint8_t* out = line_ + linePos_ + len;
-    for (int c = code; len--; c = prefix_[c]) *--out = suffix_[c];
-    linePos_ += length_[code];
-    return linePos_ < lineWidth_ || FlushLine();
-  }
-  uint8_t* top = stack_ + len;
-  for (int c = code; top > stack_; c = prefix_[c]) *--top = suffix_[c];
-  for (uint32_t done = 0, n = length_[code]; done < n;) {
-    uint32_t room = lineWidth_ - linePos_;
-    uint32_t take = n - done < room ? n - done : room;
-    memcpy(line_ + linePos_, stack_ + done, take);
-    linePos_ += take;
-    done += take;
-    if (linePos_ == lineWidth_ && !FlushLine()) return false;
-  }
-  return true;
+bool GifLzwReader::EmitString(int code)
+{
+    uint32_t len = m_length[code];
+    if (len <= m_lineWidth - m_linePos) {
+        uint8_t* out = m_line + m_linePos + len;
+        for (int c = code; len--; c = m_prefix[c])
+            *--out = m_suffix[c];
+        m_linePos += m_length[code];
+        return m_linePos < m_lineWidth || FlushLine();
+    }
+    uint8_t* top = m_stack + len;
+    for (int c = code; top > m_stack; c = m_prefix[c])
+        *--top = m_suffix[c];
+    for (uint32_t done = 0, n = m_length[code]; done < n;) {
+        uint32_t room = m_lineWidth - m_linePos;
+        uint32_t take = n - done < room ? n - done : room;
+        memcpy(m_line + m_linePos, m_stack + done, take);
+        m_linePos += take;
+        done += take;
+        if (m_linePos == m_lineWidth && !FlushLine())
+            return false;
+    }
+    return true;
 }
 
 void GifLzwReader::DecodeFrame(CImageStream& stream, CImageObject* target, uint32_t width,
-                               uint32_t height, bool interlaced) {
-  stream_ = &stream;
-  fill_ = used_ = 0;
-  blockLeft_ = 0;
-  dataEnded_ = false;
-  bits_ = 0;
-  bitCount_ = 0;
-  badCodes_ = 0;
-  if (target && (!target->HasPixels() || static_cast<uint32_t>(target->Width()) != width ||
-                 static_cast<uint32_t>(target->Height()) != height))
-    target = nullptr;
-  target_ = target;
-  height_ = height;
-  interlaced_ = interlaced;
-  row_ = 0;
-  step_ = 8;
-  pass_ = 0;
-  linesDone_ = 0;
-  linePos_ = 0;
+                               uint32_t height, bool interlaced)
+{
+    m_stream = &stream;
+    m_fill = m_used = 0;
+    m_blockLeft = 0;
+    m_dataEnded = false;
+    m_bits = 0;
+    m_bitCount = 0;
+    m_badCodes = 0;
+    if (target && (!target->HasPixels() || static_cast<uint32_t>(target->Width()) != width ||
+                   static_cast<uint32_t>(target->Height()) != height))
+        target = nullptr;
+    m_target = target;
+    m_height = height;
+    m_interlaced = interlaced;
+    m_row = 0;
+    m_step = 8;
+    m_pass = 0;
+    m_linesDone = 0;
+    m_linePos = 0;
 
-  int s = -1;
-  if (used_ < fill_ || Refill()) s = buffer_[used_++];
-  if (s < 2 || s > 9 || width == 0 || height == 0) return;
-  if (width > lineWidth_ || !line_) {
-    free(line_);
-    line_ = static_cast<uint8_t*>(calloc(width, 1));
-    if (!line_) return;
-  } else {
-    memset(line_, 0, width);
-  }
-  lineWidth_ = width;
-
-  minSize_ = s;
-  clear_ = 1 << s;
-  const int end = clear_ + 1;
-  for (int i = 0; i < clear_; ++i) {
-    prefix_[i] = 0;
-    suffix_[i] = first_[i] = static_cast<uint8_t>(i);
-    length_[i] = 1;
-  }
-  ResetTable();
-  bool fresh = true;  // the next code follows a clear (or starts the data)
-  int prev = 0;
-  for (;;) {
-    int code = NextCode();
-    if (code < 0 || code == end) break;
-    if (code == clear_) {
-      ResetTable();
-      fresh = true;
-      continue;
-    }
-    if (fresh) {
-      if (code >= free_) code = 0;
-      fresh = false;
-      prev = code;
-      if (!EmitString(code)) return;
-      continue;
-    }
-    int grown;
-    uint8_t firstChar;
-    if (code < free_) {
-      grown = code;
-      firstChar = first_[code];
+    int s = -1;
+    if (m_used < m_fill || Refill())
+        s = m_buffer[m_used++];
+    if (s < 2 || s > 9 || width == 0 || height == 0)
+        return;
+    if (width > m_lineWidth || !m_line) {
+        free(m_line);
+        m_line = static_cast<uint8_t*>(calloc(width, 1));
+        if (!m_line)
+            return;
     } else {
-      if (code > free_) ++badCodes_;
-      grown = -1;
-      firstChar = first_[prev];
+        memset(m_line, 0, width);
     }
-    if (free_ < kMaxCodes) {
-      prefix_[free_] = static_cast<uint16_t>(prev);
-      suffix_[free_] = firstChar;
-      first_[free_] = first_[prev];
-      length_[free_] = static_cast<uint16_t>(length_[prev] + 1);
-      if (grown < 0) grown = free_;
-      ++free_;
-      if (free_ == (1 << width_) && width_ < 12) ++width_;
-    } else if (grown < 0) {
-      grown = prev;
+    m_lineWidth = width;
+
+    m_minSize = s;
+    m_clear = 1 << s;
+    const int end = m_clear + 1;
+    for (int i = 0; i < m_clear; ++i) {
+        m_prefix[i] = 0;
+        m_suffix[i] = m_first[i] = static_cast<uint8_t>(i);
+        m_length[i] = 1;
     }
-    prev = grown;
-    if (!EmitString(grown)) return;
-  }
-  if (linePos_ > 0) FlushLine();
+    ResetTable();
+    bool fresh = true;  // the next code follows a clear (or starts the data)
+    int prev = 0;
+    for (;;) {
+        int code = NextCode();
+        if (code < 0 || code == end)
+            break;
+        if (code == m_clear) {
+            ResetTable();
+            fresh = true;
+            continue;
+        }
+        if (fresh) {
+            if (code >= m_free)
+                code = 0;
+            fresh = false;
+            prev = code;
+            if (!EmitString(code))
+                return;
+            continue;
+        }
+        int grown;
+        uint8_t firstChar;
+        if (code < m_free) {
+            grown = code;
+            firstChar = m_first[code];
+        } else {
+            if (code > m_free)
+                ++m_badCodes;
+            grown = -1;
+            firstChar = m_first[prev];
+        }
+        if (m_free < kMaxCodes) {
+            m_prefix[m_free] = static_cast<uint16_t>(prev);
+            m_suffix[m_free] = firstChar;
+            m_first[m_free] = m_first[prev];
+            m_length[m_free] = static_cast<uint16_t>(m_length[prev] + 1);
+            if (grown < 0)
+                grown = m_free;
+            ++m_free;
+            if (m_free == (1 << m_width) && m_width < 12)
+                ++m_width;
+        } else if (grown < 0) {
+            grown = prev;
+        }
+        prev = grown;
+        if (!EmitString(grown))
+            return;
+    }
+    if (m_linePos > 0)
+        FlushLine();
 }

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "decode_util.h"
-#include "image_decoders.h"
+#include "images/codec/decode_util.h"
+#include "images/codec/image_decoders.h"
 
 namespace {
 
@@ -124,29 +124,29 @@ namespace {
 class BmpReader {
 public:
     BmpReader(CImageObject& image, CImageStream& s, const BmpInfo& info)
-        : image_(image), s_(s), info_(info),
-          height_(static_cast<int32_t>(info.height < 0 ? -info.height : info.height))
+        : m_image(image), m_s(s), m_info(info),
+          m_height(static_cast<int32_t>(info.height < 0 ? -info.height : info.height))
     {}
 
     void Palette()
     {
-        if (info_.bpp > 8)
+        if (m_info.bpp > 8)
             return;
-        uint32_t n = 1u << info_.bpp;
-        if (info_.colorsUsed && info_.colorsUsed < n)
-            n = info_.colorsUsed;
-        const size_t entry = info_.os2 ? 3 : 4;
+        uint32_t n = 1u << m_info.bpp;
+        if (m_info.colorsUsed && m_info.colorsUsed < n)
+            n = m_info.colorsUsed;
+        const size_t entry = m_info.os2 ? 3 : 4;
         uint8_t raw[256 * 4];
-        if (!s_.ReadAll(raw, n * entry))
+        if (!m_s.ReadAll(raw, n * entry))
             throw DecodeFailure{ DecodeStatus::kCorrupt, "Error reading BMP info" };
         for (uint32_t i = 0; i < n; ++i)
-            image_.SetPaletteColor(static_cast<uint8_t>(i), raw[i * entry + 2], raw[i * entry + 1],
-                                   raw[i * entry]);
+            m_image.SetPaletteColor(static_cast<uint8_t>(i), raw[i * entry + 2], raw[i * entry + 1],
+                                    raw[i * entry]);
     }
 
     void Rows()
     {
-        switch (info_.compression) {
+        switch (m_info.compression) {
         case BI_RLE8:
             Rle(false);
             break;
@@ -154,25 +154,25 @@ public:
             Rle(true);
             break;
         default:
-            info_.bpp == 16 || info_.bpp == 32 ? Wide() : Plain();
+            m_info.bpp == 16 || m_info.bpp == 32 ? Wide() : Plain();
         }
-        if (info_.height < 0)
+        if (m_info.height < 0)
             Flip();
     }
 
 private:
     void Cancel()
     {
-        if (image_.Escape())
+        if (m_image.Escape())
             throw DecodeFailure{ DecodeStatus::kCancelled, "Cancelled" };
     }
 
     void Plain()
     {
-        const uint32_t stride = image_.Stride();
-        for (int32_t y = 0; y < height_; ++y) {
+        const uint32_t stride = m_image.Stride();
+        for (int32_t y = 0; y < m_height; ++y) {
             Cancel();
-            if (!s_.ReadAll(image_.Row(y), stride))
+            if (!m_s.ReadAll(m_image.Row(y), stride))
                 return;  // a short file keeps what it held
         }
     }
@@ -180,22 +180,22 @@ private:
     void Wide()
     {
         uint32_t r = 0x7C00, g = 0x03E0, b = 0x001F;
-        if (info_.compression == BI_BITFIELDS) {
-            r = info_.masks[0];
-            g = info_.masks[1];
-            b = info_.masks[2];
-        } else if (info_.bpp == 32) {
+        if (m_info.compression == BI_BITFIELDS) {
+            r = m_info.masks[0];
+            g = m_info.masks[1];
+            b = m_info.masks[2];
+        } else if (m_info.bpp == 32) {
             r = 0xFF0000, g = 0xFF00, b = 0xFF;
         }
         const Channel red(r), green(g), blue(b);
-        const uint32_t bytes = info_.bpp / 8;
-        const uint32_t width = static_cast<uint32_t>(info_.width);
-        std::vector<uint8_t> row(DibStride(width, info_.bpp));
-        for (int32_t y = 0; y < height_; ++y) {
+        const uint32_t bytes = m_info.bpp / 8;
+        const uint32_t width = static_cast<uint32_t>(m_info.width);
+        std::vector<uint8_t> row(DibStride(width, m_info.bpp));
+        for (int32_t y = 0; y < m_height; ++y) {
             Cancel();
-            if (!s_.ReadAll(row.data(), row.size()))
+            if (!m_s.ReadAll(row.data(), row.size()))
                 return;
-            uint8_t* out = image_.Row(y);
+            uint8_t* out = m_image.Row(y);
             for (uint32_t x = 0; x < width; ++x, out += 3) {
                 const uint8_t* p = &row[x * bytes];
                 uint32_t v = bytes == 2 ? ReadLe16(p) : ReadLe32(p);
@@ -209,16 +209,16 @@ private:
     void Rle(bool four)
     {
         int32_t x = 0, y = 0;
-        const int32_t width = static_cast<int32_t>(info_.width);
+        const int32_t width = static_cast<int32_t>(m_info.width);
         uint8_t absolute[256];
         for (;;) {
-            int n = s_.GetByte(), c = s_.GetByte();
-            if (n < 0 || c < 0 || y >= height_)
+            int n = m_s.GetByte(), c = m_s.GetByte();
+            if (n < 0 || c < 0 || y >= m_height)
                 return;
             if (n > 0) {
                 for (int i = 0; i < n && x < width; ++i, ++x)
-                    image_.PutIndex(x, y,
-                                    static_cast<uint8_t>(four ? (i & 1 ? c & 15 : c >> 4) : c));
+                    m_image.PutIndex(x, y,
+                                     static_cast<uint8_t>(four ? (i & 1 ? c & 15 : c >> 4) : c));
                 continue;
             }
             if (c == 0) {
@@ -228,19 +228,19 @@ private:
             } else if (c == 1) {
                 return;
             } else if (c == 2) {
-                int dx = s_.GetByte(), dy = s_.GetByte();
+                int dx = m_s.GetByte(), dy = m_s.GetByte();
                 if (dx < 0 || dy < 0)
                     return;
                 x += dx;
                 y += dy;
             } else {
                 size_t bytes = four ? (c + 1) / 2 : c;
-                if (!s_.ReadAll(absolute, bytes + (bytes & 1)))
+                if (!m_s.ReadAll(absolute, bytes + (bytes & 1)))
                     return;
                 for (int i = 0; i < c && x < width; ++i, ++x) {
                     uint8_t v =
                         four ? (i & 1 ? absolute[i / 2] & 15 : absolute[i / 2] >> 4) : absolute[i];
-                    image_.PutIndex(x, y, v);
+                    m_image.PutIndex(x, y, v);
                 }
             }
         }
@@ -248,22 +248,22 @@ private:
 
     void Flip()
     {
-        const uint32_t stride = image_.Stride();
+        const uint32_t stride = m_image.Stride();
         uint8_t* temp = static_cast<uint8_t*>(malloc(stride));
         if (!temp)
             throw DecodeFailure{ DecodeStatus::kTooLarge, "can't allocate memory" };
-        for (int32_t a = 0, b = height_ - 1; a < b; ++a, --b) {
-            memcpy(temp, image_.Row(a), stride);
-            memcpy(image_.Row(a), image_.Row(b), stride);
-            memcpy(image_.Row(b), temp, stride);
+        for (int32_t a = 0, b = m_height - 1; a < b; ++a, --b) {
+            memcpy(temp, m_image.Row(a), stride);
+            memcpy(m_image.Row(a), m_image.Row(b), stride);
+            memcpy(m_image.Row(b), temp, stride);
         }
         free(temp);
     }
 
-    CImageObject& image_;
-    CImageStream& s_;
-    const BmpInfo& info_;
-    int32_t height_;
+    CImageObject& m_image;
+    CImageStream& m_s;
+    const BmpInfo& m_info;
+    int32_t m_height;
 };
 
 }  // namespace

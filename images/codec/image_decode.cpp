@@ -3,8 +3,8 @@
 #include <cstring>
 #include <memory>
 
-#include "image_decoders.h"
-#include "image_gif.h"
+#include "images/codec/image_decoders.h"
+#include "images/codec/image_gif.h"
 
 namespace {
 
@@ -57,16 +57,16 @@ const DecoderEntry* DecoderFor(uint32_t type)
 
 bool CImageObject::Decode(CImageStream& stream)
 {
-    return Decode(stream, settings_.type);
+    return Decode(stream, m_settings.type);
 }
 
 bool CImageObject::Decode(CImageStream& stream, uint32_t type)
 {
     auto attempt = [&](const DecoderEntry& entry, bool report) {
         std::unique_ptr<CImageObject> decoder(entry.make());
-        decoder->settings_ = settings_;
-        decoder->settings_.type = type;
-        decoder->settings_.status = DecodeStatus::kOk;
+        decoder->m_settings = m_settings;
+        decoder->m_settings.type = type;
+        decoder->m_settings.status = DecodeStatus::kOk;
         if (decoder->Decode(stream)) {
             TakeOver(*decoder);
             return true;
@@ -78,7 +78,7 @@ bool CImageObject::Decode(CImageStream& stream, uint32_t type)
             Fail({ status == DecodeStatus::kOk ? DecodeStatus::kCorrupt : status,
                    decoder->LastError() });
             if (entry.reportsFrames)
-                settings_.frameCount = decoder->settings_.frameCount;
+                m_settings.frameCount = decoder->m_settings.frameCount;
         }
         return false;
     };
@@ -101,7 +101,7 @@ void CImageObject::Load(const char* path, uint32_t type)
 {
     if (type == kImageUnknown)
         type = TypeFromExtension(path);
-    settings_.type = type;
+    m_settings.type = type;
     LoadAs(path, type);
 }
 
@@ -112,7 +112,7 @@ void CImageObject::LoadAs(const char* path, uint32_t type)
     if (type >= 1 && type < kImageTypeCount) {
         FILE* file = fopen(path, "rb");
         if (!file) {
-            settings_.status = DecodeStatus::kUnreadable;
+            m_settings.status = DecodeStatus::kUnreadable;
             return;
         }
         CFileStream stream(file);
@@ -120,11 +120,11 @@ void CImageObject::LoadAs(const char* path, uint32_t type)
         fclose(file);
         return;
     }
-    char saved[sizeof settings_.lastError];
-    memcpy(saved, settings_.lastError, sizeof saved);
+    char saved[sizeof m_settings.lastError];
+    memcpy(saved, m_settings.lastError, sizeof saved);
     FILE* file = fopen(path, "rb");
     if (!file) {
-        settings_.status = DecodeStatus::kUnreadable;
+        m_settings.status = DecodeStatus::kUnreadable;
         return;
     }
     CFileStream stream(file);
@@ -133,5 +133,5 @@ void CImageObject::LoadAs(const char* path, uint32_t type)
     // A type out of range falls back on detection; a failure then keeps the
     // text from before, and the status of the detection.
     if (!ok && type != kImageUnknown)
-        memcpy(settings_.lastError, saved, sizeof saved);
+        memcpy(m_settings.lastError, saved, sizeof saved);
 }

@@ -1,4 +1,4 @@
-#include "image_gif.h"
+#include "images/codec/image_gif.h"
 
 #include <cstring>
 
@@ -61,7 +61,7 @@ bool CImageObjectGIF::ReadDescriptor(CImageStream& stream, Descriptor& d)
 
 bool CImageObjectGIF::InsideScreen(const Descriptor& d) const
 {
-    return d.left + d.width <= screenWidth_ && d.top + d.height <= screenHeight_;
+    return d.left + d.width <= m_screenWidth && d.top + d.height <= m_screenHeight;
 }
 
 bool CImageObjectGIF::ReadExtension(CImageStream& stream)
@@ -74,19 +74,19 @@ bool CImageObjectGIF::ReadExtension(CImageStream& stream)
         uint8_t v[4];
         if (stream.Read(v, 1, 4) != 4 || size != 4)
             return false;
-        controlFlags_ = v[0];
-        controlDelay_ = Le16(v + 1);
-        controlTransparent_ = v[3];
-        if (controlFlags_ & 1)
-            Settings().transparentIndex = controlTransparent_;
-        Settings().frameDelay = controlDelay_;
-        disposal_ = (controlFlags_ >> 2) & 7;
+        m_controlFlags = v[0];
+        m_controlDelay = Le16(v + 1);
+        m_controlTransparent = v[3];
+        if (m_controlFlags & 1)
+            Settings().transparentIndex = m_controlTransparent;
+        Settings().frameDelay = m_controlDelay;
+        m_disposal = (m_controlFlags >> 2) & 7;
     } else if (label == 0xFE) {
         int size = stream.GetByte();
         if (size < 0)
             return false;
-        size_t got = stream.Read(comment_, 1, static_cast<size_t>(size));
-        comment_[got] = 0;
+        size_t got = stream.Read(m_comment, 1, static_cast<size_t>(size));
+        m_comment[got] = 0;
         if (got != static_cast<size_t>(size))
             return false;
     } else if (label == 0xFF) {
@@ -97,7 +97,7 @@ bool CImageObjectGIF::ReadExtension(CImageStream& stream)
         if (size < 0 || !stream.ReadAll(block, static_cast<size_t>(size)))
             return false;
         if (size > 2)
-            loopCount_ = Le16(block + 1);
+            m_loopCount = Le16(block + 1);
     }
     for (;;) {
         int size = stream.GetByte();
@@ -111,7 +111,7 @@ bool CImageObjectGIF::ReadExtension(CImageStream& stream)
 void CImageObjectGIF::DecodeData(CImageStream& stream, CImageObject* target, const Descriptor& d)
 {
     int64_t start = stream.Tell();
-    lzw_.DecodeFrame(stream, target, d.width, d.height, (d.flags & 0x40) != 0);
+    m_lzw.DecodeFrame(stream, target, d.width, d.height, (d.flags & 0x40) != 0);
     Reposition(stream, start);
 }
 
@@ -120,8 +120,8 @@ void CImageObjectGIF::DecodeData(CImageStream& stream, CImageObject* target, con
 // bytes the decoding used, plus the terminating 0 block.
 void CImageObjectGIF::Reposition(CImageStream& stream, int64_t dataStart)
 {
-    if (!lzw_.BadCodes()) {
-        stream.Seek(1 - lzw_.Unused(), CImageStream::kCurrent);
+    if (!m_lzw.BadCodes()) {
+        stream.Seek(1 - m_lzw.Unused(), CImageStream::kCurrent);
         return;
     }
     stream.Seek(dataStart, CImageStream::kSet);
@@ -159,7 +159,7 @@ int32_t CImageObjectGIF::CountFrames(CImageStream& stream, ColorTable table)
                 continue;
             // The main pass decodes every frame when it composes a 24-bit picture.
             if (count == 0)
-                keepAll = !table.present && d.width != screenWidth_ && d.height != screenHeight_;
+                keepAll = !table.present && d.width != m_screenWidth && d.height != m_screenHeight;
             if (d.flags & 0x80)
                 ReadTable(stream, d.flags, table);
             std::unique_ptr<CImageObject> picture(new CImageObject);
@@ -176,7 +176,7 @@ int32_t CImageObjectGIF::CountFrames(CImageStream& stream, ColorTable table)
                 keptBytes + bytes <= kCountedBytesLimit) {
                 keptBytes += bytes;
                 frame.picture = std::move(picture);
-                counted_.push_back(std::move(frame));
+                m_counted.push_back(std::move(frame));
             }
             ++count;
         } else if (b == ';') {
@@ -195,7 +195,7 @@ bool CImageObjectGIF::ReuseCounted(CImageStream& stream, int64_t dataStart, cons
 {
     if (!HasPixels())
         return false;
-    for (CountedFrame& frame : counted_) {
+    for (CountedFrame& frame : m_counted) {
         const CImageObject* p = frame.picture.get();
         if (frame.dataStart != dataStart || frame.interlaced != ((d.flags & 0x40) != 0) ||
             p->Width() != Width() || p->Height() != Height() || p->Bpp() != Bpp())
@@ -321,7 +321,7 @@ void CImageObjectGIF::PaintCanvas(CImageObject& canvas, const Descriptor& d) con
     const int32_t height = Height(), width = Width();
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
-            canvas.PutColor(d.left + x, static_cast<int32_t>(screenHeight_ - d.top) - y - 1,
+            canvas.PutColor(d.left + x, static_cast<int32_t>(m_screenHeight - d.top) - y - 1,
                             PixelColor(x, height - y - 1));
 }
 
@@ -334,7 +334,7 @@ bool CImageObjectGIF::ReadImage(CImageStream& stream, Pass& pass)
     }
     if (!InsideScreen(d))
         return true;
-    if (pass.frameIndex == 0 && d.width != screenWidth_ && d.height != screenHeight_)
+    if (pass.frameIndex == 0 && d.width != m_screenWidth && d.height != m_screenHeight)
         ++pass.trueColor;
     if (d.flags & 0x80)
         ReadTable(stream, d.flags, pass.table);
@@ -343,17 +343,17 @@ bool CImageObjectGIF::ReadImage(CImageStream& stream, Pass& pass)
     // A first frame that covers the screen, over a fill that equals its own
     // transparent index, is its own background: mixing would reproduce it.
     const bool ownBackground =
-        pass.frameIndex == 0 && d.left == 0 && d.top == 0 && d.width == screenWidth_ &&
-        d.height == screenHeight_ &&
-        (TransparentIndex() < 0 || TransparentIndex() == controlTransparent_);
+        pass.frameIndex == 0 && d.left == 0 && d.top == 0 && d.width == m_screenWidth &&
+        d.height == m_screenHeight &&
+        (TransparentIndex() < 0 || TransparentIndex() == m_controlTransparent);
     std::unique_ptr<CImageObjectGIF> background(new CImageObjectGIF);
     if (ownBackground) {
         pass.savedIndex = TransparentIndex();
     } else if (pass.frameIndex == 0) {
         background->Settings() = Settings();
-        background->Create(screenWidth_, screenHeight_, depth, kImageGIF);
+        background->Create(m_screenWidth, m_screenHeight, depth, kImageGIF);
         pass.savedIndex = TransparentIndex();
-        background->FillIndex(controlTransparent_);
+        background->FillIndex(m_controlTransparent);
     } else {
         background->CopyFrom(*this, true, true, true);
         if (pass.previousDisposal == 2)
@@ -373,7 +373,7 @@ bool CImageObjectGIF::ReadImage(CImageStream& stream, Pass& pass)
         if (!pass.canvas) {
             pass.canvas.reset(new CImageObject);
             pass.canvas->Settings() = Settings();
-            pass.canvas->Create(screenWidth_, screenHeight_, 24, kImageGIF);
+            pass.canvas->Create(m_screenWidth, m_screenHeight, 24, kImageGIF);
         }
         PaintCanvas(*pass.canvas, d);
     } else if (ownBackground && HasPixels()) {
@@ -381,8 +381,8 @@ bool CImageObjectGIF::ReadImage(CImageStream& stream, Pass& pass)
     } else {
         if (ownBackground) {
             background->Settings() = Settings();
-            background->Create(screenWidth_, screenHeight_, depth, kImageGIF);
-            background->FillIndex(controlTransparent_);
+            background->Create(m_screenWidth, m_screenHeight, depth, kImageGIF);
+            background->FillIndex(m_controlTransparent);
         }
         MixInto(*background, d);
         background->Settings().transparentIndex = pass.savedIndex;
@@ -390,7 +390,7 @@ bool CImageObjectGIF::ReadImage(CImageStream& stream, Pass& pass)
             background->SetPaletteEntries(Palette(), ColorsUsed() < 256 ? ColorsUsed() : 256);
         TakeOver(*background);
     }
-    pass.previousDisposal = (controlFlags_ >> 2) & 7;
+    pass.previousDisposal = (m_controlFlags >> 2) & 7;
     if (Settings().frame == pass.frameIndex)
         pass.more = false;
     else
@@ -400,16 +400,16 @@ bool CImageObjectGIF::ReadImage(CImageStream& stream, Pass& pass)
 
 bool CImageObjectGIF::Decode(CImageStream& stream)
 {
-    counted_.clear();
+    m_counted.clear();
     uint8_t header[13];
     // A GIF gives up without a text: the status alone says why.
     if (!stream.ReadAll(header, sizeof header) || memcmp(header, "GIF8", 4) != 0)
         return Fail({ DecodeStatus::kUnsupported, nullptr });
-    screenWidth_ = Le16(header + 6);
-    screenHeight_ = Le16(header + 8);
+    m_screenWidth = Le16(header + 6);
+    m_screenHeight = Le16(header + 8);
     const uint8_t flags = header[10];
     if (Escape()) {
-        SetSizeOnly(screenWidth_, screenHeight_);
+        SetSizeOnly(m_screenWidth, m_screenHeight);
         Settings().status = DecodeStatus::kSizeOnly;
         return true;
     }
@@ -451,9 +451,9 @@ bool CImageObjectGIF::Decode(CImageStream& stream)
             afterZero = b == 0;
         }
     }
-    counted_.clear();
+    m_counted.clear();
     if (pass.trueColor >= 2 && pass.canvas) {
-        if (controlFlags_ & 1) {
+        if (m_controlFlags & 1) {
             RGBQUAD c = { 0, 0, 0, 0 };
             if (HasPixels() && ColorsUsed())
                 c = Palette()[(TransparentIndex() & 0xFF) % ColorsUsed()];

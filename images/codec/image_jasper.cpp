@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "decode_util.h"
-#include "image_decoders.h"
-#include "image_openjpeg.h"
+#include "images/codec/decode_util.h"
+#include "images/codec/image_decoders.h"
+#include "images/codec/image_openjpeg.h"
 
 namespace {
 
@@ -51,16 +51,16 @@ void Allocate(Components& out, uint32_t count, uint32_t width, uint32_t height, 
 
 class Text {
 public:
-    Text(const uint8_t* d, size_t n) : d_(d), n_(n) {}
+    Text(const uint8_t* d, size_t n) : m_d(d), m_n(n) {}
     // The next decimal number, skipping blanks and comments.
     bool Number(uint32_t& v)
     {
         Skip();
-        if (pos_ >= n_ || d_[pos_] < '0' || d_[pos_] > '9')
+        if (m_pos >= m_n || m_d[m_pos] < '0' || m_d[m_pos] > '9')
             return false;
         uint64_t x = 0;
-        while (pos_ < n_ && d_[pos_] >= '0' && d_[pos_] <= '9') {
-            x = x * 10 + (d_[pos_++] - '0');
+        while (m_pos < m_n && m_d[m_pos] >= '0' && m_d[m_pos] <= '9') {
+            x = x * 10 + (m_d[m_pos++] - '0');
             if (x > 0xFFFFFFFFu)
                 return false;
         }
@@ -71,30 +71,30 @@ public:
     bool Bit(uint32_t& v)
     {
         Skip();
-        if (pos_ >= n_ || (d_[pos_] != '0' && d_[pos_] != '1'))
+        if (m_pos >= m_n || (m_d[m_pos] != '0' && m_d[m_pos] != '1'))
             return false;
-        v = d_[pos_++] - '0';
+        v = m_d[m_pos++] - '0';
         return true;
     }
     void Skip()
     {
-        while (pos_ < n_) {
-            if (d_[pos_] == '#') {
-                while (pos_ < n_ && d_[pos_] != '\n' && d_[pos_] != '\r')
-                    ++pos_;
-            } else if (d_[pos_] == ' ' || d_[pos_] == '\t' || d_[pos_] == '\n' ||
-                       d_[pos_] == '\r' || d_[pos_] == '\v' || d_[pos_] == '\f') {
-                ++pos_;
+        while (m_pos < m_n) {
+            if (m_d[m_pos] == '#') {
+                while (m_pos < m_n && m_d[m_pos] != '\n' && m_d[m_pos] != '\r')
+                    ++m_pos;
+            } else if (m_d[m_pos] == ' ' || m_d[m_pos] == '\t' || m_d[m_pos] == '\n' ||
+                       m_d[m_pos] == '\r' || m_d[m_pos] == '\v' || m_d[m_pos] == '\f') {
+                ++m_pos;
             } else {
                 break;
             }
         }
     }
-    size_t pos_ = 0;
+    size_t m_pos = 0;
 
 private:
-    const uint8_t* d_;
-    size_t n_;
+    const uint8_t* m_d;
+    size_t m_n;
 };
 
 int PrecisionOf(uint32_t maxval)
@@ -120,7 +120,7 @@ void ReadPnm(const uint8_t* d, size_t n, Components& out)
     const uint32_t count = kind == 3 || kind == 6 ? 3 : 1;
     const bool binary = kind >= 4;
     const uint64_t samples = static_cast<uint64_t>(width) * height * count;
-    const size_t body = 2 + t.pos_ + (binary ? 1 : 0);  // one blank ends a binary header
+    const size_t body = 2 + t.m_pos + (binary ? 1 : 0);  // one blank ends a binary header
     if (body > n)
         throw DecodeFailure{ DecodeStatus::kCorrupt, kLoadFailed };
     const uint64_t left = n - body;

@@ -6,8 +6,8 @@ extern "C" {
 #include <cstring>
 #include <vector>
 
-#include "decode_util.h"
-#include "image_decoders.h"
+#include "images/codec/decode_util.h"
+#include "images/codec/image_decoders.h"
 
 namespace {
 

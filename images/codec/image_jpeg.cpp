@@ -9,8 +9,8 @@ extern "C" {
 #include <jerror.h>
 }
 
-#include "decode_util.h"
-#include "image_decoders.h"
+#include "images/codec/decode_util.h"
+#include "images/codec/image_decoders.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "image_object.h"
+#include "images/codec/image_object.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -63,26 +63,26 @@ CImageObject::~CImageObject()
 
 void CImageObject::Defaults(uint32_t type)
 {
-    memset(&header_, 0, sizeof header_);
-    memset(&settings_, 0, sizeof settings_);
-    settings_.type = type;
-    settings_.jpegQuality = 90;
-    settings_.alphaMax = 255;
-    settings_.transparentIndex = -1;
-    settings_.enabled = true;
-    settings_.xDpi = settings_.yDpi = 96;
-    settings_.escape = NeverEscape;
+    memset(&m_header, 0, sizeof m_header);
+    memset(&m_settings, 0, sizeof m_settings);
+    m_settings.type = type;
+    m_settings.jpegQuality = 90;
+    m_settings.alphaMax = 255;
+    m_settings.transparentIndex = -1;
+    m_settings.enabled = true;
+    m_settings.xDpi = m_settings.yDpi = 96;
+    m_settings.escape = NeverEscape;
 }
 
 void CImageObject::SetLastError(const char* text)
 {
-    strncpy(settings_.lastError, text ? text : "", sizeof settings_.lastError - 1);
-    settings_.lastError[sizeof settings_.lastError - 1] = 0;
+    strncpy(m_settings.lastError, text ? text : "", sizeof m_settings.lastError - 1);
+    m_settings.lastError[sizeof m_settings.lastError - 1] = 0;
 }
 
 bool CImageObject::Fail(const DecodeFailure& failure)
 {
-    settings_.status = failure.status;
+    m_settings.status = failure.status;
     if (failure.text)
         SetLastError(failure.text);
     return false;
@@ -90,33 +90,33 @@ bool CImageObject::Fail(const DecodeFailure& failure)
 
 void CImageObject::SetEscape(ImageEscapeCallback escape, intptr_t user)
 {
-    settings_.escape = escape ? escape : NeverEscape;
-    settings_.escapeUser = user;
+    m_settings.escape = escape ? escape : NeverEscape;
+    m_settings.escapeUser = user;
 }
 
 bool CImageObject::Escape()
 {
-    return settings_.escape && settings_.escape(this, settings_.escapeUser) != 0;
+    return m_settings.escape && m_settings.escape(this, m_settings.escapeUser) != 0;
 }
 
 size_t CImageObject::BlockSize() const
 {
-    if (!block_)
+    if (!m_block)
         return 0;
     return sizeof(BITMAPINFOHEADER) + PaletteSize() +
-           static_cast<size_t>(stride_) * header_.biHeight;
+           static_cast<size_t>(m_stride) * m_header.biHeight;
 }
 
 RGBQUAD* CImageObject::Palette() const
 {
-    return block_ ? reinterpret_cast<RGBQUAD*>(block_ + sizeof(BITMAPINFOHEADER)) : nullptr;
+    return m_block ? reinterpret_cast<RGBQUAD*>(m_block + sizeof(BITMAPINFOHEADER)) : nullptr;
 }
 
 void CImageObject::SetSizeOnly(int32_t width, int32_t height)
 {
     Release();
-    header_.biWidth = width;
-    header_.biHeight = height;
+    m_header.biWidth = width;
+    m_header.biHeight = height;
 }
 
 bool CImageObject::WithinMemoryBound(uint64_t width, uint64_t height, uint32_t bitsPerPixel)
@@ -133,7 +133,7 @@ bool CImageObject::WithinMemoryBound(uint64_t width, uint64_t height, uint32_t b
 void* CImageObject::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint32_t type)
 {
     Release();
-    if (ghost_)
+    if (m_ghost)
         return nullptr;
     if (width == 0 || height == 0) {
         Fail({ DecodeStatus::kCorrupt,
@@ -150,7 +150,7 @@ void* CImageObject::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixe
     uint32_t stride = DibStride(width, bpp);
     uint64_t rows = static_cast<uint64_t>(stride) * height;
     uint64_t total = sizeof(BITMAPINFOHEADER) + 4ull * colors + rows;
-    if (settings_.memoryBudget && total > settings_.memoryBudget) {
+    if (m_settings.memoryBudget && total > m_settings.memoryBudget) {
         Fail({ DecodeStatus::kTooLarge,
                "CImageObject::Create : the picture exceeds the memory budget" });
         return nullptr;
@@ -166,61 +166,61 @@ void* CImageObject::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixe
         Fail({ DecodeStatus::kTooLarge, "CImageObject::Create can't allocate memory" });
         return nullptr;
     }
-    memset(&header_, 0, sizeof header_);
-    header_.biSize = sizeof(BITMAPINFOHEADER);
-    header_.biWidth = static_cast<LONG>(width);
-    header_.biHeight = static_cast<LONG>(height);
-    header_.biPlanes = 1;
-    header_.biBitCount = static_cast<WORD>(bpp);
-    header_.biCompression = BI_RGB;
-    header_.biSizeImage = static_cast<DWORD>(rows);
-    header_.biXPelsPerMeter = PelsPerMeter(settings_.xDpi);
-    header_.biYPelsPerMeter = PelsPerMeter(settings_.yDpi);
-    header_.biClrUsed = colors;
-    stride_ = stride;
-    settings_.type = type;
+    memset(&m_header, 0, sizeof m_header);
+    m_header.biSize = sizeof(BITMAPINFOHEADER);
+    m_header.biWidth = static_cast<LONG>(width);
+    m_header.biHeight = static_cast<LONG>(height);
+    m_header.biPlanes = 1;
+    m_header.biBitCount = static_cast<WORD>(bpp);
+    m_header.biCompression = BI_RGB;
+    m_header.biSizeImage = static_cast<DWORD>(rows);
+    m_header.biXPelsPerMeter = PelsPerMeter(m_settings.xDpi);
+    m_header.biYPelsPerMeter = PelsPerMeter(m_settings.yDpi);
+    m_header.biClrUsed = colors;
+    m_stride = stride;
+    m_settings.type = type;
     InvalidateNearest();
-    block_ = block;
-    memcpy(block_, &header_, sizeof header_);
-    pixels_ = block_ + sizeof(BITMAPINFOHEADER) + 4 * colors;
-    return block_;
+    m_block = block;
+    memcpy(m_block, &m_header, sizeof m_header);
+    m_pixels = m_block + sizeof(BITMAPINFOHEADER) + 4 * colors;
+    return m_block;
 }
 
 void CImageObject::Release()
 {
-    if (ghost_)
+    if (m_ghost)
         return;
-    delete[] layers_;
-    layers_ = nullptr;
-    free(selection_);
-    free(alpha_);
-    free(block_);
-    selection_ = alpha_ = block_ = pixels_ = nullptr;
+    delete[] m_layers;
+    m_layers = nullptr;
+    free(m_selection);
+    free(m_alpha);
+    free(m_block);
+    m_selection = m_alpha = m_block = m_pixels = nullptr;
 }
 
 bool CImageObject::AllocateAlpha()
 {
-    if (!block_)
+    if (!m_block)
         return false;
-    free(alpha_);
-    size_t n = static_cast<size_t>(header_.biWidth) * header_.biHeight;
-    alpha_ = static_cast<uint8_t*>(malloc(n));
-    if (alpha_)
-        memset(alpha_, 255, n);
-    return alpha_ != nullptr;
+    free(m_alpha);
+    size_t n = static_cast<size_t>(m_header.biWidth) * m_header.biHeight;
+    m_alpha = static_cast<uint8_t*>(malloc(n));
+    if (m_alpha)
+        memset(m_alpha, 255, n);
+    return m_alpha != nullptr;
 }
 
 void CImageObject::DropAlpha()
 {
-    free(alpha_);
-    alpha_ = nullptr;
+    free(m_alpha);
+    m_alpha = nullptr;
 }
 
 void CImageObject::CopySettings(const CImageObject& from)
 {
-    if (block_ || &from == this)
+    if (m_block || &from == this)
         return;
-    settings_ = from.settings_;
+    m_settings = from.m_settings;
 }
 
 void CImageObject::TakeOver(CImageObject& other)
@@ -228,20 +228,20 @@ void CImageObject::TakeOver(CImageObject& other)
     if (&other == this)
         return;
     Release();
-    block_ = other.block_;
-    header_ = other.header_;
-    stride_ = other.stride_;
-    pixels_ = other.pixels_;
-    ghost_ = other.ghost_;
-    settings_ = other.settings_;
-    alpha_ = other.alpha_;
-    selection_ = other.selection_;
-    layers_ = other.layers_;
-    other.block_ = other.pixels_ = other.alpha_ = other.selection_ = nullptr;
-    other.layers_ = nullptr;
-    other.ghost_ = nullptr;
-    memset(&other.header_, 0, sizeof other.header_);
-    other.stride_ = 0;
+    m_block = other.m_block;
+    m_header = other.m_header;
+    m_stride = other.m_stride;
+    m_pixels = other.m_pixels;
+    m_ghost = other.m_ghost;
+    m_settings = other.m_settings;
+    m_alpha = other.m_alpha;
+    m_selection = other.m_selection;
+    m_layers = other.m_layers;
+    other.m_block = other.m_pixels = other.m_alpha = other.m_selection = nullptr;
+    other.m_layers = nullptr;
+    other.m_ghost = nullptr;
+    memset(&other.m_header, 0, sizeof other.m_header);
+    other.m_stride = 0;
 }
 
 bool CImageObject::CopyFrom(const CImageObject& other, bool copyPixels, bool copySelection,
@@ -250,29 +250,29 @@ bool CImageObject::CopyFrom(const CImageObject& other, bool copyPixels, bool cop
     if (&other == this)
         return true;
     Release();
-    if (ghost_)
+    if (m_ghost)
         return false;
-    settings_ = other.settings_;
-    if (!other.block_)
+    m_settings = other.m_settings;
+    if (!other.m_block)
         return true;
-    if (!Create(other.header_.biWidth, other.header_.biHeight, other.header_.biBitCount,
-                other.settings_.type))
+    if (!Create(other.m_header.biWidth, other.m_header.biHeight, other.m_header.biBitCount,
+                other.m_settings.type))
         return false;
-    settings_ = other.settings_;
-    size_t n = static_cast<size_t>(header_.biWidth) * header_.biHeight;
+    m_settings = other.m_settings;
+    size_t n = static_cast<size_t>(m_header.biWidth) * m_header.biHeight;
     if (copyPixels)
-        memcpy(block_, other.block_, BlockSize());
+        memcpy(m_block, other.m_block, BlockSize());
     else
         memcpy(Palette(), other.Palette(), PaletteSize());
-    if (copySelection && other.selection_) {
-        selection_ = static_cast<uint8_t*>(malloc(n));
-        if (selection_)
-            memcpy(selection_, other.selection_, n);
+    if (copySelection && other.m_selection) {
+        m_selection = static_cast<uint8_t*>(malloc(n));
+        if (m_selection)
+            memcpy(m_selection, other.m_selection, n);
     }
-    if (copyAlpha && other.alpha_) {
-        alpha_ = static_cast<uint8_t*>(malloc(n));
-        if (alpha_)
-            memcpy(alpha_, other.alpha_, n);
+    if (copyAlpha && other.m_alpha) {
+        m_alpha = static_cast<uint8_t*>(malloc(n));
+        if (m_alpha)
+            memcpy(m_alpha, other.m_alpha, n);
     }
     return true;
 }
@@ -280,13 +280,13 @@ bool CImageObject::CopyFrom(const CImageObject& other, bool copyPixels, bool cop
 void CImageObject::Ghost(const CImageObject& from)
 {
     Release();
-    block_ = from.block_;
-    header_ = from.header_;
-    stride_ = from.stride_;
-    pixels_ = from.pixels_;
-    settings_ = from.settings_;
-    alpha_ = from.alpha_;
-    selection_ = from.selection_;
-    layers_ = nullptr;
-    ghost_ = &from;
+    m_block = from.m_block;
+    m_header = from.m_header;
+    m_stride = from.m_stride;
+    m_pixels = from.m_pixels;
+    m_settings = from.m_settings;
+    m_alpha = from.m_alpha;
+    m_selection = from.m_selection;
+    m_layers = nullptr;
+    m_ghost = &from;
 }

@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "dib.h"
-#include "image_stream.h"
-#include "image_types.h"
+#include "images/codec/dib.h"
+#include "images/codec/image_stream.h"
+#include "images/codec/image_types.h"
 #include "images/codec/decode_result.h"
 
 // How Rescale computes each new pixel.
@@ -80,45 +80,48 @@ public:
     CImageObject(const CImageObject&) = delete;
     CImageObject& operator=(const CImageObject&) = delete;
 
-    bool HasPixels() const { return block_ != nullptr; }
-    int32_t Width() const { return header_.biWidth; }
-    int32_t Height() const { return header_.biHeight; }
+    bool HasPixels() const { return m_block != nullptr; }
+    int32_t Width() const { return m_header.biWidth; }
+    int32_t Height() const { return m_header.biHeight; }
     // The picture's size in its file, which a decoder that shrinks on load
     // (the JPEG scale) leaves larger than Width() and Height().
-    int32_t SourceWidth() const { return settings_.sourceWidth ? settings_.sourceWidth : Width(); }
+    int32_t SourceWidth() const
+    {
+        return m_settings.sourceWidth ? m_settings.sourceWidth : Width();
+    }
     int32_t SourceHeight() const
     {
-        return settings_.sourceHeight ? settings_.sourceHeight : Height();
+        return m_settings.sourceHeight ? m_settings.sourceHeight : Height();
     }
-    uint16_t Bpp() const { return header_.biBitCount; }
-    uint32_t ColorsUsed() const { return header_.biClrUsed; }
-    uint32_t Stride() const { return stride_; }
-    uint32_t Type() const { return settings_.type; }
-    const BITMAPINFOHEADER& Header() const { return header_; }
+    uint16_t Bpp() const { return m_header.biBitCount; }
+    uint32_t ColorsUsed() const { return m_header.biClrUsed; }
+    uint32_t Stride() const { return m_stride; }
+    uint32_t Type() const { return m_settings.type; }
+    const BITMAPINFOHEADER& Header() const { return m_header; }
     // The whole block: header, palette, rows; laid out for the DIB functions.
-    const void* Block() const { return block_; }
+    const void* Block() const { return m_block; }
     size_t BlockSize() const;
-    uint8_t* Pixels() const { return pixels_; }
-    uint8_t* Row(int32_t y) const { return pixels_ + static_cast<size_t>(stride_) * y; }
+    uint8_t* Pixels() const { return m_pixels; }
+    uint8_t* Row(int32_t y) const { return m_pixels + static_cast<size_t>(m_stride) * y; }
     RGBQUAD* Palette() const;
-    uint32_t PaletteSize() const { return header_.biClrUsed * 4; }
-    uint8_t* AlphaMask() const { return alpha_; }
+    uint32_t PaletteSize() const { return m_header.biClrUsed * 4; }
+    uint8_t* AlphaMask() const { return m_alpha; }
     bool AllocateAlpha();  // opaque; false when out of memory
     void DropAlpha();
 
-    ImageSettings& Settings() { return settings_; }
-    const ImageSettings& Settings() const { return settings_; }
-    const char* LastError() const { return settings_.lastError; }
+    ImageSettings& Settings() { return m_settings; }
+    const ImageSettings& Settings() const { return m_settings; }
+    const char* LastError() const { return m_settings.lastError; }
     // The outcome of the last decode, or of a Create that refused its size.
-    DecodeStatus Status() const { return settings_.status; }
+    DecodeStatus Status() const { return m_settings.status; }
     // Records a decoder's failure: its status, and its text unless that is
     // null. Always false, so that a decoder can return it.
     bool Fail(const DecodeFailure& failure);
     // The text alone: a note that stays with a picture that still decodes.
     void SetLastError(const char* text);
-    int32_t TransparentIndex() const { return settings_.transparentIndex; }
-    int32_t FrameCount() const { return settings_.frameCount; }
-    void SetFrame(int32_t frame) { settings_.frame = frame; }
+    int32_t TransparentIndex() const { return m_settings.transparentIndex; }
+    int32_t FrameCount() const { return m_settings.frameCount; }
+    void SetFrame(int32_t frame) { m_settings.frame = frame; }
     void SetEscape(ImageEscapeCallback escape, intptr_t user);
     bool Escape();  // true when the callback asks to stop
 
@@ -137,7 +140,7 @@ public:
     bool CopyFrom(const CImageObject& other, bool copyPixels, bool copySelection, bool copyAlpha);
     // Borrows another object's picture; a ghost never releases what it shows.
     void Ghost(const CImageObject& from);
-    bool IsGhost() const { return ghost_ != nullptr; }
+    bool IsGhost() const { return m_ghost != nullptr; }
 
     uint8_t PixelIndex(int32_t x, int32_t y) const;
     RGBQUAD PixelColor(int32_t x, int32_t y) const;
@@ -159,7 +162,7 @@ public:
 
     bool IsInside(int32_t x, int32_t y) const
     {
-        return block_ && x >= 0 && y >= 0 && x < header_.biWidth && y < header_.biHeight;
+        return m_block && x >= 0 && y >= 0 && x < m_header.biWidth && y < m_header.biHeight;
     }
 
 protected:
@@ -167,7 +170,7 @@ protected:
     void SetSizeOnly(int32_t width, int32_t height);
     void InvalidateNearest()
     {
-        settings_.nearestValid = false;
+        m_settings.nearestValid = false;
     }
 
 private:
@@ -179,15 +182,15 @@ private:
     bool RescaleBox(CImageObject& out, float xScale, float yScale);
     bool RowProgress(uint32_t row, uint32_t rows);
 
-    uint8_t* block_ = nullptr;
-    BITMAPINFOHEADER header_;
-    uint32_t stride_ = 0;
-    uint8_t* pixels_ = nullptr;
-    const CImageObject* ghost_ = nullptr;
-    ImageSettings settings_;
-    uint8_t* alpha_ = nullptr;
-    uint8_t* selection_ = nullptr;
-    CImageObject** layers_ = nullptr;
+    uint8_t* m_block = nullptr;
+    BITMAPINFOHEADER m_header;
+    uint32_t m_stride = 0;
+    uint8_t* m_pixels = nullptr;
+    const CImageObject* m_ghost = nullptr;
+    ImageSettings m_settings;
+    uint8_t* m_alpha = nullptr;
+    uint8_t* m_selection = nullptr;
+    CImageObject** m_layers = nullptr;
 };
 
 // Bytes per row of a DIB: whole 32-bit words.

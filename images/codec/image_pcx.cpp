@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "decode_util.h"
-#include "image_decoders.h"
+#include "images/codec/decode_util.h"
+#include "images/codec/image_decoders.h"
 
 namespace {
 
@@ -59,39 +59,39 @@ uint32_t DepthOf(const PcxHeader& h)
 // into the next line.
 class PcxRuns {
 public:
-    explicit PcxRuns(CImageStream& s) : s_(s) {}
+    explicit PcxRuns(CImageStream& s) : m_s(s) {}
     void Line(uint8_t* out, size_t n, bool lastLine)
     {
         for (size_t i = 0; i < n;) {
-            if (run_ == 0) {
-                int b = s_.GetByte();
+            if (m_run == 0) {
+                int b = m_s.GetByte();
                 if (b < 0)
                     throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted PCX" };
                 if (b > 191) {
-                    run_ = b & 63;
-                    int v = s_.GetByte();
+                    m_run = b & 63;
+                    int v = m_s.GetByte();
                     if (v < 0)
                         throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted PCX" };
-                    value_ = static_cast<uint8_t>(v);
+                    m_value = static_cast<uint8_t>(v);
                 } else {
-                    run_ = 1;
-                    value_ = static_cast<uint8_t>(b);
+                    m_run = 1;
+                    m_value = static_cast<uint8_t>(b);
                 }
                 continue;
             }
-            size_t take = run_ < n - i ? run_ : n - i;
-            memset(out + i, value_, take);
+            size_t take = m_run < n - i ? m_run : n - i;
+            memset(out + i, m_value, take);
             i += take;
-            run_ -= static_cast<uint32_t>(take);
+            m_run -= static_cast<uint32_t>(take);
         }
-        if (lastLine && run_ > 0)
+        if (lastLine && m_run > 0)
             throw DecodeFailure{ DecodeStatus::kCorrupt, "repeat count spans end of image" };
     }
 
 private:
-    CImageStream& s_;
-    uint32_t run_ = 0;
-    uint8_t value_ = 0;
+    CImageStream& m_s;
+    uint32_t m_run = 0;
+    uint8_t m_value = 0;
 };
 
 void StoreLine(CImageObject& image, const PcxHeader& h, const uint8_t* line, int32_t y)

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "alpha_split.h"
-#include "decode_util.h"
-#include "image_decoders.h"
+#include "images/codec/alpha_split.h"
+#include "images/codec/decode_util.h"
+#include "images/codec/image_decoders.h"
 
 namespace {
 

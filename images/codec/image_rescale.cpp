@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "image_object.h"
-#include "palette_match.h"
+#include "images/codec/image_object.h"
+#include "images/codec/palette_match.h"
 
 namespace {
 
@@ -48,35 +48,37 @@ RGBQUAD Quad(int32_t red, int32_t green, int32_t blue)
 // rescaling one.
 class PixelWriter {
 public:
-    explicit PixelWriter(CImageObject& out) : out_(out), paletted_(out.Bpp() <= 8), matcher_(out) {}
+    explicit PixelWriter(CImageObject& out) : m_out(out), m_paletted(out.Bpp() <= 8), m_matcher(out)
+    {}
     void operator()(int32_t x, int32_t y, RGBQUAD color)
     {
-        if (paletted_)
-            out_.PutIndex(x, y, matcher_.Nearest(color));
+        if (m_paletted)
+            m_out.PutIndex(x, y, m_matcher.Nearest(color));
         else
-            out_.PutColor(x, y, color);
+            m_out.PutColor(x, y, color);
     }
 
 private:
-    CImageObject& out_;
-    bool paletted_;
-    CPaletteMatcher matcher_;
+    CImageObject& m_out;
+    bool m_paletted;
+    CPaletteMatcher m_matcher;
 };
 
 }  // namespace
 
 bool CImageObject::RowProgress(uint32_t row, uint32_t rows)
 {
-    settings_.progress = static_cast<int32_t>(static_cast<uint64_t>(row) * 100 / (rows ? rows : 1));
+    m_settings.progress =
+        static_cast<int32_t>(static_cast<uint64_t>(row) * 100 / (rows ? rows : 1));
     return !Escape();
 }
 
 bool CImageObject::Rescale(uint32_t newWidth, uint32_t newHeight, ResampleMode mode,
                            CImageObject* target)
 {
-    if (newWidth == 0 || newHeight == 0 || !block_)
+    if (newWidth == 0 || newHeight == 0 || !m_block)
         return false;
-    uint32_t width = header_.biWidth, height = header_.biHeight;
+    uint32_t width = m_header.biWidth, height = m_header.biHeight;
     if (newWidth == width && newHeight == height) {
         if (target)
             target->CopyFrom(*this, true, true, true);
@@ -86,31 +88,31 @@ bool CImageObject::Rescale(uint32_t newWidth, uint32_t newHeight, ResampleMode m
     float yScale = static_cast<float>(height) / static_cast<float>(newHeight);
 
     CImageObject out;
-    out.settings_ = settings_;
-    if (!out.Create(newWidth, newHeight, header_.biBitCount, settings_.type)) {
+    out.m_settings = m_settings;
+    if (!out.Create(newWidth, newHeight, m_header.biBitCount, m_settings.type)) {
         // The text only: the status stays that of the decode whose picture is kept.
         SetLastError(out.LastError());
         return false;
     }
-    uint32_t colors = header_.biClrUsed < 256 ? header_.biClrUsed : 256;
+    uint32_t colors = m_header.biClrUsed < 256 ? m_header.biClrUsed : 256;
     out.SetPaletteEntries(Palette(), colors);
 
     if (mode == ResampleMode::kNearest)
         RescaleNearest(out, xScale, yScale);
     else if (mode == ResampleMode::kBSpline)
         RescaleBSpline(out, xScale, yScale);
-    else if (header_.biBitCount == 24 && newWidth < width && newHeight < height)
+    else if (m_header.biBitCount == 24 && newWidth < width && newHeight < height)
         RescaleBox(out, xScale, yScale);
     else
         RescaleBilinear(out, xScale, yScale);
 
-    if (alpha_ && out.AllocateAlpha()) {
+    if (m_alpha && out.AllocateAlpha()) {
         for (uint32_t y = 0; y < newHeight; ++y) {
             int32_t sy = Clamp(static_cast<int32_t>(y * yScale), 0, height - 1);
             for (uint32_t x = 0; x < newWidth; ++x) {
                 int32_t sx = Clamp(static_cast<int32_t>(x * xScale), 0, width - 1);
-                out.alpha_[static_cast<size_t>(y) * newWidth + x] =
-                    alpha_[static_cast<size_t>(sy) * width + sx];
+                out.m_alpha[static_cast<size_t>(y) * newWidth + x] =
+                    m_alpha[static_cast<size_t>(sy) * width + sx];
             }
         }
     }

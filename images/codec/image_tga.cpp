@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "decode_util.h"
-#include "image_decoders.h"
+#include "images/codec/decode_util.h"
+#include "images/codec/image_decoders.h"
 
 namespace {
 
@@ -53,58 +53,58 @@ void Expand555(uint16_t v, uint8_t* bgr)
 class TgaReader {
 public:
     TgaReader(CImageObject& image, CImageStream& s, const TgaHeader& h)
-        : image_(image), s_(s), h_(h), bytes_((h.depth + 7) / 8)
+        : m_image(image), m_s(s), m_h(h), m_bytes((h.depth + 7) / 8)
     {}
 
     void ColorMap()
     {
-        if (!h_.mapType)
+        if (!m_h.mapType)
             return;
-        const uint32_t entry = (h_.mapEntryBits + 7) / 8;
-        std::vector<uint8_t> raw(static_cast<size_t>(entry) * h_.mapLength);
-        if (!s_.ReadAll(raw.data(), raw.size()))
+        const uint32_t entry = (m_h.mapEntryBits + 7) / 8;
+        std::vector<uint8_t> raw(static_cast<size_t>(entry) * m_h.mapLength);
+        if (!m_s.ReadAll(raw.data(), raw.size()))
             throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
-        if (image_.Bpp() != 8)
+        if (m_image.Bpp() != 8)
             return;
-        for (uint32_t i = 0; i < h_.mapLength; ++i) {
+        for (uint32_t i = 0; i < m_h.mapLength; ++i) {
             uint8_t bgr[3] = { 0, 0, 0 };
             const uint8_t* p = &raw[i * entry];
             if (entry == 2)
                 Expand555(ReadLe16(p), bgr);
             else if (entry >= 3)
                 memcpy(bgr, p, 3);
-            image_.SetPaletteColor(static_cast<uint8_t>(h_.mapFirst + i), bgr[2], bgr[1], bgr[0]);
+            m_image.SetPaletteColor(static_cast<uint8_t>(m_h.mapFirst + i), bgr[2], bgr[1], bgr[0]);
         }
     }
 
     void Pixels()
     {
-        const bool rle = h_.imageType & 8;
-        const uint32_t w = h_.width, hgt = h_.height;
-        std::vector<uint8_t> line(static_cast<size_t>(w) * bytes_);
+        const bool rle = m_h.imageType & 8;
+        const uint32_t w = m_h.width, hgt = m_h.height;
+        std::vector<uint8_t> line(static_cast<size_t>(w) * m_bytes);
         uint8_t pixel[4] = { 0, 0, 0, 0 };
         uint32_t run = 0;
         bool repeat = false;
         for (uint32_t row = 0; row < hgt; ++row) {
-            if (image_.Escape())
+            if (m_image.Escape())
                 throw DecodeFailure{ DecodeStatus::kCancelled, "Cancelled" };
             if (!rle) {
-                if (!s_.ReadAll(line.data(), line.size()))
+                if (!m_s.ReadAll(line.data(), line.size()))
                     throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
             } else {
                 for (uint32_t x = 0; x < w; ++x) {
                     if (run == 0) {
-                        int packet = s_.GetByte();
+                        int packet = m_s.GetByte();
                         if (packet < 0)
                             throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
                         run = (packet & 0x7F) + 1;
                         repeat = packet & 0x80;
-                        if (repeat && !s_.ReadAll(pixel, bytes_))
+                        if (repeat && !m_s.ReadAll(pixel, m_bytes))
                             throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
                     }
-                    if (!repeat && !s_.ReadAll(pixel, bytes_))
+                    if (!repeat && !m_s.ReadAll(pixel, m_bytes))
                         throw DecodeFailure{ DecodeStatus::kCorrupt, "corrupted TGA" };
-                    memcpy(&line[static_cast<size_t>(x) * bytes_], pixel, bytes_);
+                    memcpy(&line[static_cast<size_t>(x) * m_bytes], pixel, m_bytes);
                     --run;
                 }
             }
@@ -115,15 +115,15 @@ public:
 private:
     void Store(uint32_t row, const uint8_t* line)
     {
-        const uint32_t w = h_.width;
-        const bool topDown = h_.descriptor & 0x20, rightToLeft = h_.descriptor & 0x10;
-        const int32_t y = static_cast<int32_t>(topDown ? h_.height - 1 - row : row);
-        uint8_t* out = image_.Row(y);
-        uint8_t* alpha = image_.AlphaMask();
+        const uint32_t w = m_h.width;
+        const bool topDown = m_h.descriptor & 0x20, rightToLeft = m_h.descriptor & 0x10;
+        const int32_t y = static_cast<int32_t>(topDown ? m_h.height - 1 - row : row);
+        uint8_t* out = m_image.Row(y);
+        uint8_t* alpha = m_image.AlphaMask();
         for (uint32_t i = 0; i < w; ++i) {
             const uint32_t x = rightToLeft ? w - 1 - i : i;
-            const uint8_t* p = line + static_cast<size_t>(i) * bytes_;
-            switch (h_.depth) {
+            const uint8_t* p = line + static_cast<size_t>(i) * m_bytes;
+            switch (m_h.depth) {
             case 8:
                 out[x] = p[0];
                 break;
@@ -133,16 +133,16 @@ private:
                 break;
             default:
                 memcpy(out + 3 * x, p, 3);
-                if (alpha && bytes_ == 4)
+                if (alpha && m_bytes == 4)
                     alpha[static_cast<size_t>(y) * w + x] = p[3];
             }
         }
     }
 
-    CImageObject& image_;
-    CImageStream& s_;
-    const TgaHeader& h_;
-    const uint32_t bytes_;
+    CImageObject& m_image;
+    CImageStream& m_s;
+    const TgaHeader& m_h;
+    const uint32_t m_bytes;
 };
 
 }  // namespace

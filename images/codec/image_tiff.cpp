@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "decode_util.h"
-#include "image_decoders.h"
+#include "images/codec/decode_util.h"
+#include "images/codec/image_decoders.h"
 
 namespace {
 
@@ -416,8 +416,8 @@ void StoreSamples(const TiffSamples& samples, const TiffLayout& l, CImageObject&
 
 CImageObjectTIF::~CImageObjectTIF()
 {
-    if (tiff_)
-        TIFFClose(static_cast<TIFF*>(tiff_));
+    if (m_tiff)
+        TIFFClose(static_cast<TIFF*>(m_tiff));
 }
 
 bool CImageObjectTIF::Decode(CImageStream& s)
@@ -427,13 +427,13 @@ bool CImageObjectTIF::Decode(CImageStream& s)
     src.start = s.Tell();
     src.message[0] = 0;
     auto close = [&]() {
-        if (tiff_)
-            TIFFClose(static_cast<TIFF*>(tiff_));
-        tiff_ = nullptr;
+        if (m_tiff)
+            TIFFClose(static_cast<TIFF*>(m_tiff));
+        m_tiff = nullptr;
     };
     try {
         TIFF* tif = OpenTiff(src);
-        tiff_ = tif;
+        m_tiff = tif;
         SelectFrame(tif, Settings());
         const TiffLayout layout = ReadLayout(tif, Settings());
         CheckLayoutFits(tif, src, layout);

@@ -1,6 +1,6 @@
 // Wireless bitmaps: type 0 only; the sides are multi-byte integers, rows
 // packed from the top.
-#include "image_decoders.h"
+#include "images/codec/image_decoders.h"
 
 namespace {
 

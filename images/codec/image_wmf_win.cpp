@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "decode_util.h"
-#include "image_decoders.h"
-#include "metafile_records.h"
+#include "images/codec/decode_util.h"
+#include "images/codec/image_decoders.h"
+#include "images/codec/metafile_records.h"
 
 namespace {
 

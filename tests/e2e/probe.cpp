@@ -67,19 +67,19 @@ void PrintWindow(HWND hWnd)
     int checked = std::strcmp(className, "Button") == 0
                       ? static_cast<int>(::SendMessageA(hWnd, BM_GETCHECK, 0, 0))
                       : 0;
-    std::printf("{\"hwnd\": %lu, \"id\": %d, \"class\": %s, \"text\": %s, "
-                "\"rect\": [%ld, %ld, %ld, %ld], \"client\": [%ld, %ld, %ld, %ld], "
-                "\"style\": %lu, \"exstyle\": %lu, "
-                "\"visible\": %d, \"enabled\": %d, \"checked\": %d, \"owner\": %lu}\n",
-                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hWnd)),
-                static_cast<int>(::GetWindowLongA(hWnd, GWL_ID)), JsonString(className).c_str(),
-                JsonString(text).c_str(), rect.left, rect.top, rect.right, rect.bottom,
-                client.left, client.top, client.right, client.bottom,
-                static_cast<unsigned long>(::GetWindowLongA(hWnd, GWL_STYLE)),
-                static_cast<unsigned long>(::GetWindowLongA(hWnd, GWL_EXSTYLE)),
-                ::IsWindowVisible(hWnd) ? 1 : 0, ::IsWindowEnabled(hWnd) ? 1 : 0, checked,
-                static_cast<unsigned long>(
-                    reinterpret_cast<UINT_PTR>(::GetWindow(hWnd, GW_OWNER))));
+    std::printf(
+        "{\"hwnd\": %lu, \"id\": %d, \"class\": %s, \"text\": %s, "
+        "\"rect\": [%ld, %ld, %ld, %ld], \"client\": [%ld, %ld, %ld, %ld], "
+        "\"style\": %lu, \"exstyle\": %lu, "
+        "\"visible\": %d, \"enabled\": %d, \"checked\": %d, \"owner\": %lu}\n",
+        static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hWnd)),
+        static_cast<int>(::GetWindowLongA(hWnd, GWL_ID)), JsonString(className).c_str(),
+        JsonString(text).c_str(), rect.left, rect.top, rect.right, rect.bottom, client.left,
+        client.top, client.right, client.bottom,
+        static_cast<unsigned long>(::GetWindowLongA(hWnd, GWL_STYLE)),
+        static_cast<unsigned long>(::GetWindowLongA(hWnd, GWL_EXSTYLE)),
+        ::IsWindowVisible(hWnd) ? 1 : 0, ::IsWindowEnabled(hWnd) ? 1 : 0, checked,
+        static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(::GetWindow(hWnd, GW_OWNER))));
 }
 
 BOOL CALLBACK PrintTopLevel(HWND hWnd, LPARAM)
@@ -126,12 +126,12 @@ int PrintLink(const char* file)
     char target[MAX_PATH] = {};
     char description[1024] = {};
     char arguments[1024] = {};
-    bool read = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                             IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
-                SUCCEEDED(link->QueryInterface(IID_IPersistFile,
-                                               reinterpret_cast<void**>(&persist))) &&
-                ::MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH) > 0 &&
-                SUCCEEDED(persist->Load(wide, STGM_READ));
+    bool read =
+        SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IShellLinkA, reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+        ::MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH) > 0 &&
+        SUCCEEDED(persist->Load(wide, STGM_READ));
     if (read) {
         // SLGP_RAWPATH: the path as stored, not one the shell resolved anew.
         link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
@@ -174,8 +174,8 @@ public:
     {
         DWORD processId = 0;
         ::GetWindowThreadProcessId(window, &processId);
-        m_process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                  FALSE, processId);
+        m_process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                  processId);
         if (m_process)
             m_address = ::VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
     }
@@ -229,9 +229,8 @@ void PrintItem(HWND list, RemoteBuffer& remote, int index, LONG part)
     ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     std::printf("{\"index\": %d, \"text\": %s, \"image\": %d, \"selected\": %d, "
                 "\"rect\": [%ld, %ld, %ld, %ld]}\n",
-                index, JsonString(text).c_str(), item.iImage,
-                (item.state & LVIS_SELECTED) ? 1 : 0, rect.left, rect.top, rect.right,
-                rect.bottom);
+                index, JsonString(text).c_str(), item.iImage, (item.state & LVIS_SELECTED) ? 1 : 0,
+                rect.left, rect.top, rect.right, rect.bottom);
 }
 
 // The room PrintItem needs in the list's process: the item, then its text.
@@ -272,7 +271,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (argc >= 3 && std::strcmp(argv[1], "controls") == 0) {
-        HWND parent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10)));
+        HWND parent =
+            reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10)));
         if (!::IsWindow(parent))
             return 2;
         ::EnumChildWindows(parent, PrintChild, 0);
@@ -291,24 +291,25 @@ int main(int argc, char** argv)
     if (argc >= 2 && std::strcmp(argv[1], "cwd") == 0)
         return PrintCurrentDirectory();
     if (argc >= 4 && std::strcmp(argv[1], "syscommand") == 0)
-        return ::PostMessageA(reinterpret_cast<HWND>(static_cast<UINT_PTR>(
-                                  std::strtoul(argv[2], nullptr, 10))),
+        return ::PostMessageA(reinterpret_cast<HWND>(
+                                  static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))),
                               WM_SYSCOMMAND, std::strtoul(argv[3], nullptr, 0), 0)
                    ? 0
                    : 1;
     if (argc >= 3 && std::strcmp(argv[1], "count") == 0) {
-        std::printf("%ld\n", static_cast<long>(::SendMessageA(
-                                  reinterpret_cast<HWND>(static_cast<UINT_PTR>(
-                                      std::strtoul(argv[2], nullptr, 10))),
-                                  LVM_GETITEMCOUNT, 0, 0)));
+        std::printf("%ld\n",
+                    static_cast<long>(::SendMessageA(reinterpret_cast<HWND>(static_cast<UINT_PTR>(
+                                                         std::strtoul(argv[2], nullptr, 10))),
+                                                     LVM_GETITEMCOUNT, 0, 0)));
         return 0;
     }
     if (argc >= 4 && std::strcmp(argv[1], "show") == 0)
-        return ShowItem(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))),
-                        std::atoi(argv[3]));
+        return ShowItem(
+            reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))),
+            std::atoi(argv[3]));
     if (argc >= 3 && std::strcmp(argv[1], "items") == 0)
-        return PrintItems(reinterpret_cast<HWND>(
-            static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))));
+        return PrintItems(
+            reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(argv[2], nullptr, 10))));
     std::fprintf(stderr,
                  "usage: probe windows | controls HWND | cursor | record FILE ARG | link FILE |"
                  " folder CSIDL | cwd | items HWND | count HWND | show HWND INDEX |"

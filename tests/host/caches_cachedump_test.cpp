@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "caches/cache_files.h"
-#include "caches_test_util.h"
+#include "tests/host/caches_test_util.h"
 
 namespace {
 

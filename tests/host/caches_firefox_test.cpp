@@ -5,7 +5,7 @@
 #include "caches/firefox_cache2.h"
 #include "caches/firefox_key.h"
 #include "caches/safe_file_name.h"
-#include "caches_test_util.h"
+#include "tests/host/caches_test_util.h"
 
 namespace {
 

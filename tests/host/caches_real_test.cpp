@@ -12,7 +12,7 @@
 
 #include "caches/cache_files.h"
 #include "caches/firefox_response.h"
-#include "caches_test_util.h"
+#include "tests/host/caches_test_util.h"
 
 namespace {
 

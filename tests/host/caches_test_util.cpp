@@ -1,4 +1,4 @@
-#include "caches_test_util.h"
+#include "tests/host/caches_test_util.h"
 
 #include "caches/cache_files.h"
 

@@ -4,8 +4,8 @@
 
 #include <ostream>
 
-#include "image_decoders.h"
-#include "test_util.h"
+#include "images/codec/image_decoders.h"
+#include "tests/host/test_util.h"
 
 void PrintTo(DecodeStatus status, std::ostream* out)
 {

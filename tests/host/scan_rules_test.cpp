@@ -24,7 +24,7 @@ TEST(DateTest, ComparesDayNumbersByMode)
     EXPECT_FALSE(PassesDateTest(Before, 20051205, chosen));
     EXPECT_TRUE(PassesDateTest(Since, 20051205, chosen));
     EXPECT_FALSE(PassesDateTest(Since, 20051130, chosen));
-    for (int32_t mode : {int32_t(AnyDate), 4, -1})
+    for (int32_t mode : { int32_t(AnyDate), 4, -1 })
         EXPECT_TRUE(PassesDateTest(mode, 19990101, chosen)) << mode;
 }
 
@@ -46,26 +46,26 @@ TEST(TypeList, IsASubstringSearchOfTheLastExtension)
     EXPECT_STREQ(ExtensionOfName("archive.tar.gz"), "gz");
     EXPECT_STREQ(ExtensionOfName("README"), "README") << "no dot: the whole name";
     EXPECT_STREQ(ExtensionOfName("odd."), "");
-    for (const char* extension : {"gif", "GIF", "jpg", "if", "pg", "g;j", "jpeg", ""})
+    for (const char* extension : { "gif", "GIF", "jpg", "if", "pg", "g;j", "jpeg", "" })
         EXPECT_TRUE(TypeListContains("gif;jpg;jpeg", extension)) << extension;
-    for (const char* extension : {"png", "gifs", "bmp"})
+    for (const char* extension : { "png", "gifs", "bmp" })
         EXPECT_FALSE(TypeListContains("gif;jpg;jpeg", extension)) << extension;
 }
 
 TEST(ContentType, ImageIsTheFirstFiveCharactersInAnyCase)
 {
-    for (const char* type : {"image/gif", "IMAGE/pjpeg", "image/x-png", "image", "imagery"})
+    for (const char* type : { "image/gif", "IMAGE/pjpeg", "image/x-png", "image", "imagery" })
         EXPECT_TRUE(IsImageContentType(type)) << type;
-    for (const char* type : {"imag", "text/plain", "", "video/image"})
+    for (const char* type : { "imag", "text/plain", "", "video/image" })
         EXPECT_FALSE(IsImageContentType(type)) << type;
 }
 
 TEST(NamePattern, NoPathPartLeadsOutOfTheFolder)
 {
-    for (const char* pattern : {"some*.pdf", "*", "*.*", "..pdf", "a..b?", "[1].gif"})
+    for (const char* pattern : { "some*.pdf", "*", "*.*", "..pdf", "a..b?", "[1].gif" })
         EXPECT_TRUE(IsNamePattern(pattern)) << pattern;
-    for (const char* pattern : {"..\\*", "..\\..\\*", "sub/*.pdf", "C:*", "C:\\x\\*", "\\*",
-                                "a:stream", ".", ".."})
+    for (const char* pattern :
+         { "..\\*", "..\\..\\*", "sub/*.pdf", "C:*", "C:\\x\\*", "\\*", "a:stream", ".", ".." })
         EXPECT_FALSE(IsNamePattern(pattern)) << pattern;
 }
 
@@ -74,7 +74,7 @@ using Placement = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>;  // w, h, 
 Placement Fit(uint32_t w, uint32_t h, uint32_t edge = 120)
 {
     ThumbnailFit fit = FitThumbnail(w, h, edge);
-    return {fit.width, fit.height, fit.x, fit.y};
+    return { fit.width, fit.height, fit.x, fit.y };
 }
 
 #define EXPECT_PLACED(got, w, h, left, top) EXPECT_EQ(got, Placement(w, h, left, top))
@@ -109,21 +109,21 @@ TEST(CopyNames, NeverTakeANameTheFolderHolds)
     std::set<std::string> folder;
     auto taken = [&](const std::string& name) { return folder.count(name) > 0; };
     EXPECT_EQ(FreeCopyName("logo[1].gif", taken), "logo[1].gif");
-    folder = {"logo[1].gif"};
+    folder = { "logo[1].gif" };
     EXPECT_EQ(FreeCopyName("logo[1].gif", taken), "logo[1] (2).gif");
     folder.insert("logo[1] (2).gif");
     EXPECT_EQ(FreeCopyName("logo[1].gif", taken), "logo[1] (3).gif");
-    folder = {"README", "a.b.c"};
+    folder = { "README", "a.b.c" };
     EXPECT_EQ(FreeCopyName("README", taken), "README (2)");
     EXPECT_EQ(FreeCopyName("a.b.c", taken), "a.b (2).c");
-    folder = {".profile"};
+    folder = { ".profile" };
     EXPECT_EQ(FreeCopyName(".profile", taken), ".profile (2)");
 }
 
 TEST(CopyNames, FailuresAreNamedByTheirFolderToo)
 {
     EXPECT_EQ(CopyFailureText({}), "");
-    EXPECT_EQ(CopyFailureText({"C:\\cache\\AB12\\doc[1].pdf", "C:\\cache\\CD34\\doc[1].pdf"}),
+    EXPECT_EQ(CopyFailureText({ "C:\\cache\\AB12\\doc[1].pdf", "C:\\cache\\CD34\\doc[1].pdf" }),
               "These files could not be copied:\r\n"
               "\r\nC:\\cache\\AB12\\doc[1].pdf\r\nC:\\cache\\CD34\\doc[1].pdf");
     std::vector<std::string> many(23, "C:\\cache\\x");

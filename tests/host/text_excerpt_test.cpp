@@ -44,7 +44,8 @@ TEST(TextExcerpt, AHitBeyondTheBoundsIsShownWithItsSurroundings)
     ASSERT_GE(excerpt.hit, 0);
     EXPECT_EQ(ShownHit(excerpt, 6), "needle");
     EXPECT_EQ(excerpt.text.compare(0, 7, "[...]\r\n"), 0);
-    EXPECT_NE(excerpt.text.find(" needle and more\r\n\r\n[Shown in part: bytes "), std::string::npos);
+    EXPECT_NE(excerpt.text.find(" needle and more\r\n\r\n[Shown in part: bytes "),
+              std::string::npos);
     EXPECT_LE(excerpt.text.size(), shownLineBound + 80);
 
     std::string lines;

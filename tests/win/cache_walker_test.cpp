@@ -20,7 +20,7 @@
 
 namespace {
 
-std::atomic<int> recordsFreed{0};
+std::atomic<int> recordsFreed{ 0 };
 
 // A row record that counts its own release.
 struct CountedItem : CacheItem {
@@ -44,7 +44,7 @@ public:
         return m_examined;
     }
 
-    std::atomic<int> examineDelayMs{0};
+    std::atomic<int> examineDelayMs{ 0 };
     bool refuseRows = false;
 
 protected:
@@ -102,7 +102,7 @@ protected:
     }
 
     TempTree tree;
-    CacheFolderOverride cache{tree.Root()};
+    CacheFolderOverride cache{ tree.Root() };
     ScanHost host;
     CRecordingList list;
 };
@@ -124,11 +124,13 @@ TEST_F(CacheWalk, WalksSubfoldersDepthFirstAndSkipsDotFolders)
     tree.AddFile(".dotfile");
     Scan();
     EXPECT_EQ(ExaminedNames(),
-              (std::vector<std::string>{".dotfile", "AB12CD34\\deeper\\x.png",
-                                        "AB12CD34\\logo[1].gif", "ZZ99\\b.jpg", "a.gif"}));
+              (std::vector<std::string>{ ".dotfile", "AB12CD34\\deeper\\x.png",
+                                         "AB12CD34\\logo[1].gif", "ZZ99\\b.jpg", "a.gif" }));
     // Depth first: the files under one subfolder come one after another.
     std::vector<std::string> order = list.Examined();
-    auto under = [&](const std::string& path) { return path.find("AB12CD34") != std::string::npos; };
+    auto under = [&](const std::string& path) {
+        return path.find("AB12CD34") != std::string::npos;
+    };
     auto first = std::find_if(order.begin(), order.end(), under);
     ASSERT_NE(first, order.end());
     EXPECT_TRUE(under(*(first + 1)));
@@ -177,13 +179,16 @@ TEST_F(CacheWalk, DateModesCompareCalendarDaysOnly)
     stamp("after.txt", 6, 0, 0);
     const int32_t day = DayNumber(2005, 12, 5);
     using Names = std::vector<std::string>;
-    struct Case { int32_t mode; Names expected; };
+    struct Case {
+        int32_t mode;
+        Names expected;
+    };
     const Case cases[] = {
-        {Exactly, Names{"early.txt", "late.txt"}},
-        {Before, Names{"before.txt"}},
-        {Since, Names{"after.txt", "early.txt", "late.txt"}},
-        {AnyDate, Names{"after.txt", "before.txt", "early.txt", "late.txt"}},
-        {7, Names{"after.txt", "before.txt", "early.txt", "late.txt"}},
+        { Exactly, Names{ "early.txt", "late.txt" } },
+        { Before, Names{ "before.txt" } },
+        { Since, Names{ "after.txt", "early.txt", "late.txt" } },
+        { AnyDate, Names{ "after.txt", "before.txt", "early.txt", "late.txt" } },
+        { 7, Names{ "after.txt", "before.txt", "early.txt", "late.txt" } },
     };
     for (const Case& c : cases) {
         ScanHost host2;
@@ -239,7 +244,7 @@ TEST_F(CacheWalk, PathsThatWouldNotFitAreSkippedNotCut)
     std::wstring wide = L"\\\\?\\";
     for (char c : tree.Root())
         wide += static_cast<wchar_t>(c);
-    for (const std::wstring& part : {std::wstring(120, L'd'), std::wstring(120, L'e')}) {
+    for (const std::wstring& part : { std::wstring(120, L'd'), std::wstring(120, L'e') }) {
         wide += L"\\" + part;
         ASSERT_TRUE(::CreateDirectoryW(wide.c_str(), nullptr));
     }
@@ -249,8 +254,7 @@ TEST_F(CacheWalk, PathsThatWouldNotFitAreSkippedNotCut)
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     ::CloseHandle(file);
     Scan();
-    EXPECT_EQ(ExaminedNames(), std::vector<std::string>{"short.txt"});
-
+    EXPECT_EQ(ExaminedNames(), std::vector<std::string>{ "short.txt" });
 }
 
 // Two names whose best-fit ANSI spellings coincide: every examined path must
@@ -268,8 +272,12 @@ TEST_F(CacheWalk, EveryNameItHandsOnOpensTheFileItWasReadFrom)
         ::WriteFile(file, content, lstrlenA(content), &written, nullptr);
         ::CloseHandle(file);
     };
-    addWide(L"\x0141\x00f3" L"d\x017a[1].gif", "polish");  // Łódź[1].gif: no ANSI form
-    addWide(L"L\x00f3" L"dz[1].gif", "latin");             // Lódz[1].gif: exact in ANSI
+    addWide(L"\x0141\x00f3"
+            L"d\x017a[1].gif",
+            "polish");  // Łódź[1].gif: no ANSI form
+    addWide(L"L\x00f3"
+            L"dz[1].gif",
+            "latin");  // Lódz[1].gif: exact in ANSI
     Scan();
     std::vector<std::string> contents;
     for (const std::string& path : list.Examined()) {
@@ -284,15 +292,15 @@ TEST_F(CacheWalk, EveryNameItHandsOnOpensTheFileItWasReadFrom)
     }
     std::sort(contents.begin(), contents.end());
     // The ANSI name stays as it is; the other is reached by its short name.
-    EXPECT_EQ(contents, (std::vector<std::string>{"latin", "polish"}));
+    EXPECT_EQ(contents, (std::vector<std::string>{ "latin", "polish" }));
 }
 
 TEST(ImageCategory, TypeListIsASubstringSearchOfTheLowerCasedExtension)
 {
     const char list[] = "gif;jpg;jpeg";
-    for (const char* name : {"a.GIF", "b.gif", "x.if", "y.pg", "photo.JPEG", "odd.", "g;j"})
+    for (const char* name : { "a.GIF", "b.gif", "x.if", "y.pg", "photo.JPEG", "odd.", "g;j" })
         EXPECT_TRUE(IsImageCandidate(name, list)) << name;
-    for (const char* name : {"a.png", "b.gifs", "noextension", "x.bmp"})
+    for (const char* name : { "a.png", "b.gifs", "noextension", "x.bmp" })
         EXPECT_FALSE(IsImageCandidate(name, list)) << name;
 }
 
@@ -307,8 +315,8 @@ TEST(ImageCategory, WithoutATypeListTheContentTypeDecides)
         ::RegCreateKeyExA(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle,
                           nullptr);
         if (type)
-            ::RegSetValueExA(handle, "Content Type", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(type), lstrlenA(type) + 1);
+            ::RegSetValueExA(handle, "Content Type", 0, REG_SZ, reinterpret_cast<const BYTE*>(type),
+                             lstrlenA(type) + 1);
         ::RegCloseKey(handle);
     };
     set(".zimg", "IMAGE/x-zema");

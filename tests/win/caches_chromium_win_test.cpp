@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "caches/cache_reader.h"
-#include "temp_tree.h"
+#include "tests/win/temp_tree.h"
 
 namespace {
 

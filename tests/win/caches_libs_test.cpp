@@ -13,7 +13,7 @@
 #include <sqlite3.h>
 
 #include "caches/body_decoder.h"
-#include "temp_tree.h"
+#include "tests/win/temp_tree.h"
 
 namespace {
 

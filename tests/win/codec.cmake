@@ -2,7 +2,7 @@
 zema_win_test(codec_bitmap_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/codec_bitmap_test.cpp LIBS zema_codec)
 zema_win_test(codec_wmf_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/codec_wmf_test.cpp
               ${CMAKE_SOURCE_DIR}/tests/common/metafile_samples.cpp LIBS zema_codec)
-target_include_directories(codec_wmf_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
+
 # imgdump.exe decodes the demo set's WebPs.
 add_test(NAME imgdump_demo_webp
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/imgdump-webp.sh $<TARGET_FILE:imgdump> ${CMAKE_CURRENT_BINARY_DIR}/webp-demo)

@@ -19,8 +19,9 @@ public:
     SmallDisk() : m_folder(m_tree.AddFolder("disk"))
     {
         std::string mountPoint = UnixPath(m_folder);
-        m_mounted = !mountPoint.empty() &&
-                    RunHostCommand("mount -t tmpfs -o size=512k zema-small-disk '" + mountPoint + "'") == 0;
+        m_mounted =
+            !mountPoint.empty() &&
+            RunHostCommand("mount -t tmpfs -o size=512k zema-small-disk '" + mountPoint + "'") == 0;
     }
     ~SmallDisk()
     {
@@ -71,9 +72,10 @@ TEST(CopyTo, ACopyThatFailsPartWayLeavesNothingBehind)
     SmallDisk disk;
     if (!disk.Mounted())
         GTEST_SKIP() << "a small disk could not be mounted (that needs root)";
-    std::vector<std::string> failed = CopyFilesToFolder(nullptr, {large, small}, disk.Folder().c_str());
-    EXPECT_EQ(failed, std::vector<std::string>{large});
-    EXPECT_EQ(FileNames(disk.Folder()), std::vector<std::string>{"doc[1].pdf"})
+    std::vector<std::string> failed =
+        CopyFilesToFolder(nullptr, { large, small }, disk.Folder().c_str());
+    EXPECT_EQ(failed, std::vector<std::string>{ large });
+    EXPECT_EQ(FileNames(disk.Folder()), std::vector<std::string>{ "doc[1].pdf" })
         << "no part of the failed copy, under its name or another";
     EXPECT_EQ(Content(disk.Folder() + "\\doc[1].pdf"), "%PDF small");
 }
@@ -84,9 +86,9 @@ TEST(CopyTo, ANameTheFolderHoldsIsNeverOverwritten)
     std::string first = cache.AddFile("AB12\\page.htm", "first");
     std::string second = cache.AddFile("CD34\\page.htm", "second");
     target.AddFile("page.htm", "kept");
-    EXPECT_TRUE(CopyFilesToFolder(nullptr, {first, second}, target.Root().c_str()).empty());
+    EXPECT_TRUE(CopyFilesToFolder(nullptr, { first, second }, target.Root().c_str()).empty());
     EXPECT_EQ(FileNames(target.Root()),
-              (std::vector<std::string>{"page (2).htm", "page (3).htm", "page.htm"}));
+              (std::vector<std::string>{ "page (2).htm", "page (3).htm", "page.htm" }));
     EXPECT_EQ(Content(target.Root() + "\\page.htm"), "kept");
     EXPECT_EQ(Content(target.Root() + "\\page (3).htm"), "second");
 }

@@ -156,7 +156,7 @@ TEST(DataExchange, NumberEditRefusesWhatIsNotAPositiveInteger)
     CExchangeDialog dialog;
     dialog.number = 5;
     ModalScript script;
-    for (const char* text : {"", "-1", "12a", "4294967296", "1 2", " "})
+    for (const char* text : { "", "-1", "12a", "4294967296", "1 2", " " })
         ExpectRefused(script, numberId, text, positivePrompt);
     script.Do([&] {
         EXPECT_EQ(dialog.number, 5u);
@@ -178,7 +178,7 @@ TEST(DataExchange, RangeCheckRefusesValuesJustOutsideAndAcceptsTheBounds)
     ExpectRefused(script, numberId, "31", prompt);
     ExpectRefused(script, numberId, "201", prompt);
     script.Do([&] {
-        for (const char* bound : {"32", "200"}) {
+        for (const char* bound : { "32", "200" }) {
             ::SetWindowTextA(script.Item(numberId), bound);
             EXPECT_TRUE(dialog.UpdateData(TRUE)) << bound;
         }

@@ -30,8 +30,8 @@ public:
     }
     void Release() { ::SetEvent(m_gate); }
 
-    std::atomic<int> cancels{0};
-    std::atomic<int> lookUpsStarted{0};
+    std::atomic<int> cancels{ 0 };
+    std::atomic<int> lookUpsStarted{ 0 };
 
 protected:
     void LookUpSourceUrl() override
@@ -114,15 +114,22 @@ TEST(DetailsTemplate, HasThePathTheUrlOpenAndClose)
     const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     EXPECT_EQ(dialog.style & frame, frame);
 
-    struct Expected { int id; const char* cls; const char* text; short x, y, cx, cy; DWORD style; };
+    struct Expected {
+        int id;
+        const char* cls;
+        const char* text;
+        short x, y, cx, cy;
+        DWORD style;
+    };
     const Expected expected[] = {
-        {-1, "Static", "Cache File Path:", 7, 9, 60, 10, 0},
-        {IDC_CACHE_FILE_PATH, "Edit", "", 68, 7, 249, 12, ES_READONLY | ES_AUTOHSCROLL | WS_BORDER},
-        {-1, "Static", "Source URL:", 7, 25, 60, 10, 0},
-        {IDC_SOURCE_URL, "Edit", "", 68, 23, 219, 12, ES_READONLY | ES_AUTOHSCROLL | WS_BORDER},
-        {IDC_OPEN_SOURCE_URL, "Button", "Open", 289, 23, 28, 12, BS_FLAT},
-        {-1, "Static", "", 7, 45, 310, 1, SS_ETCHEDHORZ},
-        {IDCANCEL, "Button", "Close", 267, 53, 50, 14, 0},
+        { -1, "Static", "Cache File Path:", 7, 9, 60, 10, 0 },
+        { IDC_CACHE_FILE_PATH, "Edit", "", 68, 7, 249, 12,
+          ES_READONLY | ES_AUTOHSCROLL | WS_BORDER },
+        { -1, "Static", "Source URL:", 7, 25, 60, 10, 0 },
+        { IDC_SOURCE_URL, "Edit", "", 68, 23, 219, 12, ES_READONLY | ES_AUTOHSCROLL | WS_BORDER },
+        { IDC_OPEN_SOURCE_URL, "Button", "Open", 289, 23, 28, 12, BS_FLAT },
+        { -1, "Static", "", 7, 45, 310, 1, SS_ETCHEDHORZ },
+        { IDCANCEL, "Button", "Close", 267, 53, 50, 14, 0 },
     };
     ASSERT_EQ(dialog.items.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
@@ -190,9 +197,9 @@ TEST(DetailsDialog, CloseTwiceDuringTheLookUpClosesOnceWhenItEnds)
     script.WaitFor("worker", [&] { return dialog.lookUpsStarted == 1; });
     script.Do([&] {
         EXPECT_FALSE(OpenEnabled(script)) << "disabled while the look-up runs";
-        LRESULT handled = ::SendMessageA(script.Dialog(), WM_SETCURSOR,
-                                         reinterpret_cast<WPARAM>(script.Dialog()),
-                                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        LRESULT handled =
+            ::SendMessageA(script.Dialog(), WM_SETCURSOR, reinterpret_cast<WPARAM>(script.Dialog()),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         EXPECT_TRUE(handled);
         EXPECT_EQ(::GetCursor(), appStarting);
         ::SendMessageA(script.Item(IDCANCEL), BM_CLICK, 0, 0);

@@ -45,8 +45,7 @@ public:
     }
 
 private:
-    template <typename T>
-    T Read()
+    template <typename T> T Read()
     {
         T value = 0;
         if (m_offset + sizeof(T) > m_size) {
@@ -64,9 +63,9 @@ private:
     bool m_ok = true;
 };
 
-const char* const controlClasses[] = {"80", "Button", "81", "Edit",      "82", "Static",
-                                      "83", "ListBox", "84", "ScrollBar", "85", "ComboBox",
-                                      nullptr};
+const char* const controlClasses[] = { "80",     "Button",   "81",      "Edit", "82",
+                                       "Static", "83",       "ListBox", "84",   "ScrollBar",
+                                       "85",     "ComboBox", nullptr };
 
 DialogItem ReadItem(TemplateReader& in)
 {

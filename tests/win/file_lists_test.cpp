@@ -43,7 +43,8 @@ std::string AddSparseFile(TempTree& tree, const std::string& name, const std::st
 
 void AppendBytes(const std::string& path, char byte, size_t count)
 {
-    HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        ::CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     std::string block(std::min<size_t>(count, 1u << 20), byte);
     for (size_t left = count; left > 0;) {
         DWORD written = 0;
@@ -55,8 +56,7 @@ void AppendBytes(const std::string& path, char byte, size_t count)
     ::CloseHandle(file);
 }
 
-template <class List>
-class FileScan : public ::testing::Test {
+template <class List> class FileScan : public ::testing::Test {
 protected:
     void SetUp() override { list.SubclassWindow(host.List()); }
 
@@ -67,7 +67,7 @@ protected:
     }
 
     TempTree tree;
-    CacheFolderOverride cache{tree.Root()};
+    CacheFolderOverride cache{ tree.Root() };
     ScanHost host;
     List list;
 };
@@ -92,13 +92,13 @@ FilterOptions Wildcard(const char* wildcard)
 
 TEST_F(TextScan, TheDefaultTypeListIsSearchedAsOneText)
 {
-    for (const char* name : {"a.ht", "s", "readme", "page.HTML", "notes.txt", "x.doc"})
+    for (const char* name : { "a.ht", "s", "readme", "page.HTML", "notes.txt", "x.doc" })
         tree.AddFile(std::string("AB12\\") + name, "needle");
     tree.AddFile("AB12\\empty.txt", "");
     tree.AddFile(".hidden\\inside.txt", "needle");
     Scan(Search("needle"));
     EXPECT_EQ(Sorted(RowTexts(list)),
-              (std::vector<std::string>{"a.ht", "notes.txt", "page.HTML", "s"}));
+              (std::vector<std::string>{ "a.ht", "notes.txt", "page.HTML", "s" }));
 }
 
 TEST_F(TextScan, TheContentTestIgnoresCaseAndStopsAtTheFirstNul)
@@ -108,7 +108,7 @@ TEST_F(TextScan, TheContentTestIgnoresCaseAndStopsAtTheFirstNul)
     tree.AddFile("starts_nul.txt", std::string("\0needle", 7));
     tree.AddFile("none.txt", "hay only");
     Scan(Search("Needle"));
-    EXPECT_EQ(RowTexts(list), std::vector<std::string>{"upper.txt"});
+    EXPECT_EQ(RowTexts(list), std::vector<std::string>{ "upper.txt" });
 }
 
 // A file of 4 GiB - 1 bytes would wrap a 32-bit size + 1 to nothing.
@@ -118,13 +118,13 @@ TEST_F(TextScan, AFileAboveTheBoundIsSkippedNotRead)
     AddSparseFile(tree, "bound.txt", "needle", maxTextFileSize + 1);
     tree.AddFile("small.txt", "needle");
     Scan(Search("needle"));
-    EXPECT_EQ(RowTexts(list), std::vector<std::string>{"small.txt"});
+    EXPECT_EQ(RowTexts(list), std::vector<std::string>{ "small.txt" });
     EXPECT_FALSE(ReadTextFile(huge.c_str()));
 }
 
 TEST_F(TextScan, SelectedPathIsTheLowestSelectedRow)
 {
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+    for (const char* name : { "a.txt", "b.txt", "c.txt" })
         tree.AddFile(name, "needle");
     Scan(Search("needle"));
     ASSERT_EQ(list.GetItemCount(), 3);
@@ -132,14 +132,14 @@ TEST_F(TextScan, SelectedPathIsTheLowestSelectedRow)
     LVITEMA state = {};
     state.stateMask = LVIS_SELECTED;
     state.state = LVIS_SELECTED;
-    for (int row : {2, 1})
+    for (int row : { 2, 1 })
         list.SendMessage(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
     EXPECT_STREQ(list.SelectedPath(), list.Row(1)->path);
 }
 
 TEST_F(TextScan, TypingTheStartOfANameMovesToItsRow)
 {
-    for (const char* name : {"alpha.txt", "beta.txt", "Bravo.txt", "brown.txt"})
+    for (const char* name : { "alpha.txt", "beta.txt", "Bravo.txt", "brown.txt" })
         tree.AddFile(name, "needle");
     Scan(Search("needle"));
     std::vector<std::string> rows = RowTexts(list);
@@ -148,7 +148,7 @@ TEST_F(TextScan, TypingTheStartOfANameMovesToItsRow)
         return focused < 0 ? std::string() : rows[focused];
     };
     list.SetFocus();
-    for (char typed : {'b', 'R', 'a'})
+    for (char typed : { 'b', 'R', 'a' })
         list.SendMessage(WM_CHAR, typed, 1);
     EXPECT_EQ(focusedName(), "Bravo.txt");
     list.SendMessage(WM_CHAR, 'x', 1);
@@ -167,7 +167,8 @@ TEST_F(OtherScan, TheWildcardMatchesNamesOnlyAndSubfoldersComeFirst)
     std::vector<std::string> rows = RowTexts(list);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows.back(), "top.pdf") << "a folder's own files after its subfolders'";
-    EXPECT_EQ(Sorted(rows), (std::vector<std::string>{"REPORT[2].PDF", "report[1].pdf", "top.pdf"}));
+    EXPECT_EQ(Sorted(rows),
+              (std::vector<std::string>{ "REPORT[2].PDF", "report[1].pdf", "top.pdf" }));
 }
 
 // Links inside the cache lead to the cache itself, its parent and a folder
@@ -182,7 +183,7 @@ TEST_F(TextScan, TheWalkFollowsNoLink)
     ASSERT_TRUE(tree.AddLink("AB12\\up", tree.Root()));
     ASSERT_TRUE(tree.AddLink("out", outside.Root()));
     Scan(Search("needle"));
-    ASSERT_EQ(RowTexts(list), std::vector<std::string>{"inside.txt"});
+    ASSERT_EQ(RowTexts(list), std::vector<std::string>{ "inside.txt" });
     EXPECT_EQ(list.Row(0)->path, tree.Root() + "\\AB12\\inside.txt");
 }
 
@@ -190,7 +191,7 @@ TEST_F(TextScan, TheWalkFollowsNoLink)
 TEST_F(OtherScan, APatternWithAPathPartListsNothing)
 {
     tree.AddFile("parent.pdf", "%PDF");
-    CacheFolderOverride child{tree.AddFolder("cache")};
+    CacheFolderOverride child{ tree.AddFolder("cache") };
     tree.AddFile("cache\\doc.pdf", "%PDF");
     Scan(Wildcard("..\\*.pdf"));
     EXPECT_EQ(list.GetItemCount(), 0);
@@ -204,7 +205,7 @@ protected:
     DWORD ListingTime(int files, int perFolder)
     {
         TempTree tree;
-        CacheFolderOverride cache{tree.Root()};
+        CacheFolderOverride cache{ tree.Root() };
         for (int folder = 0; folder * perFolder < files; ++folder) {
             std::string path = tree.AddFolder("F" + std::to_string(folder));
             for (int i = 0; i < perFolder && folder * perFolder + i < files; ++i)
@@ -222,7 +223,8 @@ protected:
 
     static void CreateEmptyish(const std::string& path)
     {
-        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE file =
+            ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written;
         ::WriteFile(file, "%PDF", 4, &written, nullptr);
         ::CloseHandle(file);
@@ -279,10 +281,11 @@ class ContentPane : public ::testing::Test {
 protected:
     ContentPane()
     {
-        m_edit = ::CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
-                                                 ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
-                                 0, 0, 300, 120, ::GetParent(host.List()), nullptr, nullptr,
-                                 nullptr);
+        m_edit =
+            ::CreateWindowA("EDIT", "",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+                                ES_AUTOVSCROLL | ES_NOHIDESEL,
+                            0, 0, 300, 120, ::GetParent(host.List()), nullptr, nullptr, nullptr);
         pane.SubclassWindow(m_edit);
     }
     // Shows the file and waits until the pane has read it.
@@ -292,7 +295,10 @@ protected:
         EXPECT_TRUE(host.PumpUntil([&] { return !pane.IsReading(); }, 10000)) << path;
     }
     DWORD Selection() const { return static_cast<DWORD>(pane.SendMessage(EM_GETSEL)); }
-    int FirstVisibleLine() const { return static_cast<int>(pane.SendMessage(EM_GETFIRSTVISIBLELINE)); }
+    int FirstVisibleLine() const
+    {
+        return static_cast<int>(pane.SendMessage(EM_GETFIRSTVISIBLELINE));
+    }
     std::string Text() const
     {
         CString text;
@@ -353,7 +359,7 @@ TEST_F(ContentPane, EndlessLinesAreShownInPartAndPromptly)
     AppendBytes(unbroken, 'x', 1u << 20);
     AppendBytes(unbroken, ' ', 1);
     AppendBytes(unbroken, 'N', 1);
-    for (const std::string& path : {endless, unbroken}) {
+    for (const std::string& path : { endless, unbroken }) {
         // The longest the window goes without handling its messages, the
         // reading included.
         DWORD longestHold = 0, last = ::GetTickCount();

@@ -95,7 +95,8 @@ BOOL CALLBACK FindStatic(HWND window, LPARAM text)
     char name[16] = {}, shown[MAX_PATH] = {};
     ::GetClassNameA(window, name, sizeof name);
     ::GetWindowTextA(window, shown, sizeof shown);
-    if (std::string(name) == "Static" && lstrcmpiA(shown, reinterpret_cast<const char*>(text)) == 0) {
+    if (std::string(name) == "Static" &&
+        lstrcmpiA(shown, reinterpret_cast<const char*>(text)) == 0) {
         g_status = window;
         return FALSE;
     }
@@ -167,7 +168,8 @@ TEST(ChooseFolder, HighlightsTheRememberedFolderAndReturnsIt)
     OwnFolder own;
     char path[MAX_PATH];
     lstrcpynA(path, own.Path().c_str(), MAX_PATH);
-    int chosen = RunChooser(path, {AtItsPosition(), ShowsTheRememberedFolder(own.Path()), Press(IDOK)});
+    int chosen =
+        RunChooser(path, { AtItsPosition(), ShowsTheRememberedFolder(own.Path()), Press(IDOK) });
     EXPECT_EQ(chosen, 1);
     EXPECT_EQ(lstrcmpiA(path, own.Path().c_str()), 0) << path;
 }
@@ -180,7 +182,7 @@ TEST(ChooseFolder, AGoneFolderHighlightsItsNearestParent)
     std::string gone = own.Path() + "\\gone\\deeper";
     char path[MAX_PATH];
     lstrcpynA(path, gone.c_str(), MAX_PATH);
-    int chosen = RunChooser(path, {ShowsTheRememberedFolder(own.Path()), Press(IDOK)});
+    int chosen = RunChooser(path, { ShowsTheRememberedFolder(own.Path()), Press(IDOK) });
     EXPECT_EQ(chosen, 1);
     EXPECT_EQ(lstrcmpiA(path, own.Path().c_str()), 0) << path;
 
@@ -201,16 +203,18 @@ TEST(ChooseFolder, AFolderWithoutAPathBlanksTheStatusAndDisablesOk)
     lstrcpynA(path, own.Path().c_str(), MAX_PATH);
     LPITEMIDLIST drives = nullptr;
     ASSERT_TRUE(SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives)));
-    int chosen = RunChooser(path, {
-        ShowsTheRememberedFolder(own.Path()),
-        [&](HWND dialog) {
-            // "My Computer" has no file-system path.
-            ::SendMessageA(dialog, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(drives));
-            return true;
-        },
-        [&](HWND dialog) { return StatusText().empty() && !OkEnabled(dialog); },
-        Press(IDCANCEL),
-    });
+    int chosen = RunChooser(
+        path, {
+                  ShowsTheRememberedFolder(own.Path()),
+                  [&](HWND dialog) {
+                      // "My Computer" has no file-system path.
+                      ::SendMessageA(dialog, BFFM_SETSELECTIONA, FALSE,
+                                     reinterpret_cast<LPARAM>(drives));
+                      return true;
+                  },
+                  [&](HWND dialog) { return StatusText().empty() && !OkEnabled(dialog); },
+                  Press(IDCANCEL),
+              });
     ::CoTaskMemFree(drives);
     EXPECT_EQ(chosen, 0);
     EXPECT_EQ(lstrcmpiA(path, own.Path().c_str()), 0) << path;
@@ -219,7 +223,7 @@ TEST(ChooseFolder, AFolderWithoutAPathBlanksTheStatusAndDisablesOk)
 TEST(ChooseFolder, CancelLeavesTheBufferAsItWas)
 {
     char path[MAX_PATH] = "C:\\No Such Folder Of Zema";
-    int chosen = RunChooser(path, {AtItsPosition(), Press(IDCANCEL)});
+    int chosen = RunChooser(path, { AtItsPosition(), Press(IDCANCEL) });
     EXPECT_EQ(chosen, 0);
     EXPECT_STREQ(path, "C:\\No Such Folder Of Zema");
 }

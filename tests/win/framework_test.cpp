@@ -193,8 +193,8 @@ TEST(DataExchange, ControlsAreSubclassedOnceAcrossExchanges)
 
 TEST(Window, ObjectDestroyedBeforeItsWindowGivesTheWindowBack)
 {
-    HWND window = ::CreateWindowA("STATIC", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND window =
+        ::CreateWindowA("STATIC", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     {
         CReflectingLabel label;
@@ -233,8 +233,8 @@ TEST(String, FormatsBuffersAndCompares)
 TEST(Mutex, ExcludesOtherThreadsAndUnlocksWithItsScope)
 {
     CMutex mutex;
-    std::atomic<int> inside{0};
-    std::atomic<int> overlaps{0};
+    std::atomic<int> inside{ 0 };
+    std::atomic<int> overlaps{ 0 };
     auto work = [&] {
         for (int i = 0; i < 200; ++i) {
             CSingleLock lock(&mutex, TRUE);

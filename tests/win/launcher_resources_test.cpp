@@ -26,17 +26,22 @@ TEST(LauncherTemplate, HasTheNineControlsAtTheirPlaces)
     EXPECT_EQ(dialog.cx, 256);
     EXPECT_EQ(dialog.cy, 76);
 
-    struct Expected { int id; const char* cls; const char* text; short x, y, cx, cy; };
+    struct Expected {
+        int id;
+        const char* cls;
+        const char* text;
+        short x, y, cx, cy;
+    };
     const Expected expected[] = {
-        {1000, "Button", "Images", 7, 7, 80, 16},
-        {1001, "Button", "Flashes", 88, 7, 80, 16},
-        {1002, "Button", "Movies", 169, 7, 80, 16},
-        {1003, "Button", "Audios", 7, 25, 80, 16},
-        {1007, "Button", "Text Files..", 88, 25, 80, 16},
-        {1005, "Button", "Other Files..", 169, 25, 80, 16},
-        {-1, "Static", "", 7, 48, 242, 1},
-        {1046, "Button", "About...", 148, 55, 50, 14},
-        {1006, "Button", "Close", 199, 55, 50, 14},
+        { 1000, "Button", "Images", 7, 7, 80, 16 },
+        { 1001, "Button", "Flashes", 88, 7, 80, 16 },
+        { 1002, "Button", "Movies", 169, 7, 80, 16 },
+        { 1003, "Button", "Audios", 7, 25, 80, 16 },
+        { 1007, "Button", "Text Files..", 88, 25, 80, 16 },
+        { 1005, "Button", "Other Files..", 169, 25, 80, 16 },
+        { -1, "Static", "", 7, 48, 242, 1 },
+        { 1046, "Button", "About...", 148, 55, 50, 14 },
+        { 1006, "Button", "Close", 199, 55, 50, 14 },
     };
     ASSERT_EQ(dialog.items.size(), std::size(expected));
     for (const Expected& want : expected) {
@@ -58,8 +63,8 @@ TEST(LauncherTemplate, IsAPopupWithCaptionAndNoMinimiseOrMaximiseBox)
 {
     DialogTemplate dialog;
     ASSERT_TRUE(LoadDialogTemplate(nullptr, IDD_LAUNCHER, dialog));
-    const DWORD required = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
-                           WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    const DWORD required =
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     EXPECT_EQ(dialog.style & required, required);
     EXPECT_EQ(dialog.style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
     EXPECT_EQ(dialog.exStyle & WS_EX_APPWINDOW, static_cast<DWORD>(WS_EX_APPWINDOW));
@@ -90,7 +95,7 @@ TEST(AboutTemplate, HasVersionLinkIconAndDefaultOk)
 
 TEST(ApplicationIcon, HasALargeAndASmallImage)
 {
-    for (int size : {32, 16}) {
+    for (int size : { 32, 16 }) {
         HICON icon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
                                                      MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                                                      size, size, LR_DEFAULTCOLOR));

@@ -74,7 +74,8 @@ class RecordingProtocol final : public IInternetProtocol {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
-        if (riid == IID_IUnknown || riid == IID_IInternetProtocolRoot || riid == IID_IInternetProtocol) {
+        if (riid == IID_IUnknown || riid == IID_IInternetProtocolRoot ||
+            riid == IID_IInternetProtocol) {
             *ppv = static_cast<IInternetProtocol*>(this);
             AddRef();
             return S_OK;
@@ -93,7 +94,7 @@ public:
     STDMETHODIMP Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* info,
                        DWORD flags, HANDLE_PTR reserved) override
     {
-        Request request{Narrow(url), ""};
+        Request request{ Narrow(url), "" };
         if (request.url.rfind("zemap:", 0) == 0)
             request.page = PageOf(url, info, flags, reserved);
         {
@@ -118,7 +119,8 @@ public:
     STDMETHODIMP UnlockRequest() override { return S_OK; }
 
 private:
-    static std::string PageOf(LPCWSTR url, IInternetBindInfo* info, DWORD flags, HANDLE_PTR reserved)
+    static std::string PageOf(LPCWSTR url, IInternetBindInfo* info, DWORD flags,
+                              HANDLE_PTR reserved)
     {
         IInternetProtocol* preview = nullptr;
         if (FAILED(g_previewProtocolFactory.CreateInstance(nullptr, IID_IInternetProtocol,
@@ -188,7 +190,7 @@ public:
     {
         AfxEnableControlContainer();
         ASSERT_EQ(S_OK, ::CoInternetGetSession(0, &m_session, 0));
-        for (LPCWSTR scheme : {L"zemap", L"about"})
+        for (LPCWSTR scheme : { L"zemap", L"about" })
             ASSERT_EQ(S_OK, m_session->RegisterNameSpace(&recordingFactory, CLSID_NULL, scheme, 0,
                                                          nullptr, 0));
     }
@@ -217,7 +219,7 @@ class MediaCategories : public ::testing::Test {
 protected:
     MediaCategories()
     {
-        for (const char* name : {"a.swf", "B.SWF", "c.avi", "d.wav", "e.vidx", "f.txt", "noext"})
+        for (const char* name : { "a.swf", "B.SWF", "c.avi", "d.wav", "e.vidx", "f.txt", "noext" })
             tree.AddFile(std::string("X1\\") + name, "media");
         tree.AddFile("X1\\empty.avi", "");
         tree.AddFile("X1\\empty.swf", "");
@@ -240,12 +242,12 @@ protected:
     }
 
     TempTree tree;
-    CacheFolderOverride cache{tree.Root()};
-    SavedValue swf{HKEY_CLASSES_ROOT, ".swf", "Content Type"};
-    SavedValue avi{HKEY_CLASSES_ROOT, ".avi", "Content Type"};
-    SavedValue wav{HKEY_CLASSES_ROOT, ".wav", "Content Type"};
-    SavedValue vidx{HKEY_CLASSES_ROOT, ".vidx", "Content Type"};
-    SavedValue txt{HKEY_CLASSES_ROOT, ".txt", "Content Type"};
+    CacheFolderOverride cache{ tree.Root() };
+    SavedValue swf{ HKEY_CLASSES_ROOT, ".swf", "Content Type" };
+    SavedValue avi{ HKEY_CLASSES_ROOT, ".avi", "Content Type" };
+    SavedValue wav{ HKEY_CLASSES_ROOT, ".wav", "Content Type" };
+    SavedValue vidx{ HKEY_CLASSES_ROOT, ".vidx", "Content Type" };
+    SavedValue txt{ HKEY_CLASSES_ROOT, ".txt", "Content Type" };
 };
 
 using Names = std::vector<std::string>;
@@ -253,23 +255,24 @@ using Names = std::vector<std::string>;
 TEST_F(MediaCategories, FlashesAreSwfFilesInAnyCaseWhateverTheirType)
 {
     swf.Set("video/x-flash");
-    EXPECT_EQ(Listed(Flashes), (Names{"B.SWF", "a.swf"}));
+    EXPECT_EQ(Listed(Flashes), (Names{ "B.SWF", "a.swf" }));
 }
 
 TEST_F(MediaCategories, MoviesAreVideoTypesButNeverSwf)
 {
     swf.Set("video/x-flash");
-    EXPECT_EQ(Listed(Movies), (Names{"c.avi", "e.vidx"})) << "videox is a video; empty files never";
+    EXPECT_EQ(Listed(Movies), (Names{ "c.avi", "e.vidx" }))
+        << "videox is a video; empty files never";
     avi.Set("video/x-msvideo; codecs=\"" + std::string(100, 'x') + "\"");
-    EXPECT_EQ(Listed(Movies), (Names{"c.avi", "e.vidx"})) << "a long content type is read whole";
+    EXPECT_EQ(Listed(Movies), (Names{ "c.avi", "e.vidx" })) << "a long content type is read whole";
 }
 
 TEST_F(MediaCategories, AudiosTakeASwfOfAnAudioType)
 {
     swf.Set("audio/x-flash");
-    EXPECT_EQ(Listed(Audios), (Names{"B.SWF", "a.swf", "d.wav"}));
+    EXPECT_EQ(Listed(Audios), (Names{ "B.SWF", "a.swf", "d.wav" }));
     swf.Remove();
-    EXPECT_EQ(Listed(Audios), Names{"d.wav"});
+    EXPECT_EQ(Listed(Audios), Names{ "d.wav" });
     EXPECT_EQ(Listed(3), Names{}) << "no such kind";
 }
 
@@ -279,7 +282,7 @@ class MediaBrowser : public ::testing::Test {
 protected:
     MediaBrowser()
     {
-        for (const char* name : {"one.swf", "two.swf", "three.swf"})
+        for (const char* name : { "one.swf", "two.swf", "three.swf" })
             tree.AddFile(std::string("Z9\\") + name, "FWS");
         ForgetRequests();
     }
@@ -289,17 +292,16 @@ protected:
     {
         return *static_cast<CCacheListCtrl*>(CWnd::FromHandlePermanent(List()));
     }
-    std::string RowPath(int row) const
-    {
-        return ListObject().Row(row)->path;
-    }
+    std::string RowPath(int row) const { return ListObject().Row(row)->path; }
 
     void OpenAndScan()
     {
-        script.WaitFor("the Date options dialog", [] {
-                  HWND options = ::FindWindowA("#32770", "Options");
-                  return options && ::PostMessageA(options, WM_COMMAND, IDOK, 0);
-              })
+        script
+            .WaitFor("the Date options dialog",
+                     [] {
+                         HWND options = ::FindWindowA("#32770", "Options");
+                         return options && ::PostMessageA(options, WM_COMMAND, IDOK, 0);
+                     })
             .WaitFor("three rows", [this] {
                 return ::FindWindowA("#32770", "Options") == nullptr &&
                        ListObject().GetItemCount() == 3;
@@ -339,7 +341,7 @@ protected:
     }
 
     TempTree tree;
-    CacheFolderOverride cache{tree.Root()};
+    CacheFolderOverride cache{ tree.Root() };
     ModalScript script;
     CMediaBrowserDlg browser;
 };
@@ -349,11 +351,11 @@ TEST_F(MediaBrowser, SelectionNavigatesToThePageOfTheFirstSelectedRow)
     browser.SetMediaKind(Flashes);
     OpenAndScan();
     script.WaitFor("about:blank at creation", LastRequestIs("about:blank"))
-        .Do(Select({1}))
+        .Do(Select({ 1 }))
         .WaitFor("row 1's page", ServedPageOf(1))
-        .Do(Select({2}))
+        .Do(Select({ 2 }))
         .WaitFor("row 2's page", ServedPageOf(2))
-        .Do(Select({2, 0}))
+        .Do(Select({ 2, 0 }))
         .WaitFor("row 0's page: the first selected in list order", ServedPageOf(0))
         .Do([&] { EXPECT_EQ(g_szCurrentPreviewFile, RowPath(0)); })
         .Do(Select({}))
@@ -397,7 +399,7 @@ TEST_F(MediaBrowser, WithoutTheControlTheWindowStillScansAndKeepsTheCurrentFile)
     browser.SetMediaKind(Flashes);
     OpenAndScan();
     script.Do([&] { EXPECT_EQ(script.Item(IDC_PREVIEW_HOST), nullptr); })
-        .Do(Select({2}))
+        .Do(Select({ 2 }))
         .WaitFor("the Current preview file", [&] { return g_szCurrentPreviewFile == RowPath(2); })
         .Pause(300)
         .Do([&] {

@@ -18,8 +18,7 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter)
     BoxSearch* search = reinterpret_cast<BoxSearch*>(parameter);
     char name[16] = {};
     ::GetClassNameA(window, name, sizeof name);
-    if (window != search->except && lstrcmpA(name, "#32770") == 0 &&
-        ::GetDlgItem(window, 0xFFFF)) {
+    if (window != search->except && lstrcmpA(name, "#32770") == 0 && ::GetDlgItem(window, 0xFFFF)) {
         search->found = window;
         return FALSE;
     }
@@ -30,7 +29,7 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter)
 
 ModalScript& ModalScript::WaitFor(std::string what, Step step)
 {
-    m_steps.push_back({std::move(what), std::move(step)});
+    m_steps.push_back({ std::move(what), std::move(step) });
     return *this;
 }
 
@@ -116,7 +115,7 @@ void ModalScript::Abort()
 
 HWND FindMessageBox(HWND exceptDialog)
 {
-    BoxSearch search = {exceptDialog, nullptr};
+    BoxSearch search = { exceptDialog, nullptr };
     ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

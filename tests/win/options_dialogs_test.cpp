@@ -119,7 +119,7 @@ struct Box {
 
 Box BoxOf(const DialogItem& item)
 {
-    return {item.x, item.y, item.x + item.cx, item.y + item.cy};
+    return { item.x, item.y, item.x + item.cx, item.y + item.cy };
 }
 
 bool Holds(const Box& outer, const Box& inner)
@@ -161,7 +161,7 @@ bool ReadsBefore(const DialogItem& b, const DialogItem& a)
 // group box, and Tab walks them as the eye reads.
 void ExpectReadableLayout(const DialogTemplate& dialog)
 {
-    const Box page = {0, 0, dialog.cx, dialog.cy};
+    const Box page = { 0, 0, dialog.cx, dialog.cy };
     const std::vector<DialogItem>& items = dialog.items;
     for (size_t i = 0; i < items.size(); ++i) {
         const Box box = BoxOf(items[i]);
@@ -192,7 +192,8 @@ void ExpectRadioGroups(const DialogTemplate& dialog)
         const bool first = i == 0 || KindOf(items[i - 1]) != "radio button";
         EXPECT_EQ((items[i].style & WS_GROUP) != 0, first) << Describe(items[i]);
         if (i + 1 < items.size() && KindOf(items[i + 1]) != "radio button") {
-            EXPECT_TRUE(items[i + 1].style & WS_GROUP) << Describe(items[i + 1]) << " ends no group";
+            EXPECT_TRUE(items[i + 1].style & WS_GROUP)
+                << Describe(items[i + 1]) << " ends no group";
         }
     }
 }
@@ -242,14 +243,14 @@ void ExpectTemplate(int id, const std::vector<Expected>& controls)
 std::vector<Expected> DateGroup(const char* since)
 {
     return {
-        {-1, "group box", "Date"},
-        {IDC_ANY_DATE, "radio button", "Any date"},
-        {IDC_BEFORE, "radio button", "Before:"},
-        {IDC_SINCE, "radio button", since},
-        {IDC_EXACTLY, "radio button", "Exactly:"},
-        {IDC_DATE_PICKER, "date picker", ""},
-        {IDOK, "default button", "OK"},
-        {IDCANCEL, "button", "Cancel"},
+        { -1, "group box", "Date" },
+        { IDC_ANY_DATE, "radio button", "Any date" },
+        { IDC_BEFORE, "radio button", "Before:" },
+        { IDC_SINCE, "radio button", since },
+        { IDC_EXACTLY, "radio button", "Exactly:" },
+        { IDC_DATE_PICKER, "date picker", "" },
+        { IDOK, "default button", "OK" },
+        { IDCANCEL, "button", "Cancel" },
     };
 }
 
@@ -261,38 +262,41 @@ std::vector<Expected> Join(std::vector<Expected> a, const std::vector<Expected>&
 
 TEST(OptionsTemplates, ImageOptionsShowsItsControlsWholeAndInReadingOrder)
 {
-    ExpectTemplate(IDD_IMAGE_OPTIONS, Join(DateGroup("Since"), {
-        {-1, "group box", "Size (Pixels)"},
-        {IDC_ANY_SIZE, "radio button", "Any size"},
-        {IDC_NOT_SMALLER, "radio button", "Not smaller than:"},
-        {IDC_SMALLER, "radio button", "Smaller than:"},
-        {IDC_EXACT_SIZE, "radio button", "Exactly:"},
-        {-1, "label", "width:"},
-        {IDC_WIDTH, "edit", ""},
-        {-1, "label", "height:"},
-        {IDC_HEIGHT, "edit", ""},
-        {-1, "group box", "File Types"},
-        {IDC_ANY_TYPE, "radio button", "Any type"},
-        {IDC_THESE_TYPES, "radio button", "These types:"},
-        {IDC_IMAGE_TYPES, "edit", ""},
-        {-1, "group box", "Thumbnails Size (Pixels)"},
-        {IDC_THUMBNAIL_EDGE, "edit", ""},
-    }));
+    ExpectTemplate(
+        IDD_IMAGE_OPTIONS,
+        Join(DateGroup("Since"), {
+                                     { -1, "group box", "Size (Pixels)" },
+                                     { IDC_ANY_SIZE, "radio button", "Any size" },
+                                     { IDC_NOT_SMALLER, "radio button", "Not smaller than:" },
+                                     { IDC_SMALLER, "radio button", "Smaller than:" },
+                                     { IDC_EXACT_SIZE, "radio button", "Exactly:" },
+                                     { -1, "label", "width:" },
+                                     { IDC_WIDTH, "edit", "" },
+                                     { -1, "label", "height:" },
+                                     { IDC_HEIGHT, "edit", "" },
+                                     { -1, "group box", "File Types" },
+                                     { IDC_ANY_TYPE, "radio button", "Any type" },
+                                     { IDC_THESE_TYPES, "radio button", "These types:" },
+                                     { IDC_IMAGE_TYPES, "edit", "" },
+                                     { -1, "group box", "Thumbnails Size (Pixels)" },
+                                     { IDC_THUMBNAIL_EDGE, "edit", "" },
+                                 }));
 }
 
 TEST(OptionsTemplates, DateTextAndOtherOptionsShowTheirControlsWholeAndInReadingOrder)
 {
     ExpectTemplate(IDD_DATE_OPTIONS, DateGroup("Since:"));
     ExpectTemplate(IDD_TEXT_OPTIONS, Join(DateGroup("Since:"), {
-        {-1, "label", "File Types:"},
-        {IDC_TEXT_TYPES, "edit", ""},
-        {-1, "label", "Search Text:"},
-        {IDC_SEARCH_TEXT, "edit", ""},
-    }));
-    ExpectTemplate(IDD_OTHER_OPTIONS, Join(DateGroup("Since:"), {
-        {-1, "label", "Wildcard File Name Filter:"},
-        {IDC_WILDCARD, "edit", ""},
-    }));
+                                                                   { -1, "label", "File Types:" },
+                                                                   { IDC_TEXT_TYPES, "edit", "" },
+                                                                   { -1, "label", "Search Text:" },
+                                                                   { IDC_SEARCH_TEXT, "edit", "" },
+                                                               }));
+    ExpectTemplate(IDD_OTHER_OPTIONS,
+                   Join(DateGroup("Since:"), {
+                                                 { -1, "label", "Wildcard File Name Filter:" },
+                                                 { IDC_WILDCARD, "edit", "" },
+                                             }));
 }
 
 // ---- Image options ----
@@ -359,9 +363,7 @@ TEST(ImageOptions, RefusalsComeInExchangeOrderWithTheControlFocused)
     script.Do(steps::Click(script, IDOK));
     script.WaitFor("edge prompt", steps::DismissBox(script, edgePrompt, IDI_EXCLAMATION));
     script.WaitFor("edge focused", steps::FocusedAfterBox(script, IDC_THUMBNAIL_EDGE));
-    script.Do([&] {
-        EXPECT_EQ(dialog.m_dateMode, 3) << "exchanged before the edge";
-    });
+    script.Do([&] { EXPECT_EQ(dialog.m_dateMode, 3) << "exchanged before the edge"; });
     script.Do(steps::SetText(script, IDC_THUMBNAIL_EDGE, "200"));
     script.Do(steps::Click(script, IDOK));
     EXPECT_EQ(script.Run(dialog), IDOK);
@@ -378,7 +380,7 @@ TEST(ImageOptions, EdgeOf31And201IsRefusedAnd32IsAccepted)
 {
     CImageOptionsDlg dialog;
     ModalScript script;
-    for (const char* edge : {"31", "201"}) {
+    for (const char* edge : { "31", "201" }) {
         script.Do(steps::SetText(script, IDC_THUMBNAIL_EDGE, edge));
         script.Do(steps::Click(script, IDOK));
         script.WaitFor(edge, steps::DismissBox(script, edgePrompt, IDI_EXCLAMATION));
@@ -465,12 +467,14 @@ TEST(TextOptions, ABlankSearchTextIsRefusedAndTheDialogStays)
     });
     script.Do(ExpectDateDefaults(script));
     script.Do(steps::Click(script, IDOK));
-    script.WaitFor("blank", steps::DismissBox(script, "Search Text can not be blank.", IDI_ASTERISK));
+    script.WaitFor("blank",
+                   steps::DismissBox(script, "Search Text can not be blank.", IDI_ASTERISK));
     script.WaitFor("box gone", steps::BoxGone(script));
     script.Do(steps::SetText(script, IDC_SEARCH_TEXT, " \t  "));
     script.Do(steps::Click(script, IDC_EXACTLY));
     script.Do(steps::Click(script, IDOK));
-    script.WaitFor("spaces", steps::DismissBox(script, "Search Text can not be blank.", IDI_ASTERISK));
+    script.WaitFor("spaces",
+                   steps::DismissBox(script, "Search Text can not be blank.", IDI_ASTERISK));
     script.WaitFor("box gone", steps::BoxGone(script));
     script.Do([&] {
         EXPECT_TRUE(::IsWindowVisible(script.Dialog()));
@@ -515,7 +519,8 @@ void RefuseWildcard(ModalScript& script, const char* wildcard, const char* messa
 {
     script.Do(steps::SetText(script, IDC_WILDCARD, wildcard));
     script.Do(steps::Click(script, IDOK));
-    script.WaitFor(std::string("refused: ") + wildcard, steps::DismissBox(script, message, IDI_ASTERISK));
+    script.WaitFor(std::string("refused: ") + wildcard,
+                   steps::DismissBox(script, message, IDI_ASTERISK));
     script.WaitFor("box gone", steps::BoxGone(script));
 }
 
@@ -534,12 +539,11 @@ TEST(OtherOptions, AWildcardOfSpacesIsRefusedAsBlank)
 
 TEST(OtherOptions, AWildcardWithAPathPartIsRefused)
 {
-    static const char refusal[] =
-        "Filter can not name a folder or drive.\r\n\r\n"
-        "Enter a pattern for file names only, such as some*.pdf.";
+    static const char refusal[] = "Filter can not name a folder or drive.\r\n\r\n"
+                                  "Enter a pattern for file names only, such as some*.pdf.";
     COtherOptionsDlg dialog;
     ModalScript script;
-    for (const char* pattern : {"..\\*", "C:*.pdf"})
+    for (const char* pattern : { "..\\*", "C:*.pdf" })
         RefuseWildcard(script, pattern, refusal);
     script.Do(steps::SetText(script, IDC_WILDCARD, "..pdf"));
     script.Do(steps::Click(script, IDOK));

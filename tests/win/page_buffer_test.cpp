@@ -43,7 +43,7 @@ TEST(PageBuffer, ReadsA1000BytePageIn400ByteSteps)
 
     std::vector<BYTE> got;
     BYTE part[400];
-    for (uint32_t expected : {400u, 400u, 200u, 0u, 0u}) {
+    for (uint32_t expected : { 400u, 400u, 200u, 0u, 0u }) {
         uint32_t n = buffer.Read(part, sizeof(part));
         EXPECT_EQ(expected, n);
         got.insert(got.end(), part, part + n);
@@ -55,7 +55,7 @@ TEST(PageBuffer, ReadOfZeroCopiesNothing)
 {
     CPageBuffer buffer;
     ASSERT_TRUE(buffer.AppendString("<html></html>"));
-    char part[4] = {'#', '#', '#', '#'};
+    char part[4] = { '#', '#', '#', '#' };
     EXPECT_EQ(0u, buffer.Read(part, 0));
     EXPECT_EQ('#', part[0]);
     EXPECT_EQ(0u, buffer.Read(nullptr, 4));

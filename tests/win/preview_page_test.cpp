@@ -40,16 +40,14 @@ public:
         while (!m_saved.empty())
             m_saved.pop_back();
     }
-    void Set(const std::string& extension, const std::string& type)
-    {
-        Guard(extension).Set(type);
-    }
+    void Set(const std::string& extension, const std::string& type) { Guard(extension).Set(type); }
     void Remove(const std::string& extension) { Guard(extension).Remove(); }
 
 private:
     const SavedValue& Guard(const std::string& extension)
     {
-        m_saved.push_back(std::make_unique<SavedValue>(HKEY_CLASSES_ROOT, extension, "Content Type"));
+        m_saved.push_back(
+            std::make_unique<SavedValue>(HKEY_CLASSES_ROOT, extension, "Content Type"));
         return *m_saved.back();
     }
     std::vector<std::unique_ptr<SavedValue>> m_saved;
@@ -67,7 +65,7 @@ TEST(PreviewTemplates, ResourcesHoldTheListedLinesByteForByte)
 
 TEST(PreviewTemplates, LoadingCopiesTheResourceWithTwoTerminators)
 {
-    for (WORD id : {IDR_HTML_MEDIAPLAYER, IDR_HTML_REALPLAYER, IDR_HTML_FLASH}) {
+    for (WORD id : { IDR_HTML_MEDIAPLAYER, IDR_HTML_REALPLAYER, IDR_HTML_FLASH }) {
         PreviewTemplate loaded = LoadPreviewTemplate(id);
         std::string resource = ResourceText(id);
         ASSERT_TRUE(loaded.text) << id;
@@ -97,7 +95,8 @@ TEST(PlayerChoice, FixedExtensionsNeedNoRegistry)
     EXPECT_EQ(PlayerChoice::Flash, ChoosePlayer("C:\\cache\\clip.SWF"));
     EXPECT_EQ(PlayerChoice::RealPlayer, ChoosePlayer("C:\\cache\\movie.rmvb"));
     EXPECT_EQ(PlayerChoice::RealPlayer, ChoosePlayer("C:\\cache\\show.SMIL"));
-    for (const char* extension : {".ra", ".rm", ".rv", ".ram", ".rpm", ".rpx", ".smi", ".rp", ".rt"})
+    for (const char* extension :
+         { ".ra", ".rm", ".rv", ".ram", ".rpm", ".rpx", ".smi", ".rp", ".rt" })
         EXPECT_EQ(PlayerChoice::RealPlayer, ChoosePlayer((std::string("a") + extension).c_str()))
             << extension;
     EXPECT_EQ(PlayerChoice::None, ChoosePlayer("C:\\cache\\page.htm"));
@@ -127,8 +126,8 @@ TEST(PlayerChoice, ContentTypeMajorTypeDecidesOtherExtensions)
 TEST(PlayerChoice, ContentTypeMustFitItsBuffer)
 {
     ContentTypes types;
-    types.Set(".zemafits", "video/" + std::string(71, 'x'));    // 77 characters and the NUL
-    types.Set(".zemalong", "video/" + std::string(72, 'x'));    // one byte too many
+    types.Set(".zemafits", "video/" + std::string(71, 'x'));  // 77 characters and the NUL
+    types.Set(".zemalong", "video/" + std::string(72, 'x'));  // one byte too many
     EXPECT_EQ(PlayerChoice::MediaPlayer, ChoosePlayer("a.zemafits"));
     EXPECT_EQ(PlayerChoice::None, ChoosePlayer("a.zemalong"));
 }
@@ -154,7 +153,8 @@ TEST(PreviewPage, EachPlayerGetsItsTemplateWithThePath)
     EXPECT_EQ(expected::PageFor(expected::FlashTemplate(), flash), Page(flash));
     EXPECT_EQ(expected::PageFor(expected::MediaPlayerTemplate(), movie), Page(movie));
     EXPECT_EQ(expected::PageFor(expected::RealPlayerTemplate(), real), Page(real));
-    EXPECT_NE(std::string::npos, Page(movie).find("<param name=\"Filename\" value=\"" + movie + "\">"));
+    EXPECT_NE(std::string::npos,
+              Page(movie).find("<param name=\"Filename\" value=\"" + movie + "\">"));
     EXPECT_NE(std::string::npos, Page(flash).find("width=\"100%\" height=\"100%\""));
 }
 
@@ -166,8 +166,9 @@ TEST(PreviewPage, FilesWithoutAPlayerGetTheEmptyPage)
     types.Set(".txt", "text/plain");
     types.Remove(".zemanone");
 
-    for (const char* path : {"C:\\cache\\page.htm", "C:\\cache\\picture.gif", "C:\\cache\\notes.txt",
-                             "C:\\cache\\unknown.zemanone", "C:\\cache\\nodot", ""})
+    for (const char* path :
+         { "C:\\cache\\page.htm", "C:\\cache\\picture.gif", "C:\\cache\\notes.txt",
+           "C:\\cache\\unknown.zemanone", "C:\\cache\\nodot", "" })
         EXPECT_EQ("<HTML></HTML>", Page(path)) << path;
 }
 

@@ -41,7 +41,7 @@ public:
     }
     STDMETHODIMP ReportData(DWORD flags, ULONG progress, ULONG maximum) override
     {
-        data.push_back({flags, progress, maximum});
+        data.push_back({ flags, progress, maximum });
         return data.size() == refuseDataNumber ? E_FAIL : S_OK;
     }
     STDMETHODIMP ReportResult(HRESULT result, DWORD error, LPCWSTR text) override
@@ -89,7 +89,8 @@ IInternetProtocolInfo* NewInfo()
     return info;
 }
 
-std::string ReadWhole(IInternetProtocol* protocol, ULONG chunk, std::vector<ULONG>* counts = nullptr)
+std::string ReadWhole(IInternetProtocol* protocol, ULONG chunk,
+                      std::vector<ULONG>* counts = nullptr)
 {
     std::string all;
     std::vector<char> part(chunk);
@@ -167,7 +168,7 @@ TEST(PreviewProtocolFactory, RefusesAggregationAndPlainUnknown)
 
 TEST(PreviewProtocolFactory, MakesProtocolObjectsHoldingOneReference)
 {
-    for (REFIID riid : {IID_IInternetProtocol, IID_IInternetProtocolRoot}) {
+    for (REFIID riid : { IID_IInternetProtocol, IID_IInternetProtocolRoot }) {
         IUnknown* object = nullptr;
         ASSERT_EQ(S_OK, g_previewProtocolFactory.CreateInstance(nullptr, riid,
                                                                 reinterpret_cast<void**>(&object)));
@@ -182,7 +183,7 @@ TEST(PreviewProtocol, QueryInterfaceServesItsThreeInterfaces)
 {
     IInternetProtocol* protocol = NewProtocol();
     ASSERT_NE(nullptr, protocol);
-    for (REFIID riid : {IID_IUnknown, IID_IInternetProtocolRoot, IID_IInternetProtocol}) {
+    for (REFIID riid : { IID_IUnknown, IID_IInternetProtocolRoot, IID_IInternetProtocol }) {
         void* out = nullptr;
         EXPECT_EQ(S_OK, protocol->QueryInterface(riid, &out));
         EXPECT_EQ(static_cast<void*>(protocol), out);
@@ -222,7 +223,7 @@ TEST(PreviewProtocol, StartReportsTheWholePageThenServesIt)
 
     std::vector<ULONG> counts;
     EXPECT_EQ(page, ReadWhole(protocol, 400, &counts));
-    EXPECT_EQ((std::vector<ULONG>{400, size - 400, 0}), counts);
+    EXPECT_EQ((std::vector<ULONG>{ 400, size - 400, 0 }), counts);
     ULONG count = 7;
     char byte;
     EXPECT_EQ(S_FALSE, protocol->Read(&byte, 1, &count));
@@ -236,7 +237,8 @@ TEST(PreviewProtocol, AnyUrlGetsThePageOfTheCurrentFile)
 {
     PreviewFileGuard file("C:\\cache\\song.rm");
     std::string page = BuildPreviewPage(g_szCurrentPreviewFile).get();
-    for (LPCWSTR url : {L"zemap://zema.svc/go.htm", L"zemap:other", L"zemap://x/y.txt?q=1", L""}) {
+    for (LPCWSTR url :
+         { L"zemap://zema.svc/go.htm", L"zemap:other", L"zemap://x/y.txt?q=1", L"" }) {
         IInternetProtocol* protocol = NewProtocol();
         RecordingSink sink;
         EXPECT_EQ(S_OK, protocol->Start(url, &sink, nullptr, 0, 0));
@@ -248,7 +250,7 @@ TEST(PreviewProtocol, AnyUrlGetsThePageOfTheCurrentFile)
 TEST(PreviewProtocol, RefusedDataEndsTheReportsButNotTheRequest)
 {
     PreviewFileGuard file("C:\\cache\\clip.swf");
-    for (size_t refused : {1, 2}) {
+    for (size_t refused : { 1, 2 }) {
         IInternetProtocol* protocol = NewProtocol();
         RecordingSink sink;
         sink.refuseDataNumber = refused;
@@ -296,7 +298,7 @@ TEST(PreviewProtocol, ReferenceCountsHoldUnderConcurrentCalls)
     IInternetProtocol* protocol = NewProtocol();
     const int kThreads = 4;
     const int kRounds = 200000;
-    std::atomic<int> ready{0};
+    std::atomic<int> ready{ 0 };
     auto churn = [&] {
         // All threads begin together, so that their calls really overlap.
         ready.fetch_add(1);
@@ -340,7 +342,7 @@ TEST(PreviewProtocolInfo, SecurityUrlIsTheProgramsOwnFile)
 {
     IInternetProtocolInfo* info = NewInfo();
     std::wstring expected = OwnSecurityUrl();
-    for (LPCWSTR url : {L"zemap://zema.svc/go.htm", L"zemap:elsewhere", L""}) {
+    for (LPCWSTR url : { L"zemap://zema.svc/go.htm", L"zemap:elsewhere", L"" }) {
         WCHAR result[400];
         wmemset(result, L'#', 400);
         DWORD length = 0;
@@ -360,14 +362,14 @@ TEST(PreviewProtocolInfo, SecurityUrlSizesAreInCharacters)
     std::vector<WCHAR> result(needed + 8, L'#');
 
     DWORD length = 0;
-    EXPECT_EQ(S_FALSE, info->ParseUrl(L"zemap:x", PARSE_SECURITY_URL, 0, result.data(),
-                                      needed - 1, &length, 0));
+    EXPECT_EQ(S_FALSE, info->ParseUrl(L"zemap:x", PARSE_SECURITY_URL, 0, result.data(), needed - 1,
+                                      &length, 0));
     EXPECT_EQ(DWORD(expected.size()), length);
     EXPECT_EQ(L'#', result[0]);  // no text when it does not fit
 
     length = 0;
-    EXPECT_EQ(S_OK, info->ParseUrl(L"zemap:x", PARSE_SECURITY_URL, 0, result.data(), needed,
-                                   &length, 0));
+    EXPECT_EQ(S_OK,
+              info->ParseUrl(L"zemap:x", PARSE_SECURITY_URL, 0, result.data(), needed, &length, 0));
     EXPECT_EQ(expected, std::wstring(result.data()));
     EXPECT_EQ(DWORD(expected.size()), length);
     info->Release();
@@ -378,8 +380,8 @@ TEST(PreviewProtocolInfo, OnlyTheSecurityUrlIsServed)
     IInternetProtocolInfo* info = NewInfo();
     WCHAR result[400] = L"";
     DWORD length = 0;
-    for (PARSEACTION action : {PARSE_CANONICALIZE, PARSE_FRIENDLY, PARSE_SECURITY_DOMAIN,
-                               PARSE_DOMAIN, PARSE_SCHEMA, PARSE_PATH_FROM_URL})
+    for (PARSEACTION action : { PARSE_CANONICALIZE, PARSE_FRIENDLY, PARSE_SECURITY_DOMAIN,
+                                PARSE_DOMAIN, PARSE_SCHEMA, PARSE_PATH_FROM_URL })
         EXPECT_EQ(INET_E_DEFAULT_ACTION,
                   info->ParseUrl(L"zemap:x", action, 0, result, 400, &length, 0));
     EXPECT_EQ(INET_E_DEFAULT_ACTION,

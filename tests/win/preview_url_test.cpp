@@ -97,8 +97,8 @@ std::string Fetch(LPCWSTR url, HRESULT* stopResult)
     IBindStatusCallback* previous = nullptr;
     ::RegisterBindStatusCallback(context, &collector, &previous, 0);
     IStream* stream = nullptr;
-    HRESULT hr = moniker->BindToStorage(context, nullptr, IID_IStream,
-                                        reinterpret_cast<void**>(&stream));
+    HRESULT hr =
+        moniker->BindToStorage(context, nullptr, IID_IStream, reinterpret_cast<void**>(&stream));
     if (hr == MK_S_ASYNCHRONOUS)
         WaitForStop(collector);
     if (stream)
@@ -150,7 +150,8 @@ TEST(PreviewUrl, AnyZemapUrlFetchesThePageOfTheCurrentFile)
 {
     lstrcpyA(g_szCurrentPreviewFile, "C:\\Cache\\Content.IE5\\0AB1CD2E\\intro[1].swf");
     std::string expected = BuildPreviewPage(g_szCurrentPreviewFile).get();
-    for (LPCWSTR url : {L"zemap://zema.svc/go.htm", L"zemap://elsewhere/page.txt?x=1", L"zemap:go"}) {
+    for (LPCWSTR url :
+         { L"zemap://zema.svc/go.htm", L"zemap://elsewhere/page.txt?x=1", L"zemap:go" }) {
         HRESULT result = E_FAIL;
         EXPECT_EQ(expected, Fetch(url, &result)) << url;
         EXPECT_EQ(S_OK, result) << url;
@@ -172,7 +173,7 @@ TEST(PreviewUrl, EachRequestReadsTheCurrentFileAfresh)
 TEST(PreviewUrl, ParseUrlGivesTheProgramsSecurityUrl)
 {
     std::wstring expected = OwnSecurityUrl();
-    for (LPCWSTR url : {L"zemap://zema.svc/go.htm", L"zemap:anything"}) {
+    for (LPCWSTR url : { L"zemap://zema.svc/go.htm", L"zemap:anything" }) {
         WCHAR result[400] = L"";
         DWORD length = 0;
         EXPECT_EQ(S_OK, ::CoInternetParseUrl(url, PARSE_SECURITY_URL, 0, result, 400, &length, 0))

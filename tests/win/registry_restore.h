@@ -63,7 +63,8 @@ public:
         if (!m_keyExisted)
             return;
         DWORD size = 0;
-        if (::RegQueryValueExA(key, name.c_str(), nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS) {
+        if (::RegQueryValueExA(key, name.c_str(), nullptr, &m_type, nullptr, &size) ==
+            ERROR_SUCCESS) {
             m_data.resize(size);
             m_valueExisted = ::RegQueryValueExA(key, name.c_str(), nullptr, &m_type, m_data.data(),
                                                 &size) == ERROR_SUCCESS;

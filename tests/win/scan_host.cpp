@@ -18,7 +18,7 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 ScanHost::ScanHost()
 {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls = { sizeof controls, ICC_LISTVIEW_CLASSES };
     ::InitCommonControlsEx(&controls);
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = HostProc;

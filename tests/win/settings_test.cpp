@@ -40,17 +40,17 @@ void StoreRaw(HKEY root, const char* subkey, const char* name, DWORD type, const
               DWORD size)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, subkey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                               &key, nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data),
-                                              size));
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegCreateKeyExA(root, subkey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
     ::RegCloseKey(key);
 }
 
 // Every test starts without the vendor's key and leaves the prefix as it was.
 class SettingsStore : public ::testing::Test {
 protected:
-    SavedKeyTree m_vendor{HKEY_CURRENT_USER, kVendorKey};
+    SavedKeyTree m_vendor{ HKEY_CURRENT_USER, kVendorKey };
 };
 
 TEST_F(SettingsStore, WriteSettingCreatesTheWholeKeyPath)
@@ -124,7 +124,7 @@ TEST_F(SettingsStore, ValueLongerThanTheBufferFails)
 
 TEST_F(SettingsStore, ReaderAcceptsAnyStoredType)
 {
-    const char bytes[] = {'a', 'b', 'c', 0};
+    const char bytes[] = { 'a', 'b', 'c', 0 };
     StoreRaw(HKEY_CURRENT_USER, kSettingsKey, "ImageCopyToDir", REG_BINARY, bytes, sizeof(bytes));
 
     char folder[MAX_PATH] = {};
@@ -134,7 +134,7 @@ TEST_F(SettingsStore, ReaderAcceptsAnyStoredType)
 
 TEST_F(SettingsStore, AValueStoredWithoutTerminatorIsTerminated)
 {
-    const char bytes[] = {'a', 'b', 'c'};
+    const char bytes[] = { 'a', 'b', 'c' };
     StoreRaw(HKEY_CURRENT_USER, kSettingsKey, "DirOf2", REG_BINARY, bytes, sizeof(bytes));
 
     char folder[8];
@@ -164,8 +164,8 @@ TEST_F(SettingsStore, RegStringsWorkUnderAnyKey)
 {
     EXPECT_TRUE(WriteRegString(HKEY_CURRENT_USER, kScratchKey, "Installed Folder", "C:\\Zema"));
     char folder[MAX_PATH] = {};
-    EXPECT_TRUE(ReadRegString(HKEY_CURRENT_USER, kScratchKey, "Installed Folder", folder,
-                              sizeof(folder)));
+    EXPECT_TRUE(
+        ReadRegString(HKEY_CURRENT_USER, kScratchKey, "Installed Folder", folder, sizeof(folder)));
     EXPECT_STREQ("C:\\Zema", folder);
     EXPECT_FALSE(ReadRegString(HKEY_CURRENT_USER, "Software\\KELDRAWORKS\\Missing",
                                "Installed Folder", folder, sizeof(folder)));
@@ -186,15 +186,15 @@ TEST_F(SettingsStore, OpenForReadNeedsTheKeyOpenForWriteMakesIt)
 
     HKEY written = OpenRegKeyForWrite(HKEY_CURRENT_USER, kScratchKey);
     ASSERT_NE(nullptr, written);
-    EXPECT_EQ(ERROR_SUCCESS, ::RegSetValueExA(written, "v", 0, REG_SZ,
-                                              reinterpret_cast<const BYTE*>("1"), 2));
+    EXPECT_EQ(ERROR_SUCCESS,
+              ::RegSetValueExA(written, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2));
     ::RegCloseKey(written);
 
     HKEY read = OpenRegKeyForRead(HKEY_CURRENT_USER, kScratchKey);
     ASSERT_NE(nullptr, read);
     // Read access only: the key refuses a write.
-    EXPECT_NE(ERROR_SUCCESS, ::RegSetValueExA(read, "v", 0, REG_SZ,
-                                              reinterpret_cast<const BYTE*>("2"), 2));
+    EXPECT_NE(ERROR_SUCCESS,
+              ::RegSetValueExA(read, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("2"), 2));
     ::RegCloseKey(read);
 }
 

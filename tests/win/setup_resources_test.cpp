@@ -44,16 +44,21 @@ TEST_F(SetupResources, TheDialogHasItsControlsFontAndSize)
     EXPECT_EQ(dialog.typeface, "MS Sans Serif");
     EXPECT_EQ(dialog.pointSize, 9);
 
-    struct Expected { int id; const char* cls; const char* text; DWORD type; };
+    struct Expected {
+        int id;
+        const char* cls;
+        const char* text;
+        DWORD type;
+    };
     const Expected expected[] = {
-        {IDC_NEW_INSTALL, "Button", "New Install", BS_AUTORADIOBUTTON},
-        {IDC_REINSTALL, "Button", "Re-install (Your data will not be affected)",
-         BS_AUTORADIOBUTTON},
-        {IDC_REMOVE, "Button", "Remove (Uninstall)", BS_AUTORADIOBUTTON},
-        {IDC_BROWSE, "Button", "...", BS_PUSHBUTTON},
-        {IDOK, "Button", "OK", BS_DEFPUSHBUTTON},
-        {IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON},
-        {IDC_FOLDER, "Edit", "", 0},
+        { IDC_NEW_INSTALL, "Button", "New Install", BS_AUTORADIOBUTTON },
+        { IDC_REINSTALL, "Button", "Re-install (Your data will not be affected)",
+          BS_AUTORADIOBUTTON },
+        { IDC_REMOVE, "Button", "Remove (Uninstall)", BS_AUTORADIOBUTTON },
+        { IDC_BROWSE, "Button", "...", BS_PUSHBUTTON },
+        { IDOK, "Button", "OK", BS_DEFPUSHBUTTON },
+        { IDCANCEL, "Button", "Cancel", BS_PUSHBUTTON },
+        { IDC_FOLDER, "Edit", "", 0 },
     };
     for (const Expected& want : expected) {
         const DialogItem* found = nullptr;
@@ -75,8 +80,8 @@ TEST_F(SetupResources, TheDialogHasItsControlsFontAndSize)
         separators += isStatic && (item.style & SS_TYPEMASK) == SS_ETCHEDHORZ;
         title += isStatic && item.text == "ZEMA Setup";
         label += isStatic && item.text == "Folder:";
-        groupStarts += item.id >= IDC_NEW_INSTALL && item.id <= IDC_REMOVE &&
-                       (item.style & WS_GROUP);
+        groupStarts +=
+            item.id >= IDC_NEW_INSTALL && item.id <= IDC_REMOVE && (item.style & WS_GROUP);
     }
     EXPECT_EQ(icons, 1);
     EXPECT_EQ(separators, 2);
@@ -94,7 +99,8 @@ TEST_F(SetupResources, ThePayloadIsTheBuiltViewerByteForByte)
 {
     HRSRC resource = ::FindResourceA(m_module, MAKEINTRESOURCEA(IDR_PAYLOAD), "BIN");
     ASSERT_NE(resource, nullptr);
-    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(m_module, resource)));
+    const char* bytes =
+        static_cast<const char*>(::LockResource(::LoadResource(m_module, resource)));
     std::string payload(bytes, ::SizeofResource(m_module, resource));
 
     std::ifstream viewer(WindowsPath(ZEMA_VIEWER_EXE), std::ios::binary);

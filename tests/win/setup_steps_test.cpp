@@ -72,7 +72,7 @@ protected:
 class RegistryTree : public ::testing::Test {
 protected:
     const std::string m_path = "Software\\ZemaSetupTreeTest";
-    SavedKeyTree m_saved{HKEY_CURRENT_USER, m_path};
+    SavedKeyTree m_saved{ HKEY_CURRENT_USER, m_path };
 };
 
 TEST_F(RegistryTree, DeletesNestedKeysAndTheKeyItself)
@@ -178,9 +178,9 @@ TEST(RemoveProgramFiles, AnEmptyFolderDeletesNothingAtTheDriveRoot)
 
 class InstallRecord : public ::testing::Test {
 protected:
-    SavedKeyTree m_product{HKEY_LOCAL_MACHINE, kProductKey};
-    SavedValue m_programFiles{HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                              "ProgramFilesDir"};
+    SavedKeyTree m_product{ HKEY_LOCAL_MACHINE, kProductKey };
+    SavedValue m_programFiles{ HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                               "ProgramFilesDir" };
 };
 
 TEST_F(InstallRecord, TheDefaultFolderFollowsProgramFilesDirThenTheEnvironment)
@@ -216,7 +216,8 @@ TEST_F(InstallRecord, InstalledOnlyWhenTheRecordedProgramIsAFile)
 {
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "zema-record-" + std::to_string(::GetCurrentProcessId());
+    std::string folder =
+        std::string(temp) + "zema-record-" + std::to_string(::GetCurrentProcessId());
     ASSERT_TRUE(CreateFolderPath((folder + "\\ZEMA.exe").c_str()));  // a directory of that name
     char read[MAX_PATH];
     EXPECT_FALSE(IsProgramInstalled(read));  // no record
@@ -235,19 +236,19 @@ TEST_F(InstallRecord, InstalledOnlyWhenTheRecordedProgramIsAFile)
 
 TEST(DialogCentre, CentresAndStaysInsideTheWorkArea)
 {
-    const RECT work = {0, 0, 1280, 1000};
-    const SIZE size = {400, 300};
+    const RECT work = { 0, 0, 1280, 1000 };
+    const SIZE size = { 400, 300 };
     POINT centred = CentredPosition(size, work, work);
     EXPECT_EQ(centred.x, 440);
     EXPECT_EQ(centred.y, 350);
 
-    POINT right = CentredPosition(size, RECT{1100, 900, 1300, 1000}, work);
+    POINT right = CentredPosition(size, RECT{ 1100, 900, 1300, 1000 }, work);
     EXPECT_EQ(right.x, 880);  // pushed back in from the right edge
     EXPECT_EQ(right.y, 700);  // and from the bottom edge
-    POINT left = CentredPosition(size, RECT{-300, -200, 100, 100}, work);
+    POINT left = CentredPosition(size, RECT{ -300, -200, 100, 100 }, work);
     EXPECT_EQ(left.x, 0);
     EXPECT_EQ(left.y, 0);
-    POINT huge = CentredPosition(SIZE{1500, 1200}, work, work);
+    POINT huge = CentredPosition(SIZE{ 1500, 1200 }, work, work);
     EXPECT_EQ(huge.x, 0);  // wider than the work area: put at its left edge
     EXPECT_EQ(huge.y, 0);
 }

@@ -171,8 +171,8 @@ CacheFolderOverride::CacheFolderOverride(const std::string& folder)
                       &key, nullptr);
     char saved[MAX_PATH * 2] = {};
     DWORD size = sizeof saved - 1;
-    m_hadValue = ::RegQueryValueExA(key, "Cache", nullptr, &m_type,
-                                    reinterpret_cast<BYTE*>(saved), &size) == ERROR_SUCCESS;
+    m_hadValue = ::RegQueryValueExA(key, "Cache", nullptr, &m_type, reinterpret_cast<BYTE*>(saved),
+                                    &size) == ERROR_SUCCESS;
     m_saved = saved;
     ::RegSetValueExA(key, "Cache", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                      static_cast<DWORD>(folder.size() + 1));
@@ -182,7 +182,8 @@ CacheFolderOverride::CacheFolderOverride(const std::string& folder)
 CacheFolderOverride::~CacheFolderOverride()
 {
     HKEY key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, shellFoldersKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, shellFoldersKey, 0, KEY_ALL_ACCESS, &key) !=
+        ERROR_SUCCESS)
         return;
     if (m_hadValue)
         ::RegSetValueExA(key, "Cache", 0, m_type, reinterpret_cast<const BYTE*>(m_saved.c_str()),

@@ -86,7 +86,8 @@ std::vector<uint32_t> RowTile(CImageListView& view, int row, int edge)
     for (int y = 0; y < edge; ++y)
         for (int x = 0; x < edge; ++x)
             tile.push_back(pixels[static_cast<size_t>(info.rcImage.top + y) * whole.bmWidth +
-                                  info.rcImage.left + x] & 0xFFFFFF);
+                                  info.rcImage.left + x] &
+                           0xFFFFFF);
     return tile;
 }
 
@@ -98,10 +99,14 @@ Box PaintedPart(const std::vector<uint32_t>& tile, int edge)
         for (int x = 0; x < edge; ++x) {
             if (tile[static_cast<size_t>(y) * edge + x] == 0xFFFFFF)
                 continue;
-            if (box.left < 0 || x < box.left) box.left = x;
-            if (box.top < 0 || y < box.top) box.top = y;
-            if (x + 1 > box.right) box.right = x + 1;
-            if (y + 1 > box.bottom) box.bottom = y + 1;
+            if (box.left < 0 || x < box.left)
+                box.left = x;
+            if (box.top < 0 || y < box.top)
+                box.top = y;
+            if (x + 1 > box.right)
+                box.right = x + 1;
+            if (y + 1 > box.bottom)
+                box.bottom = y + 1;
         }
     }
     return box;
@@ -137,10 +142,7 @@ protected:
             rows[RowName(i)] = static_cast<const ImageItem*>(view.Row(i));
         return rows;
     }
-    std::string RowName(int row)
-    {
-        return FileNamePart(view.Row(row)->path);
-    }
+    std::string RowName(int row) { return FileNamePart(view.Row(row)->path); }
     int RowOf(const std::string& name)
     {
         for (int i = 0; i < view.GetItemCount(); ++i)
@@ -150,22 +152,26 @@ protected:
     }
 
     TempTree tree;
-    CacheFolderOverride cache{tree.Root()};
+    CacheFolderOverride cache{ tree.Root() };
     ScanHost host;
     CImageListView view;
 };
 
 TEST_F(ThumbnailScan, WorkedTilesArePlacedOnTheirTiles)
 {
-    struct Case { const char* name; int w, h; Box painted; };
+    struct Case {
+        const char* name;
+        int w, h;
+        Box painted;
+    };
     const Case cases[] = {
-        {"wide.bmp", 300, 200, {0, 20, 120, 100}},
-        {"tall.bmp", 200, 300, {20, 0, 100, 120}},
-        {"square.bmp", 640, 640, {0, 0, 120, 120}},
-        {"small.bmp", 100, 60, {10, 30, 110, 90}},
-        {"line.bmp", 121, 1, {0, 59, 120, 60}},
+        { "wide.bmp", 300, 200, { 0, 20, 120, 100 } },
+        { "tall.bmp", 200, 300, { 20, 0, 100, 120 } },
+        { "square.bmp", 640, 640, { 0, 0, 120, 120 } },
+        { "small.bmp", 100, 60, { 10, 30, 110, 90 } },
+        { "line.bmp", 121, 1, { 0, 59, 120, 60 } },
         // Its short side would round to nothing: it keeps one pixel.
-        {"strip.bmp", 1000, 4, {0, 59, 120, 60}},
+        { "strip.bmp", 1000, 4, { 0, 59, 120, 60 } },
     };
     for (const Case& c : cases)
         AddPicture(c.name, c.w, c.h);
@@ -188,9 +194,9 @@ TEST_F(ThumbnailScan, RowsShowTheFileNameAndTheirOwnTile)
     AddPicture("other.bmp", 50, 30);
     Scan();
     ASSERT_EQ(view.GetItemCount(), 2);
-    EXPECT_EQ(RowTexts(view), (std::vector<std::string>{RowName(0), RowName(1)}));
-    EXPECT_EQ(PaintedPart(RowTile(view, RowOf("logo[1].bmp"), 120), 120), (Box{40, 40, 80, 80}));
-    EXPECT_EQ(PaintedPart(RowTile(view, RowOf("other.bmp"), 120), 120), (Box{35, 45, 85, 75}));
+    EXPECT_EQ(RowTexts(view), (std::vector<std::string>{ RowName(0), RowName(1) }));
+    EXPECT_EQ(PaintedPart(RowTile(view, RowOf("logo[1].bmp"), 120), 120), (Box{ 40, 40, 80, 80 }));
+    EXPECT_EQ(PaintedPart(RowTile(view, RowOf("other.bmp"), 120), 120), (Box{ 35, 45, 85, 75 }));
 }
 
 // Far fewer tiles kept in memory and slots to draw from than pictures: most
@@ -209,7 +215,7 @@ TEST_F(ThumbnailScan, EveryRowKeepsItsOwnTilePastTheMemoryAndTheSlots)
         return tile.empty() ? 0xFFFFFFFFu : tile[60 * 120 + 60];
     };
     // First, middle and last, then every row backwards and forwards again.
-    std::vector<int> order = {0, pictures / 2, pictures - 1};
+    std::vector<int> order = { 0, pictures / 2, pictures - 1 };
     for (int row = pictures - 1; row >= 0; --row)
         order.push_back(row);
     for (int row = 0; row < pictures; ++row)
