@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <fstream>
 #include <functional>
@@ -11,6 +13,25 @@
 #include <map>
 #include <string>
 #include <vector>
+
+// A benchmark's command line: FOLDER [ROUNDS] and what the benchmark adds.
+struct BenchCommand {
+    std::string folder;
+    int rounds = 0;
+};
+
+// False, after printing the usage, when the folder is missing.
+inline bool ReadBenchCommand(int argc, char** argv, const char* usage, int defaultRounds,
+                             BenchCommand& command)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: %s\n", usage);
+        return false;
+    }
+    command.folder = argv[1];
+    command.rounds = argc > 2 ? std::max(1, atoi(argv[2])) : defaultRounds;
+    return true;
+}
 
 struct File {
     std::string name;

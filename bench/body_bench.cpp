@@ -155,12 +155,11 @@ std::string CodingOf(const std::string& name)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: body_bench CORPUS_DIR [ROUNDS]\n");
+    BenchCommand command;
+    if (!ReadBenchCommand(argc, argv, "body_bench CORPUS_DIR [ROUNDS]", 21, command))
         return 2;
-    }
-    const std::string dir = argv[1];
-    const int rounds = argc > 2 ? atoi(argv[2]) : 21;
+    const std::string dir = command.folder;
+    const int rounds = command.rounds;
     printf("Body decode: DecodeBody against the library called directly, decoded MB per second of\n"
            "the thread's processor time (best round); overhead = median over the rounds of\n"
            "DecodeBody's time / direct time - 1. Incompressible bodies show the one copy of the\n"

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_corpus.h"
 #include "caches/cache_reader.h"
 
 namespace fs = std::filesystem;
@@ -93,22 +94,15 @@ uint64_t ServedRows(const std::string& caches, const std::string& name)
     return rows;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: cache_list_bench CACHES [ROUNDS]\n");
+    BenchCommand command;
+    if (!ReadBenchCommand(argc, argv, "cache_list_bench CACHES [ROUNDS]", 5, command))
         return 2;
-    }
-    const std::string caches = argv[1];
-    const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 5;
+    const std::string caches = command.folder;
+    const int rounds = command.rounds;
     printf("cache_list_bench: %s, %d rounds (median, best)\n", caches.c_str(), rounds);
     printf("%-19s %8s %7s %8s %8s %8s  %15s  %15s  %9s\n", "cache", "entries", "skipped",
            "problems", "files", "MB", "list ms", "read ms", "list/read");

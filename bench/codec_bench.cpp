@@ -174,14 +174,13 @@ void PalettedRescaleTable(const std::vector<File>& corpus, int rounds)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: codec_bench CORPUS_DIR [ROUNDS]\n");
+    BenchCommand command;
+    if (!ReadBenchCommand(argc, argv, "codec_bench CORPUS_DIR [ROUNDS]", 7, command))
         return 2;
-    }
-    const int rounds = argc > 2 ? atoi(argv[2]) : 7;
-    std::vector<File> corpus = Corpus(argv[1], "list.txt");
+    const int rounds = command.rounds;
+    std::vector<File> corpus = Corpus(command.folder, "list.txt");
     if (corpus.empty()) {
-        fprintf(stderr, "codec_bench: no corpus in %s\n", argv[1]);
+        fprintf(stderr, "codec_bench: no corpus in %s\n", command.folder.c_str());
         return 1;
     }
     GifTable(corpus, rounds);

@@ -149,12 +149,11 @@ uint32_t TypeOf(const std::string& name)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: library_bench CORPUS_DIR [ROUNDS]\n");
+    BenchCommand command;
+    if (!ReadBenchCommand(argc, argv, "library_bench CORPUS_DIR [ROUNDS]", 7, command))
         return 2;
-    }
-    const std::string dir = argv[1];
-    const int rounds = argc > 2 ? atoi(argv[2]) : 7;
+    const std::string dir = command.folder;
+    const int rounds = command.rounds;
     printf("JPEG, PNG and WebP decode: our decoder against the library called directly, megapixels "
            "per second\n"
            "(best round); overhead = median over the rounds of our time / direct time - 1\n");

@@ -105,12 +105,11 @@ void Row(const std::string& what, size_t count, const ClassTimes& t)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: thumbnail_bench CORPUS_DIR [ROUNDS] [EDGE]\n");
+    BenchCommand command;
+    if (!ReadBenchCommand(argc, argv, "thumbnail_bench CORPUS_DIR [ROUNDS] [EDGE]", 7, command))
         return 2;
-    }
-    const std::string dir = argv[1];
-    const int rounds = argc > 2 ? atoi(argv[2]) : 7;
+    const std::string dir = command.folder;
+    const int rounds = command.rounds;
     const uint32_t edge = argc > 3 ? static_cast<uint32_t>(atoi(argv[3])) : defaultEdge;
     std::vector<Picture> pictures;
     for (const std::string& name : CorpusNames(dir, "thumbnails.txt"))

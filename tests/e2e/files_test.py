@@ -44,9 +44,7 @@ class BrowserCase(zd.UserActions, unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.wine = zd.Wine(ARGS.root)
-        cls.probe = zd.Probe(cls.wine, ARGS.probe)
-        cls.mouse = zd.Mouse()
+        cls.start_driving(ARGS)
         cls.cache = zd.TestCache(cls.wine, ARGS.cachefill, ARGS.root)
         entries = []
         for name, content in cls.FILES.items():

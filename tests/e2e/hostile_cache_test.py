@@ -69,9 +69,7 @@ class CacheCase(zd.UserActions, unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.wine = zd.Wine(ARGS.root)
-        cls.probe = zd.Probe(cls.wine, ARGS.probe)
-        cls.mouse = zd.Mouse()
+        cls.start_driving(ARGS)
         cls.types = zd.set_content_types(cls.wine, CONTENT_TYPES)
 
     @classmethod

@@ -42,9 +42,7 @@ def make_picture(path, size, colour, fmt=None):
 class ImageBrowserCase(zd.UserActions, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.wine = zd.Wine(ARGS.root)
-        cls.probe = zd.Probe(cls.wine, ARGS.probe)
-        cls.mouse = zd.Mouse()
+        cls.start_driving(ARGS)
         cls.cache = zd.TestCache(cls.wine, ARGS.cachefill, ARGS.root)
         cls.types = zd.set_content_types(cls.wine, {
             ".gif": "image/gif", ".bmp": "image/bmp", ".txt": "text/plain"})
@@ -252,9 +250,7 @@ class DemoCache(zd.UserActions, unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.wine = zd.Wine(ARGS.root)
-        cls.probe = zd.Probe(cls.wine, ARGS.probe)
-        cls.mouse = zd.Mouse()
+        cls.start_driving(ARGS)
         cls.cache = zd.TestCache(cls.wine, ARGS.cachefill, ARGS.root)
         demo = os.path.join(cls.cache.files, "demo")
         subprocess.run([sys.executable, os.path.join(ARGS.root, "tools", "demo", "make_demo.py"),

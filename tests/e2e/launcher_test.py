@@ -64,9 +64,7 @@ def hand_cursor_pixels():
 class LauncherCase(zd.UserActions, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.wine = zd.Wine(ARGS.root)
-        cls.probe = zd.Probe(cls.wine, ARGS.probe)
-        cls.mouse = zd.Mouse()
+        cls.start_driving(ARGS)
 
     def setUp(self):
         self.start_viewer(ARGS.zema)

@@ -63,9 +63,7 @@ class SavedState:
 class SetupCase(zd.UserActions, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.wine = zd.Wine(ARGS.root)
-        cls.probe = zd.Probe(cls.wine, ARGS.probe)
-        cls.mouse = zd.Mouse()
+        cls.start_driving(ARGS)
         program_files = cls.wine.reg_value(r"HKLM\Software\Microsoft\Windows\CurrentVersion",
                                            "ProgramFilesDir")
         cls.default_folder = program_files + r"\KeldraWorks\ZEMA"

@@ -296,6 +296,13 @@ class UserActions:
 
     launcher = None
 
+    @classmethod
+    def start_driving(cls, args):
+        """The project's Wine, the probe that reads its windows, the mouse."""
+        cls.wine = Wine(args.root)
+        cls.probe = Probe(cls.wine, args.probe)
+        cls.mouse = Mouse()
+
     def start_viewer(self, exe):
         self.program = Program(self.wine, exe)
         self.launcher = self.probe.wait_window("Zema")
