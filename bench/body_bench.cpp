@@ -158,13 +158,12 @@ int main(int argc, char** argv)
     BenchCommand command;
     if (!ReadBenchCommand(argc, argv, "body_bench CORPUS_DIR [ROUNDS]", 21, command))
         return 2;
-    const std::string dir = command.folder;
-    const int rounds = command.rounds;
-    printf("Body decode: DecodeBody against the library called directly, decoded MB per second of\n"
-           "the thread's processor time (best round); overhead = median over the rounds of\n"
-           "DecodeBody's time / direct time - 1. Incompressible bodies show the one copy of the\n"
-           "stored bytes the reader makes, which the direct call, given them in memory, skips.\n");
-    for (File& file : Corpus(dir, "bench.txt")) {
+    printf(
+        "Body decode: DecodeBody against the library called directly, decoded MB per second of\n"
+        "the thread's processor time (best round); overhead = median over the command.rounds of\n"
+        "DecodeBody's time / direct time - 1. Incompressible bodies show the one copy of the\n"
+        "stored bytes the reader makes, which the direct call, given them in memory, skips.\n");
+    for (File& file : Corpus(command.folder, "bench.txt")) {
         Body body{ std::move(file), "", 0 };
         body.coding = CodingOf(body.file.name);
         body.decodedSize = Ours(body);
@@ -178,7 +177,7 @@ int main(int argc, char** argv)
             repeats *= 2;
         double ours = 1e9, direct = 1e9;
         std::vector<double> ratios;
-        for (int round = 0; round < rounds; ++round) {
+        for (int round = 0; round < command.rounds; ++round) {
             double oursNow = 0, directNow = 0;
             for (int i = 0; i < repeats; ++i) {
                 if ((round + i) % 2 == 0) {

@@ -101,18 +101,17 @@ int main(int argc, char** argv)
     BenchCommand command;
     if (!ReadBenchCommand(argc, argv, "cache_list_bench CACHES [ROUNDS]", 5, command))
         return 2;
-    const std::string caches = command.folder;
-    const int rounds = command.rounds;
-    printf("cache_list_bench: %s, %d rounds (median, best)\n", caches.c_str(), rounds);
+    printf("cache_list_bench: %s, %d command.rounds (median, best)\n", command.folder.c_str(),
+           command.rounds);
     printf("%-19s %8s %7s %8s %8s %8s  %15s  %15s  %9s\n", "cache", "entries", "skipped",
            "problems", "files", "MB", "list ms", "read ms", "list/read");
     int status = 0;
     for (const char* name : kCaches) {
-        const std::string folder = caches + "/" + name;
+        const std::string folder = command.folder + "/" + name;
         std::vector<double> listTimes, readTimes;
         Listing listing;
         PlainRead read;
-        for (int round = 0; round < rounds; ++round) {
+        for (int round = 0; round < command.rounds; ++round) {
             auto start = std::chrono::steady_clock::now();
             listing = ListCache(folder);
             listTimes.push_back(Seconds(start));
@@ -130,7 +129,7 @@ int main(int argc, char** argv)
                *std::min_element(readTimes.begin(), readTimes.end()) * 1e3, list / readTime);
         // A reader that lost most of a cache would look fast: the listing must
         // hold nearly every response the browser was sent.
-        uint64_t served = ServedRows(caches, name);
+        uint64_t served = ServedRows(command.folder, name);
         if (listing.entries * 10 < served * 9) {
             fprintf(stderr, "%s: %llu entries listed of %llu responses served\n", name,
                     static_cast<unsigned long long>(listing.entries),

@@ -108,6 +108,19 @@ void GifTable(const std::vector<File>& corpus, int rounds)
     }
 }
 
+// Best time of our rescale to a thumbnail's size, the way the Image browser
+// calls it.
+double TimeThumbnailRescale(CImageObject& source, int nw, int nh, int rounds)
+{
+    return Seconds(
+        [&] {
+            CImageObject target;
+            source.Rescale(nw, nh, ResampleMode::kSmooth, &target);
+            sink += target.Pixels()[0];
+        },
+        rounds);
+}
+
 void RescaleTable(int rounds)
 {
     printf("Rescale, 24-bit, shrink to fit 120 by 120, source megapixels per second\n");
@@ -121,13 +134,7 @@ void RescaleTable(int rounds)
             for (int x = 0; x < 3 * w; ++x)
                 source.Row(y)[x] = static_cast<uint8_t>(x * 7 + y * 13);
         std::vector<uint8_t> out(static_cast<size_t>(nw) * nh * 3);
-        double ours = Seconds(
-            [&] {
-                CImageObject target;
-                source.Rescale(nw, nh, ResampleMode::kSmooth, &target);
-                sink += target.Pixels()[0];
-            },
-            rounds);
+        double ours = TimeThumbnailRescale(source, nw, nh, rounds);
         double stb = Seconds(
             [&] {
                 stbir_resize_uint8(source.Pixels(), w, h, static_cast<int>(source.Stride()),
@@ -159,13 +166,7 @@ void PalettedRescaleTable(const std::vector<File>& corpus, int rounds)
         if (w <= 120 && h <= 120)
             continue;  // drawn as it is
         const int nw = w >= h ? 120 : 120 * w / h, nh = w >= h ? 120 * h / w : 120;
-        double ours = Seconds(
-            [&] {
-                CImageObject target;
-                source.Rescale(nw, nh, ResampleMode::kSmooth, &target);
-                sink += target.Pixels()[0];
-            },
-            rounds);
+        double ours = TimeThumbnailRescale(source, nw, nh, rounds);
         printf("%-26s %7.3f ms\n", f.name.c_str(), ours * 1e3);
     }
 }

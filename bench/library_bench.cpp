@@ -152,12 +152,11 @@ int main(int argc, char** argv)
     BenchCommand command;
     if (!ReadBenchCommand(argc, argv, "library_bench CORPUS_DIR [ROUNDS]", 7, command))
         return 2;
-    const std::string dir = command.folder;
-    const int rounds = command.rounds;
-    printf("JPEG, PNG and WebP decode: our decoder against the library called directly, megapixels "
-           "per second\n"
-           "(best round); overhead = median over the rounds of our time / direct time - 1\n");
-    for (const File& f : Corpus(dir, "libraries.txt")) {
+    printf(
+        "JPEG, PNG and WebP decode: our decoder against the library called directly, megapixels "
+        "per second\n"
+        "(best round); overhead = median over the command.rounds of our time / direct time - 1\n");
+    for (const File& f : Corpus(command.folder, "libraries.txt")) {
         const std::string& name = f.name;
         const uint32_t type = TypeOf(name);
         CImageObject probe;
@@ -165,9 +164,9 @@ int main(int argc, char** argv)
         probe.Decode(s, type);
         const double mpx = static_cast<double>(probe.Width()) * probe.Height() / 1e6;
         // The two take turns, so that a slower spell of the machine falls on
-        // both, and go first in alternate rounds, so that neither always meets
+        // both, and go first in alternate command.rounds, so that neither always meets
         // the caches as the other left them; the overhead is the median of the
-        // rounds' ratios.
+        // command.rounds' ratios.
         double ours = 1e9, direct = 1e9;
         std::vector<double> ratios;
         const auto timeOurs = [&] { return Seconds([&] { Ours(f, type); }, 1); };
@@ -183,7 +182,7 @@ int main(int argc, char** argv)
                 },
                 1);
         };
-        for (int round = 0; round < rounds; ++round) {
+        for (int round = 0; round < command.rounds; ++round) {
             double oursNow, directNow;
             if (round % 2 == 0) {
                 oursNow = timeOurs();

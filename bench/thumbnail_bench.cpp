@@ -108,14 +108,12 @@ int main(int argc, char** argv)
     BenchCommand command;
     if (!ReadBenchCommand(argc, argv, "thumbnail_bench CORPUS_DIR [ROUNDS] [EDGE]", 7, command))
         return 2;
-    const std::string dir = command.folder;
-    const int rounds = command.rounds;
     const uint32_t edge = argc > 3 ? static_cast<uint32_t>(atoi(argv[3])) : defaultEdge;
     std::vector<Picture> pictures;
-    for (const std::string& name : CorpusNames(dir, "thumbnails.txt"))
-        pictures.push_back({ name, dir + "/" + name });
+    for (const std::string& name : CorpusNames(command.folder, "thumbnails.txt"))
+        pictures.push_back({ name, command.folder + "/" + name });
     if (pictures.empty()) {
-        fprintf(stderr, "thumbnail_bench: no corpus in %s\n", dir.c_str());
+        fprintf(stderr, "thumbnail_bench: no corpus in %s\n", command.folder.c_str());
         return 1;
     }
     if (!StartVips(argv[0])) {
@@ -126,14 +124,15 @@ int main(int argc, char** argv)
         return 1;
 
     printf(
-        "Thumbnails on a %u by %u tile, milliseconds for the whole class, median of %d rounds;\n"
+        "Thumbnails on a %u by %u tile, milliseconds for the whole class, median of %d "
+        "command.rounds;\n"
         "ratio = libvips time / our time (1.00 or more: ours at least as fast); the row \"all\"\n"
         "adds up the classes\n",
-        edge, edge, rounds);
+        edge, edge, command.rounds);
     printf("%-12s %5s | %9s | %9s | %5s\n", "class", "files", "ours", "libvips", "ratio");
     ClassTimes total{};
     for (const auto& entry : ByClass(pictures, [](const Picture& p) { return p.name; })) {
-        const ClassTimes t = TimeClass(entry.second, edge, rounds);
+        const ClassTimes t = TimeClass(entry.second, edge, command.rounds);
         Row(entry.first, entry.second.size(), t);
         total = { total.ours + t.ours, total.vips + t.vips };
     }

@@ -5,6 +5,18 @@
 # Host tree: Debian's -dev packages.
 # The targets are GLOBAL so that one include (from the top level) serves every
 # directory; a second include is a no-op.
+# zema_host_libraries(NAME=TARGET ...): in the host tree, zema::NAME stands
+# for the Debian package's TARGET.
+function(zema_host_libraries)
+  foreach(pair ${ARGN})
+    string(REPLACE "=" ";" pair ${pair})
+    list(GET pair 0 name)
+    list(GET pair 1 target)
+    add_library(zema::${name} INTERFACE IMPORTED GLOBAL)
+    set_target_properties(zema::${name} PROPERTIES INTERFACE_LINK_LIBRARIES ${target})
+  endforeach()
+endfunction()
+
 if(TARGET zema::jpeg)
   return()
 endif()
@@ -97,12 +109,6 @@ else()
     IMPORTED_LOCATION ${ZEMA_JBIG_LIBRARY}
     INTERFACE_INCLUDE_DIRECTORIES ${ZEMA_JBIG_INCLUDE_DIR})
 
-  foreach(pair zlib=ZLIB::ZLIB jpeg=JPEG::JPEG png=PNG::PNG tiff=TIFF::TIFF
-               openjp2=PkgConfig::ZEMA_OPENJP2 webp=PkgConfig::ZEMA_WEBP)
-    string(REPLACE "=" ";" pair ${pair})
-    list(GET pair 0 name)
-    list(GET pair 1 target)
-    add_library(zema::${name} INTERFACE IMPORTED GLOBAL)
-    set_target_properties(zema::${name} PROPERTIES INTERFACE_LINK_LIBRARIES ${target})
-  endforeach()
+  zema_host_libraries(zlib=ZLIB::ZLIB jpeg=JPEG::JPEG png=PNG::PNG tiff=TIFF::TIFF
+                      openjp2=PkgConfig::ZEMA_OPENJP2 webp=PkgConfig::ZEMA_WEBP)
 endif()

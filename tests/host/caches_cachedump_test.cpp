@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 
+#include "tests/common/served_manifest.h"
 #include "caches/cache_files.h"
 #include "tests/host/caches_test_util.h"
 
@@ -37,14 +38,8 @@ std::vector<std::vector<std::string>> Lines(const std::string& output)
     std::vector<std::vector<std::string>> lines;
     std::stringstream stream(output);
     std::string line;
-    while (std::getline(stream, line)) {
-        std::vector<std::string> fields;
-        std::stringstream fieldStream(line);
-        std::string field;
-        while (std::getline(fieldStream, field, '\t'))
-            fields.push_back(field);
-        lines.push_back(fields);
-    }
+    while (std::getline(stream, line))
+        lines.push_back(SplitTabs(line));
     return lines;
 }
 
@@ -153,13 +148,5 @@ TEST_P(CachedumpExtract, BodiesEqualTheServedFiles)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Browsers, CachedumpExtract,
-                         testing::Values("firefox", "chromium-simple", "chromium-blockfile",
-                                         "chromium-sql"),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
-                             for (char& c : name)
-                                 if (c == '-')
-                                     c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Browsers, CachedumpExtract, testing::ValuesIn(kBrowserCacheNames),
+                         CacheTestName);

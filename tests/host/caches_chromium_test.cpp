@@ -1,6 +1,7 @@
 // The Chromium readers on caches the real browser wrote: the committed fixture
 // and, when the build made them, this run's caches; then damaged copies of the
 // fixture made here, which must give clear problems, not crashes or hangs.
+#include "tests/common/served_manifest.h"
 #include "caches/cache_files.h"
 #include "caches/cache_reader.h"
 #include "caches/chromium_key.h"
@@ -24,35 +25,12 @@ namespace {
 
 const char* const kChromiumCaches[] = { "chromium-simple", "chromium-blockfile", "chromium-sql" };
 
-struct ManifestRow {
-    std::string cache, url, site, status, contentType, contentEncoding, body;
-};
-
 std::string ReadWhole(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-std::vector<ManifestRow> ReadManifest(const fs::path& root)
-{
-    std::vector<ManifestRow> rows;
-    std::istringstream lines(ReadWhole(root / "manifest.tsv"));
-    std::string line;
-    std::getline(lines, line);  // the header row
-    while (std::getline(lines, line)) {
-        std::vector<std::string> fields;
-        std::istringstream parts(line);
-        std::string field;
-        while (std::getline(parts, field, '\t'))
-            fields.push_back(field);
-        fields.resize(7);
-        rows.push_back(
-            { fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6] });
-    }
-    return rows;
 }
 
 // Chromium's sites carry no port; the manifest names the page's origin.
@@ -167,7 +145,7 @@ void CheckAgainstManifest(const fs::path& root, const std::string& cache)
     // of the ranges served one after another, all of them when complete.
     std::map<std::string, std::string> servedRanges;
     size_t rows = 0, found = 0;
-    for (const ManifestRow& row : ReadManifest(root)) {
+    for (const ManifestRow& row : ReadManifest((root / "manifest.tsv").string())) {
         if (row.cache != cache)
             continue;
         ++rows;
@@ -337,7 +315,7 @@ TEST(ChromiumCaches, RangedEntryMadeWholeReadsAsServed)
     if (!fs::exists(root / "manifest.tsv"))
         GTEST_SKIP() << "no browser caches made in " << root;
     std::string url, served;
-    for (const ManifestRow& row : ReadManifest(root)) {
+    for (const ManifestRow& row : ReadManifest((root / "manifest.tsv").string())) {
         if (row.cache == "chromium-simple" && row.status == "206") {
             url = row.url;
             served += ReadWhole(root / row.body);

@@ -12,42 +12,10 @@
 
 #include "caches/cache_files.h"
 #include "caches/firefox_response.h"
+#include "tests/common/served_manifest.h"
 #include "tests/host/caches_test_util.h"
 
 namespace {
-
-struct ManifestRow {
-    std::string cache, url, site, status, contentType, contentEncoding, body;
-};
-
-std::vector<std::string> SplitTabs(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, '\t'))
-        fields.push_back(field);
-    if (!line.empty() && line.back() == '\t')
-        fields.push_back("");
-    return fields;
-}
-
-std::vector<ManifestRow> ReadManifest(const std::string& path)
-{
-    std::vector<ManifestRow> rows;
-    std::ifstream file(path);
-    std::string line;
-    std::getline(file, line);
-    EXPECT_EQ(line, "cache\turl\ttop_level_site\tstatus\tcontent_type\tcontent_encoding\tbody")
-        << path;
-    while (std::getline(file, line)) {
-        std::vector<std::string> f = SplitTabs(line);
-        EXPECT_EQ(f.size(), 7u) << line;
-        if (f.size() == 7)
-            rows.push_back({ f[0], f[1], f[2], f[3], f[4], f[5], f[6] });
-    }
-    return rows;
-}
 
 // The folders holding a manifest: the fresh caches and the committed ones.
 std::vector<std::string> CacheSets()
@@ -152,13 +120,4 @@ TEST_P(RealCache, ManifestRowsFoundWithTheirBodies)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Browsers, RealCache,
-                         testing::Values("firefox", "chromium-simple", "chromium-blockfile",
-                                         "chromium-sql"),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
-                             for (char& c : name)
-                                 if (c == '-')
-                                     c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Browsers, RealCache, testing::ValuesIn(kBrowserCacheNames), CacheTestName);

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "caches/cache_reader.h"
 
 // One cache2 entry file as Firefox lays it out; every field can be bent.
@@ -36,3 +38,16 @@ std::vector<CacheEntry> ListEntries(const std::string& folder, uint64_t* skipped
 // The decoded body and the decode's result.
 std::string DecodedBody(CacheReader& reader, const CacheEntry& entry,
                         BodyDecodeResult* result = nullptr);
+
+// The four caches a real-browser run makes, and a test name for each
+// ("chromium-sql" -> "chromium_sql": gtest names take no dashes).
+inline const std::vector<std::string> kBrowserCacheNames = { "firefox", "chromium-simple",
+                                                             "chromium-blockfile", "chromium-sql" };
+inline std::string CacheTestName(const testing::TestParamInfo<std::string>& info)
+{
+    std::string name = info.param;
+    for (char& c : name)
+        if (c == '-')
+            c = '_';
+    return name;
+}

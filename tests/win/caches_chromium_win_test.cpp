@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/served_manifest.h"
 #include "caches/cache_reader.h"
 #include "tests/win/temp_tree.h"
 
@@ -30,19 +31,9 @@ std::string ReadWhole(const std::string& path)
 std::map<std::string, std::string> ServedBodies(const std::string& root, const std::string& cache)
 {
     std::map<std::string, std::string> bodies;
-    std::istringstream lines(ReadWhole(root + "/manifest.tsv"));
-    std::string line;
-    std::getline(lines, line);
-    while (std::getline(lines, line)) {
-        std::vector<std::string> fields;
-        std::istringstream parts(line);
-        std::string field;
-        while (std::getline(parts, field, '\t'))
-            fields.push_back(field);
-        fields.resize(7);
-        if (fields[0] == cache && fields[3] == "200" && !fields[6].empty())
-            bodies[fields[1]] = ReadWhole(root + "/" + fields[6]);
-    }
+    for (const ManifestRow& row : ReadManifest(root + "/manifest.tsv"))
+        if (row.cache == cache && row.status == "200" && !row.body.empty())
+            bodies[row.url] = ReadWhole(root + "/" + row.body);
     return bodies;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/served_manifest.h"
 #include "caches/cache_reader.h"
 
 namespace {
@@ -35,17 +36,9 @@ std::string ReadAll(const std::string& path)
 std::map<std::string, std::string> ServedBodies(const std::string& set)
 {
     std::map<std::string, std::string> bodies;
-    std::stringstream manifest(ReadAll(set + "\\manifest.tsv"));
-    std::string line;
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> fields;
-        std::stringstream row(line);
-        std::string field;
-        while (std::getline(row, field, '\t'))
-            fields.push_back(field);
-        if (fields.size() == 7 && fields[0] == "firefox" && !fields[6].empty())
-            bodies[fields[1]] = fields[6];
-    }
+    for (const ManifestRow& row : ReadManifest(set + "\\manifest.tsv"))
+        if (row.cache == "firefox" && !row.body.empty())
+            bodies[row.url] = row.body;
     return bodies;
 }
 

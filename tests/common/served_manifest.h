@@ -1,0 +1,41 @@
+// The manifest tools/browser-caches/make-caches.py writes beside its caches:
+// a header row, then one tab-separated row per response its server sent.
+#pragma once
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+struct ManifestRow {
+    std::string cache, url, site, status, contentType, contentEncoding, body;
+};
+
+// The fields of a tab-separated line; an empty last field counts.
+inline std::vector<std::string> SplitTabs(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::stringstream stream(line);
+    std::string field;
+    while (std::getline(stream, field, '\t'))
+        fields.push_back(field);
+    if (!line.empty() && line.back() == '\t')
+        fields.push_back("");
+    return fields;
+}
+
+// Every row; a row of the wrong width is returned empty, so a caller that
+// checks the URL or the cache name sees it.
+inline std::vector<ManifestRow> ReadManifest(const std::string& path)
+{
+    std::vector<ManifestRow> rows;
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    std::getline(file, line);  // the header row
+    while (std::getline(file, line)) {
+        std::vector<std::string> f = SplitTabs(line);
+        if (f.size() != 7)
+            f.assign(7, "");
+        rows.push_back({ f[0], f[1], f[2], f[3], f[4], f[5], f[6] });
+    }
+    return rows;
+}
