@@ -155,7 +155,7 @@ int main(int argc, char** argv)
     printf(
         "JPEG, PNG and WebP decode: our decoder against the library called directly, megapixels "
         "per second\n"
-        "(best round); overhead = median over the command.rounds of our time / direct time - 1\n");
+        "(best round); overhead = median over the rounds of our time / direct time - 1\n");
     for (const File& f : Corpus(command.folder, "libraries.txt")) {
         const std::string& name = f.name;
         const uint32_t type = TypeOf(name);
