@@ -158,11 +158,10 @@ int main(int argc, char** argv)
     BenchCommand command;
     if (!ReadBenchCommand(argc, argv, "body_bench CORPUS_DIR [ROUNDS]", 21, command))
         return 2;
-    printf(
-        "Body decode: DecodeBody against the library called directly, decoded MB per second of\n"
-        "the thread's processor time (best round); overhead = median over the rounds of\n"
-        "DecodeBody's time / direct time - 1. Incompressible bodies show the one copy of the\n"
-        "stored bytes the reader makes, which the direct call, given them in memory, skips.\n");
+    printf("Body decode: DecodeBody against the library called directly, decoded MB per second of\n"
+           "the thread's processor time (best round); overhead = median over the rounds of\n"
+           "DecodeBody's time / direct time - 1. Incompressible bodies show the one copy of the\n"
+           "stored bytes the reader makes, which the direct call, given them in memory, skips.\n");
     for (File& file : Corpus(command.folder, "bench.txt")) {
         Body body{ std::move(file), "", 0 };
         body.coding = CodingOf(body.file.name);

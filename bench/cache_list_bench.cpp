@@ -101,7 +101,7 @@ int main(int argc, char** argv)
     BenchCommand command;
     if (!ReadBenchCommand(argc, argv, "cache_list_bench CACHES [ROUNDS]", 5, command))
         return 2;
-    printf("cache_list_bench: %s, %d command.rounds (median, best)\n", command.folder.c_str(),
+    printf("cache_list_bench: %s, %d rounds (median, best)\n", command.folder.c_str(),
            command.rounds);
     printf("%-19s %8s %7s %8s %8s %8s  %15s  %15s  %9s\n", "cache", "entries", "skipped",
            "problems", "files", "MB", "list ms", "read ms", "list/read");

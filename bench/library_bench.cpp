@@ -152,10 +152,9 @@ int main(int argc, char** argv)
     BenchCommand command;
     if (!ReadBenchCommand(argc, argv, "library_bench CORPUS_DIR [ROUNDS]", 7, command))
         return 2;
-    printf(
-        "JPEG, PNG and WebP decode: our decoder against the library called directly, megapixels "
-        "per second\n"
-        "(best round); overhead = median over the rounds of our time / direct time - 1\n");
+    printf("JPEG, PNG and WebP decode: our decoder against the library called directly, megapixels "
+           "per second\n"
+           "(best round); overhead = median over the rounds of our time / direct time - 1\n");
     for (const File& f : Corpus(command.folder, "libraries.txt")) {
         const std::string& name = f.name;
         const uint32_t type = TypeOf(name);

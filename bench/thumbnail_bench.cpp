@@ -125,7 +125,7 @@ int main(int argc, char** argv)
 
     printf(
         "Thumbnails on a %u by %u tile, milliseconds for the whole class, median of %d "
-        "command.rounds;\n"
+        "rounds;\n"
         "ratio = libvips time / our time (1.00 or more: ours at least as fast); the row \"all\"\n"
         "adds up the classes\n",
         edge, edge, command.rounds);
