@@ -43,12 +43,14 @@ update_lists() {
 }
 
 # Downloads and unpacks one exact version; fails without leaving a half
-# unpacked tree behind.
+# unpacked tree behind. The name is the source package's: without
+# --only-source apt reads it as an installed binary package of that name
+# (brotli is one) and asks for that binary's source version instead.
 fetch_one() {
   local pkg=$1 ver=$2
   local dir=$DEPS_SRC/$pkg-${ver//:/_} dl=$DEPS_SRC/.download-$pkg
   rm -rf "$dl" "$dir"; mkdir -p "$dl"
-  if ! (cd "$dl" && apt-get "${apt_opts[@]}" -q source --download-only "$pkg=$ver" >>"$log" 2>&1); then
+  if ! (cd "$dl" && apt-get "${apt_opts[@]}" -q source --only-source --download-only "$pkg=$ver" >>"$log" 2>&1); then
     # Shows the 404s that make a fallback necessary.
     grep '^E:' "$log" | tail -n 3 | sed 's/^/deps:   /' >&2 || true
     rm -rf "$dl"
