@@ -284,13 +284,17 @@ void ReadRowsInPlace(jpeg_decompress_struct& cinfo, CImageObject& image)
 void ReadCmykRows(jpeg_decompress_struct& cinfo, CImageObject& image)
 {
     const uint32_t width = cinfo.output_width, height = cinfo.output_height;
-    std::vector<uint8_t> line(static_cast<size_t>(width) * 4);
-    JSAMPROW rows[1] = { line.data() };
+    // From the library's own pool: an error leaves this function by longjmp,
+    // which would skip a C++ buffer's destructor; the pool goes with the
+    // decompressor.
+    JSAMPARRAY rows = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                 JPOOL_IMAGE, width * 4, 1);
+    const JSAMPLE* line = rows[0];
     while (cinfo.output_scanline < height) {
         uint8_t* out = image.Row(static_cast<int32_t>(height - 1 - cinfo.output_scanline));
         if (jpeg_read_scanlines(&cinfo, rows, 1) != 1)
             break;
-        const uint8_t* in = line.data();
+        const uint8_t* in = line;
         for (uint32_t x = 0; x < width; ++x, in += 4, out += 3) {
             const unsigned k = in[3];
             out[0] = static_cast<uint8_t>(in[2] * k / 255);
