@@ -57,10 +57,11 @@ void CImageListView::ExamineFile(const char* folder, const WIN32_FIND_DATAA& ent
 void CImageListView::AddThumbnail(const char* path)
 {
     // The filters are written before the worker starts.
-    Thumbnail thumbnail = MakeThumbnail(PictureBytes::File(path), m_filters.thumbnailEdge,
-                                        kThumbnailMemoryBudget, [this] { return StopRequested(); });
-    if (thumbnail.status != ThumbnailStatus::kDone ||
-        !PassesSizeTest(thumbnail.sourceWidth, thumbnail.sourceHeight))
+    Thumbnail thumbnail = MakeThumbnail(
+        PictureBytes::File(path), m_filters.thumbnailEdge, kThumbnailMemoryBudget,
+        [this] { return StopRequested(); },
+        [this](uint32_t width, uint32_t height) { return PassesSizeTest(width, height); });
+    if (thumbnail.status != ThumbnailStatus::kDone)
         return;
     std::unique_ptr<ImageItem> item(new (std::nothrow) ImageItem);
     if (!item)

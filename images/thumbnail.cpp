@@ -89,7 +89,7 @@ PictureBytes PictureBytes::Memory(const void* data, size_t size, uint32_t type)
 }
 
 Thumbnail MakeThumbnail(const PictureBytes& bytes, uint32_t edge, uint64_t memoryBudget,
-                        const StopToken& stop)
+                        const StopToken& stop, const SizeTest& acceptsSize)
 {
     Thumbnail out;
     if (bytes.Path() && bytes.Type() == kImageUnknown) {
@@ -114,6 +114,10 @@ Thumbnail MakeThumbnail(const PictureBytes& bytes, uint32_t edge, uint64_t memor
     }
     out.sourceWidth = static_cast<uint32_t>(picture.SourceWidth());
     out.sourceHeight = static_cast<uint32_t>(picture.SourceHeight());
+    if (acceptsSize && !acceptsSize(out.sourceWidth, out.sourceHeight)) {
+        out.status = ThumbnailStatus::kSizeRefused;
+        return out;
+    }
     out.fit = FitThumbnail(out.sourceWidth, out.sourceHeight, edge);
     // A refused rescale leaves the picture at its size; the tile then shows
     // its top-left part.

@@ -24,6 +24,7 @@ enum class ThumbnailStatus {
     kCancelled,    // the stop token asked to stop
     kTooSlow,      // its decoding outran the time a thumbnail may take
     kCorrupt,      // unreadable, or not what its format says
+    kSizeRefused,  // the caller's size test turned the picture down
 };
 
 // Where a picture's bytes are: a file, read where it lies, or a block in
@@ -53,6 +54,11 @@ private:
 // ends the work with kCancelled. An empty token never stops.
 using StopToken = std::function<bool()>;
 
+// The caller's test of the picture's size in its bytes, asked once it is
+// decoded and before the work of fitting it to the tile; an empty test
+// takes every size.
+using SizeTest = std::function<bool(uint32_t width, uint32_t height)>;
+
 struct Thumbnail {
     ThumbnailStatus status = ThumbnailStatus::kCorrupt;
     // TileBytes(edge) bytes, a 24-bit bottom-up DIB's rows; set when done.
@@ -64,4 +70,4 @@ struct Thumbnail {
 };
 
 Thumbnail MakeThumbnail(const PictureBytes& bytes, uint32_t edge, uint64_t memoryBudget,
-                        const StopToken& stop);
+                        const StopToken& stop, const SizeTest& acceptsSize = {});

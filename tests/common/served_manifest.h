@@ -23,19 +23,30 @@ inline std::vector<std::string> SplitTabs(const std::string& line)
     return fields;
 }
 
-// Every row; a row of the wrong width is returned empty, so a caller that
-// checks the URL or the cache name sees it.
-inline std::vector<ManifestRow> ReadManifest(const std::string& path)
+constexpr char kManifestHeader[] =
+    "cache\turl\ttop_level_site\tstatus\tcontent_type\tcontent_encoding\tbody";
+
+// Every row of seven fields. The header row and the count of rows of another
+// width go to the caller that asks for them.
+inline std::vector<ManifestRow> ReadManifest(const std::string& path, std::string* header = nullptr,
+                                             size_t* malformedRows = nullptr)
 {
     std::vector<ManifestRow> rows;
     std::ifstream file(path, std::ios::binary);
     std::string line;
-    std::getline(file, line);  // the header row
+    std::getline(file, line);
+    if (header)
+        *header = line;
+    size_t malformed = 0;
     while (std::getline(file, line)) {
         std::vector<std::string> f = SplitTabs(line);
-        if (f.size() != 7)
-            f.assign(7, "");
+        if (f.size() != 7) {
+            ++malformed;
+            continue;
+        }
         rows.push_back({ f[0], f[1], f[2], f[3], f[4], f[5], f[6] });
     }
+    if (malformedRows)
+        *malformedRows = malformed;
     return rows;
 }

@@ -50,10 +50,15 @@ class RealCache : public testing::TestWithParam<std::string> {};
 void CheckCache(const std::string& set, const std::string& cacheName)
 {
     std::string folder = JoinCachePath(set, cacheName);
+    const std::string manifest = JoinCachePath(set, "manifest.tsv");
+    std::string header;
+    size_t malformedRows = 0;
     std::vector<ManifestRow> served;
-    for (const ManifestRow& row : ReadManifest(JoinCachePath(set, "manifest.tsv")))
+    for (const ManifestRow& row : ReadManifest(manifest, &header, &malformedRows))
         if (row.cache == cacheName)
             served.push_back(row);
+    EXPECT_EQ(header, kManifestHeader) << manifest;
+    EXPECT_EQ(malformedRows, 0u) << manifest;
     ASSERT_FALSE(served.empty()) << "no manifest rows for " << folder;
     OpenedCache cache = OpenCacheFolder(folder);
     ASSERT_TRUE(cache.reader) << folder << ": " << cache.problem;

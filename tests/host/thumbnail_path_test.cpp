@@ -97,6 +97,24 @@ TEST(ThumbnailPath, ABudgetRefusesLargerPictures)
     EXPECT_EQ(FromMemory(png, kImagePNG, 64 * 1024).status, ThumbnailStatus::kDone);
 }
 
+// The size test sees the picture's own size, not the shrunk one a JPEG is
+// decoded at, and a refusal costs no tile.
+TEST(ThumbnailPath, TheSizeTestSeesTheSourceSize)
+{
+    uint32_t seenWidth = 0, seenHeight = 0;
+    const Thumbnail refused =
+        MakeThumbnail(PictureBytes::File(FixturePath("jpg_photo.jpg").c_str()), 120,
+                      kThumbnailMemoryBudget, {}, [&](uint32_t width, uint32_t height) {
+                          seenWidth = width;
+                          seenHeight = height;
+                          return false;
+                      });
+    EXPECT_EQ(refused.status, ThumbnailStatus::kSizeRefused);
+    EXPECT_FALSE(refused.tile);
+    EXPECT_EQ(seenWidth, 1000u);
+    EXPECT_EQ(seenHeight, 750u);
+}
+
 TEST(ThumbnailPath, BytesThatAreNoPicture)
 {
     EXPECT_EQ(FromFile(FixturePath("index.txt")).status, ThumbnailStatus::kNotAPicture);
