@@ -51,7 +51,7 @@ double CpuSeconds(const std::function<void()>& work)
 // The stored body read in order, as a file read would hand it over.
 class StoredReads {
 public:
-    explicit StoredReads(const std::vector<uint8_t>& stored) : m_stored(stored) { }
+    explicit StoredReads(const std::vector<uint8_t>& stored) : m_stored(stored) {}
     size_t Read(uint8_t* buffer, size_t capacity)
     {
         size_t count = std::min(capacity, m_stored.size() - m_offset);
