@@ -99,3 +99,34 @@ inline double Median(std::vector<double> values)
     const size_t half = values.size() / 2;
     return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
 }
+
+// Ours against a rival, round by round, taking turns: who goes first
+// alternates, so that neither always meets the caches as the other left them
+// and a busy spell of the shared machine falls on both. Each function runs
+// its side once and returns the seconds it took.
+struct Turns {
+    double bestOurs = 1e9, bestRival = 1e9;
+    std::vector<double> ours, rival, ratios;  // per round; ratio = ours / rival
+};
+
+inline Turns TakeTurns(int rounds, const std::function<double()>& timeOurs,
+                       const std::function<double()>& timeRival)
+{
+    Turns turns;
+    for (int round = 0; round < rounds; ++round) {
+        double ours, rival;
+        if (round % 2 == 0) {
+            ours = timeOurs();
+            rival = timeRival();
+        } else {
+            rival = timeRival();
+            ours = timeOurs();
+        }
+        turns.bestOurs = std::min(turns.bestOurs, ours);
+        turns.bestRival = std::min(turns.bestRival, rival);
+        turns.ours.push_back(ours);
+        turns.rival.push_back(rival);
+        turns.ratios.push_back(ours / rival);
+    }
+    return turns;
+}

@@ -200,36 +200,25 @@ int main(int argc, char** argv)
         body.decodedSize = Ours(body);
         if (Direct(body) != body.decodedSize)
             Fail(body.file.name, "the two decodes differ in size");
-        // A round decodes the body often enough to take some 30 ms each way,
-        // the two decodes taking turns one by one (who goes first alternates),
-        // so that a busy spell of the shared machine falls on both alike.
+        // A round decodes the body often enough to take some 30 ms each way.
         int repeats = 1;
         while (repeats < 100000 && CpuSeconds([&] { Direct(body); }) * repeats < 0.03)
             repeats *= 2;
-        double ours = 1e9, direct = 1e9;
-        std::vector<double> ratios;
-        for (int round = 0; round < command.rounds; ++round) {
-            double oursNow = 0, directNow = 0;
-            for (int i = 0; i < repeats; ++i) {
-                if ((round + i) % 2 == 0) {
-                    oursNow += CpuSeconds([&] { Ours(body); });
-                    directNow += CpuSeconds([&] { Direct(body); });
-                } else {
-                    directNow += CpuSeconds([&] { Direct(body); });
-                    oursNow += CpuSeconds([&] { Ours(body); });
-                }
-            }
-            oursNow /= repeats;
-            directNow /= repeats;
-            ours = std::min(ours, oursNow);
-            direct = std::min(direct, directNow);
-            ratios.push_back(oursNow / directNow);
-        }
+        const auto timeEach = [&](size_t (*decode)(const Body&)) {
+            return [&, decode] {
+                return CpuSeconds([&] {
+                           for (int i = 0; i < repeats; ++i)
+                               decode(body);
+                       }) /
+                       repeats;
+            };
+        };
+        const Turns turns = TakeTurns(command.rounds, timeEach(Ours), timeEach(Direct));
         const double mb = body.decodedSize / 1e6;
         printf("%-16s %5.1f MB from %6.2f MB | ours %7.1f MB/s | direct %7.1f MB/s | overhead "
                "%+5.1f%%\n",
-               body.file.name.c_str(), mb, body.file.bytes.size() / 1e6, mb / ours, mb / direct,
-               (Median(ratios) - 1) * 100);
+               body.file.name.c_str(), mb, body.file.bytes.size() / 1e6, mb / turns.bestOurs,
+               mb / turns.bestRival, (Median(turns.ratios) - 1) * 100);
     }
     return g_sink == 42 ? 3 : 0;
 }

@@ -162,12 +162,6 @@ int main(int argc, char** argv)
         CMemoryStream s(f.bytes.data(), f.bytes.size());
         probe.Decode(s, type);
         const double mpx = static_cast<double>(probe.Width()) * probe.Height() / 1e6;
-        // The two take turns, so that a slower spell of the machine falls on
-        // both, and go first in alternate command.rounds, so that neither always meets
-        // the caches as the other left them; the overhead is the median of the
-        // command.rounds' ratios.
-        double ours = 1e9, direct = 1e9;
-        std::vector<double> ratios;
         const auto timeOurs = [&] { return Seconds([&] { Ours(f, type); }, 1); };
         const auto timeDirect = [&] {
             return Seconds(
@@ -181,21 +175,9 @@ int main(int argc, char** argv)
                 },
                 1);
         };
-        for (int round = 0; round < command.rounds; ++round) {
-            double oursNow, directNow;
-            if (round % 2 == 0) {
-                oursNow = timeOurs();
-                directNow = timeDirect();
-            } else {
-                directNow = timeDirect();
-                oursNow = timeOurs();
-            }
-            ours = std::min(ours, oursNow);
-            direct = std::min(direct, directNow);
-            ratios.push_back(oursNow / directNow);
-        }
+        const Turns turns = TakeTurns(command.rounds, timeOurs, timeDirect);
         printf("%-28s ours %7.1f Mpx/s | direct %7.1f Mpx/s | overhead %+5.1f%%\n", name.c_str(),
-               mpx / ours, mpx / direct, (Median(ratios) - 1) * 100);
+               mpx / turns.bestOurs, mpx / turns.bestRival, (Median(turns.ratios) - 1) * 100);
     }
     return sink == 42 ? 3 : 0;
 }

@@ -66,17 +66,7 @@ void FillResponse(const FirefoxMetadata& metadata, CacheEntry& entry)
     entry.statusLine = parsed.statusLine;
     entry.status = parsed.status;
     entry.headers = std::move(parsed.headers);
-    if (const std::string* type = FindHeader(entry.headers, "Content-Type"))
-        entry.contentType = MediaType(*type);
-    if (const std::string* encoding = FindHeader(entry.headers, "Content-Encoding"))
-        entry.contentEncoding = *encoding;
-    if (const std::string* length = FindHeader(entry.headers, "Content-Length"))
-        entry.contentLength = ParseLength(*length);
-    if (entry.status == 206) {
-        const std::string* range = FindHeader(entry.headers, "Content-Range");
-        ContentRange parsedRange = range ? ParseContentRange(*range) : ContentRange();
-        entry.contentLength = parsedRange.valid ? parsedRange.total : -1;
-    }
+    DeriveContentFacts(entry);
 }
 
 void FillBodyState(const FirefoxMetadata& metadata, CacheEntry& entry)

@@ -1,49 +1,5 @@
 #include "caches/firefox_response.h"
 
-#include <cctype>
-
-namespace {
-
-constexpr size_t kMaxHeaders = 1024;
-
-std::string Trim(const std::string& text)
-{
-    size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos)
-        return "";
-    size_t end = text.find_last_not_of(" \t");
-    return text.substr(start, end - start + 1);
-}
-
-bool SameName(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return i == a.size() && b[i] == 0;
-}
-
-int StatusCodeOf(const std::string& statusLine)
-{
-    // "HTTP/1.1 200 OK"
-    size_t space = statusLine.find(' ');
-    if (space == std::string::npos || statusLine.size() < space + 4)
-        return 0;
-    int code = 0;
-    for (size_t i = space + 1; i < space + 4; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(statusLine[i])))
-            return 0;
-        code = code * 10 + (statusLine[i] - '0');
-    }
-    if (statusLine.size() > space + 4 && statusLine[space + 4] != ' ')
-        return 0;
-    return code;
-}
-
-}  // namespace
-
 ResponseHead ParseResponseHead(const std::string& text)
 {
     ResponseHead head;
@@ -63,60 +19,11 @@ ResponseHead ParseResponseHead(const std::string& text)
             first = false;
             continue;
         }
-        size_t colon = line.find(':');
-        if (colon == std::string::npos || colon == 0)
-            continue;
-        if (head.headers.size() >= kMaxHeaders)
+        if (head.headers.size() >= kMaxHeaderCount)
             break;
-        head.headers.push_back({ Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)) });
+        HttpHeader header;
+        if (SplitHeaderLine(line, header))
+            head.headers.push_back(std::move(header));
     }
     return head;
-}
-
-const std::string* FindHeader(const std::vector<HttpHeader>& headers, const char* name)
-{
-    for (const HttpHeader& header : headers)
-        if (SameName(header.name, name))
-            return &header.value;
-    return nullptr;
-}
-
-std::string MediaType(const std::string& contentType)
-{
-    std::string type = Trim(contentType.substr(0, contentType.find(';')));
-    for (char& c : type)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return type;
-}
-
-int64_t ParseLength(const std::string& text)
-{
-    std::string digits = Trim(text);
-    if (digits.empty() || digits.size() > 18)
-        return -1;
-    int64_t value = 0;
-    for (char c : digits) {
-        if (!std::isdigit(static_cast<unsigned char>(c)))
-            return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-ContentRange ParseContentRange(const std::string& text)
-{
-    ContentRange range;
-    std::string value = Trim(text);
-    if (value.compare(0, 6, "bytes ") != 0)
-        return range;
-    size_t dash = value.find('-', 6), slash = value.find('/', 6);
-    if (dash == std::string::npos || slash == std::string::npos || dash > slash)
-        return range;
-    range.first = ParseLength(value.substr(6, dash - 6));
-    range.last = ParseLength(value.substr(dash + 1, slash - dash - 1));
-    std::string total = value.substr(slash + 1);
-    range.total = total == "*" ? -1 : ParseLength(total);
-    range.valid =
-        range.first >= 0 && range.last >= range.first && (total == "*" || range.total > range.last);
-    return range;
 }

@@ -1,7 +1,6 @@
 #include "caches/http_response_info.h"
 
-#include <cctype>
-#include <limits>
+#include "caches/http_headers.h"
 
 namespace {
 
@@ -15,7 +14,6 @@ const uint32_t kExtraHasOriginalResponseTime = 1u << 2;
 // Headers larger than this are not from a real response; refusing them bounds
 // the work done per entry.
 const size_t kMaxRawHeaders = 1 << 20;
-const size_t kMaxHeaderCount = 1000;
 
 // Reads the 4-byte aligned fields of a base::Pickle payload.
 class PickleCursor {
@@ -63,65 +61,6 @@ private:
     size_t m_at = 0;
 };
 
-std::string Trim(const std::string& text)
-{
-    size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos)
-        return "";
-    size_t end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool EqualsNoCase(const std::string& a, const char* b)
-{
-    return Lower(a) == b;
-}
-
-const std::string* FindHeader(const CacheEntry& entry, const char* name)
-{
-    for (const HttpHeader& header : entry.headers) {
-        if (EqualsNoCase(header.name, name))
-            return &header.value;
-    }
-    return nullptr;
-}
-
-// A non-negative decimal that fits in 63 bits, the whole text; -1 otherwise.
-int64_t ParseLength(const std::string& text)
-{
-    if (text.empty() || text.size() > 18)
-        return -1;
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-int ParseStatus(const std::string& statusLine)
-{
-    size_t space = statusLine.find(' ');
-    if (space == std::string::npos || statusLine.size() < space + 4)
-        return 0;
-    int status = 0;
-    for (size_t i = space + 1; i < space + 4; ++i) {
-        char c = statusLine[i];
-        if (c < '0' || c > '9')
-            return 0;
-        status = status * 10 + (c - '0');
-    }
-    return status;
-}
-
 // "status\0name: value\0...\0\0"
 bool SplitRawHeaders(const std::string& raw, CacheEntry& entry)
 {
@@ -130,7 +69,7 @@ bool SplitRawHeaders(const std::string& raw, CacheEntry& entry)
     if (end == std::string::npos || end == 0)
         return false;
     entry.statusLine = raw.substr(0, end);
-    entry.status = ParseStatus(entry.statusLine);
+    entry.status = StatusCodeOf(entry.statusLine);
     at = end + 1;
     while (at < raw.size() && entry.headers.size() < kMaxHeaderCount) {
         end = raw.find('\0', at);
@@ -138,39 +77,15 @@ bool SplitRawHeaders(const std::string& raw, CacheEntry& entry)
             end = raw.size();
         if (end == at)
             break;
-        std::string line = raw.substr(at, end - at);
-        size_t colon = line.find(':');
-        if (colon != std::string::npos && colon > 0)
-            entry.headers.push_back({ Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)) });
+        HttpHeader header;
+        if (SplitHeaderLine(raw.substr(at, end - at), header))
+            entry.headers.push_back(std::move(header));
         at = end + 1;
     }
     return entry.status != 0;
 }
 
-void DeriveContentFacts(CacheEntry& entry)
-{
-    if (const std::string* type = FindHeader(entry, "content-type"))
-        entry.contentType = Lower(Trim(type->substr(0, type->find(';'))));
-    if (const std::string* encoding = FindHeader(entry, "content-encoding"))
-        entry.contentEncoding = *encoding;
-    entry.contentLength = ResourceLengthOf(entry);
-}
-
 }  // namespace
-
-int64_t ResourceLengthOf(const CacheEntry& entry)
-{
-    if (entry.status == 206) {
-        // "bytes 0-99/1234"; "*" for an unknown total.
-        const std::string* range = FindHeader(entry, "content-range");
-        if (!range)
-            return -1;
-        size_t slash = range->rfind('/');
-        return slash == std::string::npos ? -1 : ParseLength(Trim(range->substr(slash + 1)));
-    }
-    const std::string* length = FindHeader(entry, "content-length");
-    return length ? ParseLength(Trim(*length)) : -1;
-}
 
 bool ParseHttpResponseInfo(const uint8_t* data, size_t size, CacheEntry& entry,
                            std::string& problem, bool* truncated)

@@ -13,7 +13,3 @@
 // stored body then lacks an end, whatever the length header says).
 bool ParseHttpResponseInfo(const uint8_t* data, size_t size, CacheEntry& entry,
                            std::string& problem, bool* truncated = nullptr);
-
-// The resource's whole length a response names: Content-Length, or for a 206 the
-// total of its Content-Range; -1 when neither says.
-int64_t ResourceLengthOf(const CacheEntry& entry);

@@ -23,6 +23,15 @@ inline std::vector<std::string> SplitTabs(const std::string& line)
     return fields;
 }
 
+// A served body or a cache file, whole ("" when it cannot be read).
+inline std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
 constexpr char kManifestHeader[] =
     "cache\turl\ttop_level_site\tstatus\tcontent_type\tcontent_encoding\tbody";
 

@@ -39,7 +39,23 @@ def make_picture(path, size, colour, fmt=None):
                    check=True)
 
 
-class ImageBrowserCase(zd.UserActions, unittest.TestCase):
+class ViewerOnTestCache(zd.UserActions, unittest.TestCase):
+    """A viewer started afresh for each test on a cache the class fills; the
+    class sets `cache` and `types` and this puts both back."""
+
+    @classmethod
+    def tearDownClass(cls):
+        zd.restore_content_types(cls.wine, cls.types)
+        cls.cache.restore()
+
+    def setUp(self):
+        self.start_viewer(ARGS.zema)
+
+    def tearDown(self):
+        self.program.kill()
+
+
+class ImageBrowserCase(ViewerOnTestCache):
     @classmethod
     def setUpClass(cls):
         cls.start_driving(ARGS)
@@ -67,17 +83,6 @@ class ImageBrowserCase(zd.UserActions, unittest.TestCase):
         cls.names = {url.rsplit("/", 1)[1]: ntpath.basename(local)
                      for url, local in committed.items()}
         cls.urls = {ntpath.basename(local): url for url, local in committed.items()}
-
-    @classmethod
-    def tearDownClass(cls):
-        zd.restore_content_types(cls.wine, cls.types)
-        cls.cache.restore()
-
-    def setUp(self):
-        self.start_viewer(ARGS.zema)
-
-    def tearDown(self):
-        self.program.kill()
 
     def show_image_options(self):
         return self.show_options(IMAGES, "Images")
@@ -244,7 +249,7 @@ class PauseAndClose(ImageBrowserCase):
         self.assertEqual(self.controls(browser)[PAUSE].checked, 0)
 
 
-class DemoCache(zd.UserActions, unittest.TestCase):
+class DemoCache(ViewerOnTestCache):
     """The browser on the demo set of `make run`: every format the library
     reads, next to files that are no pictures."""
 
@@ -265,17 +270,6 @@ class DemoCache(zd.UserActions, unittest.TestCase):
                      for url, local in committed.items()}
         # As Windows 10 and later register it.
         cls.types = zd.set_content_types(cls.wine, {".webp": "image/webp"})
-
-    @classmethod
-    def tearDownClass(cls):
-        zd.restore_content_types(cls.wine, cls.types)
-        cls.cache.restore()
-
-    def setUp(self):
-        self.start_viewer(ARGS.zema)
-
-    def tearDown(self):
-        self.program.kill()
 
     def test_a_browser_full_of_thumbnails(self):
         def these_types(options):

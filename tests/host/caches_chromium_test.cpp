@@ -25,14 +25,6 @@ namespace {
 
 const char* const kChromiumCaches[] = { "chromium-simple", "chromium-blockfile", "chromium-sql" };
 
-std::string ReadWhole(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Chromium's sites carry no port; the manifest names the page's origin.
 std::string SiteOf(const std::string& origin)
 {
@@ -85,6 +77,18 @@ std::vector<Listed> ListAll(const fs::path& folder, uint64_t* skipped = nullptr,
     return all;
 }
 
+// The SQL backend's databases (not their journals or write-ahead logs).
+std::vector<fs::path> SqlDatabases(const fs::path& folder)
+{
+    std::vector<fs::path> databases;
+    for (const auto& item : fs::directory_iterator(folder)) {
+        std::string name = item.path().filename().string();
+        if (name.rfind("sqldb", 0) == 0 && name.find('-') == std::string::npos)
+            databases.push_back(item.path());
+    }
+    return databases;
+}
+
 // How many live entries the cache itself says it holds, read by other means than the readers.
 int64_t CountedByTheCache(const fs::path& folder, const std::string& cache)
 {
@@ -95,16 +99,13 @@ int64_t CountedByTheCache(const fs::path& folder, const std::string& cache)
             count += name.size() == 18 && name.substr(16) == "_0";
         }
     } else if (cache == "chromium-blockfile") {
-        std::string index = ReadWhole(folder / "index");
+        std::string index = ReadWholeFile((folder / "index").string());
         count =
             index.size() >= 12 ? LoadLe32(reinterpret_cast<const uint8_t*>(index.data()) + 8) : -1;
     } else {
-        for (const auto& item : fs::directory_iterator(folder)) {
-            std::string name = item.path().filename().string();
-            if (name.rfind("sqldb", 0) != 0 || name.find('-') != std::string::npos)
-                continue;
+        for (const fs::path& database : SqlDatabases(folder)) {
             sqlite3* db = nullptr;
-            std::string uri = "file:" + item.path().string() + "?immutable=1";
+            std::string uri = "file:" + database.string() + "?immutable=1";
             sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
             sqlite3_stmt* rows = nullptr;
             sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM resources WHERE doomed=0", -1, &rows,
@@ -150,7 +151,7 @@ void CheckAgainstManifest(const fs::path& root, const std::string& cache)
             continue;
         ++rows;
         if (row.status == "206")
-            servedRanges[row.url] += ReadWhole(root / row.body);
+            servedRanges[row.url] += ReadWholeFile((root / row.body).string());
         auto hit = byKey.find({ row.url, SiteOf(row.site) });
         if (hit == byKey.end()) {
             for (const Listed& item : listed)
@@ -168,7 +169,7 @@ void CheckAgainstManifest(const fs::path& root, const std::string& cache)
             continue;
         EXPECT_EQ(entry.body, BodyAvailability::Complete);
         EXPECT_EQ(hit->second->status, BodyDecodeStatus::Ok);
-        EXPECT_TRUE(hit->second->decoded == ReadWhole(root / row.body))
+        EXPECT_TRUE(hit->second->decoded == ReadWholeFile((root / row.body).string()))
             << "decoded body differs from " << row.body;
     }
     for (const auto& ranges : servedRanges) {
@@ -231,7 +232,7 @@ std::vector<std::pair<fs::path, uint64_t>> BlockfileRecords(const fs::path& fold
                                                             std::vector<uint64_t>* slots = nullptr)
 {
     std::vector<std::pair<fs::path, uint64_t>> records;
-    std::string index = ReadWhole(folder / "index");
+    std::string index = ReadWholeFile((folder / "index").string());
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(index.data());
     uint32_t tableLen = LoadLe32(bytes + 28);
     for (uint64_t slot = 0; slot < tableLen; ++slot) {
@@ -318,7 +319,7 @@ TEST(ChromiumCaches, RangedEntryMadeWholeReadsAsServed)
     for (const ManifestRow& row : ReadManifest((root / "manifest.tsv").string())) {
         if (row.cache == "chromium-simple" && row.status == "206") {
             url = row.url;
-            served += ReadWhole(root / row.body);
+            served += ReadWholeFile((root / row.body).string());
         }
     }
     if (url.empty())
@@ -336,7 +337,7 @@ TEST(ChromiumCaches, RangedEntryMadeWholeReadsAsServed)
                 std::string name = item.path().filename().string();
                 if (name.size() != 18 || name.substr(16) != "_s")
                     continue;
-                std::string sparse = ReadWhole(item.path());
+                std::string sparse = ReadWholeFile(item.path().string());
                 size_t first = sparse.find(kRangeMagic);
                 ASSERT_NE(first, std::string::npos);
                 missing = LoadLe64(reinterpret_cast<const uint8_t*>(sparse.data()) + first + 8);
@@ -348,7 +349,7 @@ TEST(ChromiumCaches, RangedEntryMadeWholeReadsAsServed)
             }
         } else if (std::string(cache) == "chromium-blockfile") {
             for (const auto& record : BlockfileRecords(folder)) {
-                std::string bytes = ReadWhole(record.first).substr(record.second, 256);
+                std::string bytes = ReadWholeFile(record.first.string()).substr(record.second, 256);
                 const uint8_t* entry = reinterpret_cast<const uint8_t*>(bytes.data());
                 if (bytes.compare(96, 6, "Range_") != 0)
                     continue;
@@ -368,12 +369,9 @@ TEST(ChromiumCaches, RangedEntryMadeWholeReadsAsServed)
                       &last, 1);
             }
         } else {
-            for (const auto& item : fs::directory_iterator(folder)) {
-                std::string name = item.path().filename().string();
-                if (name.rfind("sqldb", 0) != 0 || name.find('-') != std::string::npos)
-                    continue;
+            for (const fs::path& database : SqlDatabases(folder)) {
                 sqlite3* db = nullptr;
-                ASSERT_EQ(sqlite3_open(item.path().string().c_str(), &db), SQLITE_OK);
+                ASSERT_EQ(sqlite3_open(database.string().c_str(), &db), SQLITE_OK);
                 sqlite3_stmt* insert = nullptr;
                 sqlite3_prepare_v2(db,
                                    "INSERT INTO blobs(res_id, start, end, check_sum, blob) "
@@ -439,7 +437,7 @@ TEST(ChromiumHostile, SimpleEntriesCutShortChangedOrGone)
     files = SimpleEntryFiles(folder);
     Patch32(files[0], 8, 6);
     // Stream 0's flags: a response info version this reader does not know.
-    std::string last = ReadWhole(files[1]);
+    std::string last = ReadWholeFile(files[1].string());
     const uint8_t* eof = reinterpret_cast<const uint8_t*>(last.data()) + last.size() - 24;
     uint64_t sha = (LoadLe32(eof + 8) & 2) ? 32 : 0;
     uint64_t stream0 = last.size() - 24 - sha - LoadLe32(eof + 16);
@@ -493,7 +491,7 @@ TEST(ChromiumHostile, BlockfileLoopsWildAddressesAndNewVersions)
     std::vector<uint64_t> slots;
     auto records = BlockfileRecords(folder, &slots);
     ASSERT_GE(records.size(), 5u);
-    std::string index = ReadWhole(folder / "index");
+    std::string index = ReadWholeFile((folder / "index").string());
     uint32_t first =
         LoadLe32(reinterpret_cast<const uint8_t*>(index.data()) + 0x170 + 4 * slots[0]);
     for (size_t i = 0; i < records.size(); ++i) {

@@ -19,21 +19,13 @@ namespace {
 
 const char* const kCaches[] = { "chromium-simple", "chromium-blockfile", "chromium-sql" };
 
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // url -> identity body of each 200 row served to `cache`.
 std::map<std::string, std::string> ServedBodies(const std::string& root, const std::string& cache)
 {
     std::map<std::string, std::string> bodies;
     for (const ManifestRow& row : ReadManifest(root + "/manifest.tsv"))
         if (row.cache == cache && row.status == "200" && !row.body.empty())
-            bodies[row.url] = ReadWhole(root + "/" + row.body);
+            bodies[row.url] = ReadWholeFile(root + "/" + row.body);
     return bodies;
 }
 
@@ -77,7 +69,7 @@ void CopyFolder(TempTree& tree, const std::string& from, const std::string& to)
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             CopyFolder(tree, from + "\\" + name, to + "\\" + name);
         else
-            tree.AddFile(to + "\\" + name, ReadWhole(from + "\\" + name));
+            tree.AddFile(to + "\\" + name, ReadWholeFile(from + "\\" + name));
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
