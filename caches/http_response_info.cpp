@@ -78,7 +78,7 @@ bool SplitRawHeaders(const std::string& raw, CacheEntry& entry)
         if (end == at)
             break;
         HttpHeader header;
-        if (SplitHeaderLine(raw.substr(at, end - at), header))
+        if (SplitHeaderLine(raw.data() + at, end - at, header))
             entry.headers.push_back(std::move(header));
         at = end + 1;
     }
