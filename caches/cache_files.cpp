@@ -187,6 +187,41 @@ std::vector<std::string> ListCacheFolder(const std::string& folder, size_t limit
     return names;
 }
 
+std::vector<CacheFolderFile> ListCacheFolderSizes(const std::string& folder,
+                                                  const std::string& prefix, size_t limit)
+{
+    std::vector<CacheFolderFile> files;
+#ifdef _WIN32
+    struct __finddata64_t found;
+    intptr_t handle = _findfirst64(JoinCachePath(folder, prefix + "*").c_str(), &found);
+    if (handle == -1)
+        return files;
+    do {
+        if (found.attrib & _A_SUBDIR)
+            continue;
+        files.push_back({ found.name, static_cast<int64_t>(found.size) });
+    } while (files.size() < limit && _findnext64(handle, &found) == 0);
+    _findclose(handle);
+#else
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return files;
+    while (files.size() < limit) {
+        struct dirent* item = readdir(dir);
+        if (!item)
+            break;
+        if (std::strncmp(item->d_name, prefix.c_str(), prefix.size()) != 0 ||
+            item->d_type == DT_DIR)
+            continue;
+        struct stat info;
+        if (fstatat(dirfd(dir), item->d_name, &info, 0) == 0 && IsRegular(info))
+            files.push_back({ item->d_name, static_cast<int64_t>(info.st_size) });
+    }
+    closedir(dir);
+#endif
+    return files;
+}
+
 CacheFile::~CacheFile()
 {
     Close();
@@ -260,7 +295,12 @@ bool CacheFile::FillWindow(uint64_t offset, size_t count)
         start = 0;
     m_windowStart = start;
     m_windowLength = 0;
-    int64_t got = ReadFromFile(start, m_window.data(), m_window.size());
+    // No more than the file holds, so a file smaller than the window costs one read, not
+    // a second one that finds its end.
+    size_t want = m_window.size();
+    if (start < size)
+        want = static_cast<size_t>(std::min<uint64_t>(want, size - start));
+    int64_t got = ReadFromFile(start, m_window.data(), want);
     if (got < 0)
         return false;
     m_windowLength = static_cast<size_t>(got);

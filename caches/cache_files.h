@@ -16,6 +16,16 @@ int64_t CacheFileSize(const std::string& path);
 // cannot make the listing unbounded); "." and ".." and sub-folders left out.
 std::vector<std::string> ListCacheFolder(const std::string& folder, size_t limit);
 
+struct CacheFolderFile {
+    std::string name;
+    int64_t size = 0;
+};
+// The plain files in `folder` whose names start with `prefix`, with their sizes,
+// at most `limit`: one pass of the folder where a size per name would cost a
+// look-up of the whole path each (Windows' listing carries the sizes).
+std::vector<CacheFolderFile> ListCacheFolderSizes(const std::string& folder,
+                                                  const std::string& prefix, size_t limit);
+
 // A read-only file read at explicit offsets, without stdio (whose buffer is
 // dropped on every seek). Small reads are served from a window of the file read
 // once, so the few neighbouring records a reader takes from one entry (a header
