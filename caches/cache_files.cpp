@@ -281,26 +281,28 @@ bool CacheFile::InWindow(uint64_t offset, size_t count) const
 
 // Readers take records near the start of a file forwards and near its end
 // backwards (trailers first), so a read in the last window's worth of the file
-// loads that whole tail, any other read the window that starts with it.
+// loads that whole tail, any other read a little more than it asked for. A file
+// no larger than the window is read whole at once.
 bool CacheFile::FillWindow(uint64_t offset, size_t count)
 {
-    if (m_window.empty())
-        m_window.resize(kWindowSize);
+    if (!m_window)
+        m_window.reset(new uint8_t[kWindowSize]);
     uint64_t size = static_cast<uint64_t>(m_size);
     uint64_t start = offset;
-    if (size > kWindowSize && offset < size && count <= size - offset &&
-        offset + count > size - kWindowSize)
-        start = std::min<uint64_t>(offset, size - kWindowSize);
-    else if (size <= kWindowSize && offset < size)
+    size_t want = std::max(count, kForwardWindow);
+    if (size <= kWindowSize && offset < size) {
         start = 0;
+        want = static_cast<size_t>(size);
+    } else if (offset < size && count <= size - offset && offset + count > size - kWindowSize) {
+        start = std::min<uint64_t>(offset, size - kWindowSize);
+        want = kWindowSize;
+    } else if (start < size) {
+        // No more than the file holds, so the read does not go on to find its end.
+        want = static_cast<size_t>(std::min<uint64_t>(want, size - start));
+    }
     m_windowStart = start;
     m_windowLength = 0;
-    // No more than the file holds, so a file smaller than the window costs one read, not
-    // a second one that finds its end.
-    size_t want = m_window.size();
-    if (start < size)
-        want = static_cast<size_t>(std::min<uint64_t>(want, size - start));
-    int64_t got = ReadFromFile(start, m_window.data(), want);
+    int64_t got = ReadFromFile(start, m_window.get(), want);
     if (got < 0)
         return false;
     m_windowLength = static_cast<size_t>(got);
@@ -322,7 +324,7 @@ int64_t CacheFile::ReadAt(uint64_t offset, void* buffer, size_t count)
         return 0;
     size_t at = static_cast<size_t>(offset - m_windowStart);
     size_t got = std::min(count, m_windowLength - at);
-    std::memcpy(buffer, m_window.data() + at, got);
+    std::memcpy(buffer, m_window.get() + at, got);
     return static_cast<int64_t>(got);
 }
 

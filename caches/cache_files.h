@@ -3,6 +3,7 @@
 // no <windows.h>.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,12 @@ std::vector<CacheFolderFile> ListCacheFolderSizes(const std::string& folder,
 // as a short read, never as garbage.
 class CacheFile {
 public:
-    // Reads up to this size go through the window; a window is this large.
+    // Reads up to this size go through the window. A file's last kWindowSize
+    // bytes are read at once (a Chromium response info over HTTPS, a Firefox
+    // metadata block with its certificates fit); elsewhere the window reaches
+    // kForwardWindow past the read (a header and its key).
     static const size_t kWindowSize = 8 * 1024;
+    static const size_t kForwardWindow = 1024;
 
     CacheFile() = default;
     ~CacheFile();
@@ -61,7 +66,7 @@ private:
     int m_handle = -1;
     int64_t m_size = -1;
     std::string m_path;
-    std::vector<uint8_t> m_window;
+    std::unique_ptr<uint8_t[]> m_window;
     uint64_t m_windowStart = 0;
     size_t m_windowLength = 0;
 };
