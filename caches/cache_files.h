@@ -39,8 +39,8 @@ public:
     // bytes are read at once (a Chromium response info over HTTPS, a Firefox
     // metadata block with its certificates fit); elsewhere the window reaches
     // kForwardWindow past the read (a header and its key).
-    static const size_t kWindowSize = 8 * 1024;
-    static const size_t kForwardWindow = 1024;
+    static constexpr size_t kWindowSize = 8 * 1024;
+    static constexpr size_t kForwardWindow = 1024;
 
     CacheFile() = default;
     ~CacheFile();
