@@ -51,6 +51,7 @@ TEST(CacheFiles, WindowedReadsGiveTheFilesBytesAtEveryOffset)
     const std::pair<uint64_t, size_t> reads[] = {
         { 0, 24 },
         { 24, 60 },
+        { CacheFile::kForwardWindow - 1, 2 },
         { size - 24, 24 },
         { size - 524, 500 },
         { size - 9000, 24 },
