@@ -35,8 +35,9 @@ const CachePages::Page* CachePages::Load(CacheFile& file, uint32_t fileId, uint6
         m_slots.erase(m_pages[slot].key);
     }
     Page& page = m_pages[slot];
-    page.bytes.resize(m_pageSize);
-    int64_t got = file.ReadAt(pageIndex * m_pageSize, page.bytes.data(), m_pageSize);
+    if (!page.bytes)
+        page.bytes.reset(new uint8_t[m_pageSize]);
+    int64_t got = file.ReadAt(pageIndex * m_pageSize, page.bytes.get(), m_pageSize);
     if (got < 0) {
         // Nothing is kept for a failed read: the slot is reused as it is.
         page.key = ~0ull;
@@ -62,7 +63,7 @@ bool CachePages::ReadExact(CacheFile& file, uint32_t fileId, uint64_t offset, vo
         if (!page || page->length <= at)
             return false;
         size_t take = std::min(count, page->length - at);
-        std::memcpy(out, page->bytes.data() + at, take);
+        std::memcpy(out, page->bytes.get() + at, take);
         out += take;
         offset += take;
         count -= take;

@@ -3,6 +3,7 @@
 // each page once serves all of them.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -18,8 +19,8 @@ public:
 private:
     struct Page {
         uint64_t key = 0;
-        size_t length = 0;  // short at the file's end
-        std::vector<uint8_t> bytes;
+        size_t length = 0;                 // short at the file's end
+        std::unique_ptr<uint8_t[]> bytes;  // not cleared: only `length` bytes are ever read
     };
     const Page* Load(CacheFile& file, uint32_t fileId, uint64_t pageIndex);
 

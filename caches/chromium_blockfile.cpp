@@ -252,11 +252,13 @@ bool BlockfileReader::ReadRecord(uint32_t addr, EntryRecord& record, uint32_t& n
     Place place;
     if (AddrType(addr) != kTypeBlock256 || !Locate(addr, place))
         return false;
-    std::vector<uint8_t> bytes(static_cast<size_t>(place.room));
-    if (!ReadAt(place, 0, bytes.data(), bytes.size()))
+    // An entry takes one to four 256-byte blocks (Locate checked the count).
+    uint8_t bytes[4 * kEntryBlockSize];
+    size_t size = static_cast<size_t>(std::min<uint64_t>(place.room, sizeof(bytes)));
+    if (!ReadAt(place, 0, bytes, size))
         return false;
-    next = LoadLe32(bytes.data() + 4);
-    return ParseRecord(bytes.data(), bytes.size(), record) && ReadLongKey(record);
+    next = LoadLe32(bytes + 4);
+    return ParseRecord(bytes, size, record) && ReadLongKey(record);
 }
 
 bool BlockfileReader::ReadLongKey(EntryRecord& record)
