@@ -22,11 +22,12 @@ EntryCategory FromRow(const WebType& row, CategorySource source, uint32_t signat
     return category;
 }
 
-// A type the table does not hold still tells its kind by its major type, as
-// the registry's "image", "video" and "audio" types do for WinINet files.
+// A type the table does not hold still tells its kind by its first five
+// characters, as a WinINet file's registry type does in the Image and Media
+// windows ("videox" is a movie there too).
 bool FromMajorType(const std::string& bareType, uint32_t signaturePicture, EntryCategory& category)
 {
-    const std::string major = bareType.substr(0, bareType.find('/'));
+    const std::string major = bareType.substr(0, 5);
     if (major == "image") {
         category.kind = WebKind::Picture;
         category.decodable = signaturePicture != 0;
@@ -35,7 +36,7 @@ bool FromMajorType(const std::string& bareType, uint32_t signaturePicture, Entry
         category.kind = WebKind::Movie;
     } else if (major == "audio") {
         category.kind = WebKind::Audio;
-    } else if (major == "text") {
+    } else if (bareType.compare(0, 5, "text/") == 0) {
         category.kind = WebKind::Text;
     } else {
         return false;

@@ -252,6 +252,8 @@ TEST(EntryCategory, MediaByTypeNameAndBytes)
     const Case cases[] = {
         { "https://v.test/clip", "video/mp4", "", 1 },
         { "https://v.test/clip", "video/x-unlisted", "", 1 },
+        { "https://v.test/clip", "videox", "", 1 },  // five letters, as for files
+        { "https://v.test/clip", "vide", "", -1 },
         { "https://v.test/seg.m4s", "application/octet-stream", mp4, 1 },
         { "https://v.test/seg", "application/octet-stream", m4a, 2 },
         { "https://v.test/song.mp3", "", "", 2 },
