@@ -1,5 +1,7 @@
 #include "caches/safe_file_name.h"
 
+#include "caches/percent_decode.h"
+
 #include <cctype>
 
 namespace {
@@ -43,32 +45,6 @@ std::string LastSegment(const std::string& path)
     size_t start = path.find_last_of("/\\", end);
     return path.substr(start == std::string::npos ? 0 : start + 1,
                        end - (start == std::string::npos ? 0 : start + 1) + 1);
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// "%20" becomes a space; an escaped separator is cleaned like any other.
-std::string PercentDecode(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-            HexValue(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
 }
 
 bool Forbidden(unsigned char c)

@@ -1,5 +1,7 @@
 #include "scan/entry_name.h"
 
+#include "caches/percent_decode.h"
+
 #include "caches/safe_file_name.h"
 #include "scan/web_types.h"
 
@@ -8,32 +10,6 @@
 namespace {
 
 constexpr const char* kFallbackName = "file";
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string PercentDecode(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-            HexValue(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
 
 // The segment as the server's own escapes left it, with every byte outside
 // ASCII escaped as well: a name of ASCII only, exact in any code page.
