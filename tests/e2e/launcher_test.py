@@ -191,5 +191,17 @@ class AboutDialogTest(LauncherCase):
             opener.restore()
 
 
+class CachesWindowTest(LauncherCase):
+    def test_caches_opens_the_window_over_a_disabled_launcher(self):
+        self.click(self.launcher, 1047)
+        caches = self.probe.wait_window("Caches")
+        self.assertFalse(self.probe.find("Zema").enabled)
+        self.assertEqual(self.control(caches, 1050).cls, "SysListView32")
+        zd.screenshot(ARGS.screenshots, "caches", caches.rect)
+        self.click(caches, 2)
+        self.probe.wait_gone("Caches")
+        self.assertTrue(self.probe.find("Zema").enabled)
+
+
 if __name__ == "__main__":
     unittest.main(argv=[sys.argv[0]] + REST, verbosity=2)
