@@ -192,33 +192,38 @@ TEST(ImageLibs, PngRoundTripsExactly)
 
 // ---- libtiff -------------------------------------------------------------
 
-// A growable file in memory behind TIFFClientOpen, the way the decoder will
-// hand libtiff a cache file already read into memory.
+// A growable file in memory behind TIFFClientOpen and OpenJPEG's streams, the
+// way the decoders hand the libraries a cache file already read into memory.
 struct MemFile {
     Bytes data;
-    toff_t pos = 0;
+    uint64_t pos = 0;
+
+    size_t Read(void* buf, size_t n)
+    {
+        if (pos >= data.size())
+            return 0;
+        n = static_cast<size_t>(std::min<uint64_t>(n, data.size() - pos));
+        std::memcpy(buf, data.data() + pos, n);
+        pos += n;
+        return n;
+    }
+    size_t Write(const void* buf, size_t n)
+    {
+        if (pos + n > data.size())
+            data.resize(static_cast<size_t>(pos + n));
+        std::memcpy(data.data() + pos, buf, n);
+        pos += n;
+        return n;
+    }
 };
 
 tmsize_t MemRead(thandle_t h, void* buf, tmsize_t n)
 {
-    MemFile* f = static_cast<MemFile*>(h);
-    if (f->pos >= f->data.size())
-        return 0;
-    tmsize_t avail = static_cast<tmsize_t>(f->data.size() - f->pos);
-    if (n > avail)
-        n = avail;
-    std::memcpy(buf, f->data.data() + f->pos, n);
-    f->pos += n;
-    return n;
+    return static_cast<tmsize_t>(static_cast<MemFile*>(h)->Read(buf, static_cast<size_t>(n)));
 }
 tmsize_t MemWrite(thandle_t h, void* buf, tmsize_t n)
 {
-    MemFile* f = static_cast<MemFile*>(h);
-    if (f->pos + n > f->data.size())
-        f->data.resize(f->pos + n);
-    std::memcpy(f->data.data() + f->pos, buf, n);
-    f->pos += n;
-    return n;
+    return static_cast<tmsize_t>(static_cast<MemFile*>(h)->Write(buf, static_cast<size_t>(n)));
 }
 toff_t MemSeek(thandle_t h, toff_t off, int whence)
 {
@@ -357,43 +362,28 @@ TEST(ImageLibs, TiffRefusesGarbage)
 
 // ---- OpenJPEG ------------------------------------------------------------
 
-struct OpjMem {
-    Bytes data;
-    size_t pos = 0;
-};
-
 OPJ_SIZE_T OpjRead(void* buf, OPJ_SIZE_T n, void* user)
 {
-    OpjMem* m = static_cast<OpjMem*>(user);
-    if (m->pos >= m->data.size())
-        return static_cast<OPJ_SIZE_T>(-1);
-    n = std::min<OPJ_SIZE_T>(n, m->data.size() - m->pos);
-    std::memcpy(buf, m->data.data() + m->pos, n);
-    m->pos += n;
-    return n;
+    size_t got = static_cast<MemFile*>(user)->Read(buf, n);
+    return got ? got : static_cast<OPJ_SIZE_T>(-1);
 }
 OPJ_SIZE_T OpjWrite(void* buf, OPJ_SIZE_T n, void* user)
 {
-    OpjMem* m = static_cast<OpjMem*>(user);
-    if (m->pos + n > m->data.size())
-        m->data.resize(m->pos + n);
-    std::memcpy(m->data.data() + m->pos, buf, n);
-    m->pos += n;
-    return n;
+    return static_cast<MemFile*>(user)->Write(buf, n);
 }
 OPJ_OFF_T OpjSkip(OPJ_OFF_T n, void* user)
 {
-    OpjMem* m = static_cast<OpjMem*>(user);
+    MemFile* m = static_cast<MemFile*>(user);
     m->pos += n;
     return n;
 }
 OPJ_BOOL OpjSeek(OPJ_OFF_T to, void* user)
 {
-    static_cast<OpjMem*>(user)->pos = static_cast<size_t>(to);
+    static_cast<MemFile*>(user)->pos = static_cast<size_t>(to);
     return OPJ_TRUE;
 }
 
-opj_stream_t* OpjStream(OpjMem* m, bool input)
+opj_stream_t* OpjStream(MemFile* m, bool input)
 {
     opj_stream_t* s = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, input ? OPJ_TRUE : OPJ_FALSE);
     opj_stream_set_user_data(s, m, nullptr);
@@ -431,7 +421,7 @@ TEST(ImageLibs, OpenJpegCodeStreamRoundTripsLosslessly)
     opj_codec_t* enc = opj_create_compress(OPJ_CODEC_J2K);
     ASSERT_NE(enc, nullptr);
     ASSERT_TRUE(opj_setup_encoder(enc, &cp, image));
-    OpjMem out;
+    MemFile out;
     opj_stream_t* os = OpjStream(&out, false);
     ASSERT_TRUE(opj_start_compress(enc, image, os));
     ASSERT_TRUE(opj_encode(enc, os));
@@ -443,7 +433,7 @@ TEST(ImageLibs, OpenJpegCodeStreamRoundTripsLosslessly)
     EXPECT_EQ(out.data[0], 0xFF);
     EXPECT_EQ(out.data[1], 0x4F);  // SOC
 
-    OpjMem in;
+    MemFile in;
     in.data = out.data;
     opj_codec_t* dec = opj_create_decompress(OPJ_CODEC_J2K);
     ASSERT_NE(dec, nullptr);
