@@ -129,11 +129,31 @@ protected:
         RemoveTree(m_firefox);
         ClearChoice();
     }
-    static void ClearChoice()
+    // The prefix is left as it was: the values gone, and the vendor's key
+    // too when the test made it.
+    void ClearChoice()
     {
-        WriteSetting("AddedCacheFolders", "");
-        WriteSetting("UncheckedCacheFolders", "");
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) ==
+            ERROR_SUCCESS) {
+            ::RegDeleteValueA(key, "AddedCacheFolders");
+            ::RegDeleteValueA(key, "UncheckedCacheFolders");
+            ::RegCloseKey(key);
+        }
+        if (!m_vendorKeyWasThere)
+            ::RegDeleteTreeA(HKEY_CURRENT_USER, kVendorKey);
     }
+    static bool VendorKeyExists()
+    {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kVendorKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(key);
+        return true;
+    }
+
+    static constexpr char kVendorKey[] = "Software\\KELDRAWORKS";
+    bool m_vendorKeyWasThere = VendorKeyExists();
 
     std::string m_local, m_edge, m_chrome, m_firefox, m_added, m_notCache;
     TempTree m_tree;
