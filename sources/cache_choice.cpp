@@ -16,8 +16,11 @@ const char kAddedValue[] = "AddedCacheFolders";
 const char kUncheckedValue[] = "UncheckedCacheFolders";
 // Folder names hold no '|' on Windows, so it can part them in one value.
 const char kSeparator = '|';
-// More added folders than anyone keeps, few enough for one value.
+// More added folders than anyone keeps, few enough that their paths fit the
+// 32,767 characters a setting is read back at.
 const size_t kMostAdded = 64;
+// Folders read back from one value, unchecked ones included.
+const size_t kMostListed = 1024;
 
 bool SameFolder(const std::string& a, const std::string& b)
 {
@@ -31,7 +34,7 @@ std::vector<std::string> ReadFolderList(const char* valueName)
     if (!ReadSettingText(valueName, text))
         return folders;
     size_t start = 0;
-    while (start <= text.size() && folders.size() < kMostAdded * 4) {
+    while (start <= text.size() && folders.size() < kMostListed) {
         size_t end = text.find(kSeparator, start);
         if (end == std::string::npos)
             end = text.size();
@@ -122,7 +125,9 @@ void CCacheChoice::SetChecked(size_t row, bool checked)
 
 bool CCacheChoice::Add(const ChosenCache& cache)
 {
-    if (Lists(cache.folder) || m_rows.size() >= kMostAdded * 4)
+    size_t added = static_cast<size_t>(std::count_if(
+        m_rows.begin(), m_rows.end(), [](const Row& row) { return row.cache.added; }));
+    if (Lists(cache.folder) || added >= kMostAdded)
         return false;
     Row row{ cache, true };
     row.cache.added = true;

@@ -26,7 +26,8 @@ public:
 
     const std::vector<Row>& Rows() const { return m_rows; }
     void SetChecked(size_t row, bool checked);
-    // Adds a cache the user chose (checked); false when its folder is listed already.
+    // Adds a cache the user chose (checked); false when its folder is listed
+    // already or the user has added as many as are kept.
     bool Add(const ChosenCache& cache);
     // Removes an added folder; a found cache stays.
     bool Remove(size_t row);

@@ -112,8 +112,8 @@ TEST(CacheDiscovery, JunkTreeEndsQuickly)
     fs::path profiles = root / "Mozilla/Firefox/Profiles";
     const int kJunk = 3000;
     for (int i = 0; i < kJunk; ++i) {
-        fs::create_directories(userData / ("junk " + std::to_string(i)) / "Cache/Cache");
-        fs::create_directories(profiles / ("p" + std::to_string(i)) / "cache3");
+        fs::create_directories(userData / ("junk " + std::to_string(i)) / "Cache");
+        fs::create_directories(profiles / ("p" + std::to_string(i)));
     }
     PlaceCache("firefox", profiles / "real.default/cache2");
 
