@@ -33,10 +33,9 @@ public:
     bool Remove(size_t row);
 
     std::vector<ChosenCache> CheckedCaches() const;
-
-private:
     bool Lists(const std::string& folder) const;
 
+private:
     std::vector<Row> m_rows;
 };
 

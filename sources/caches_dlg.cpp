@@ -28,6 +28,8 @@ void SetCellText(HWND list, int row, int column, const std::string& text)
 
 const char CCachesDlg::alreadyListedText[] =
     "This cache is on the list already.\r\n\r\nCheck its row to have it read.";
+const char CCachesDlg::tooManyText[] =
+    "No more folders can be added.\r\n\r\nRemove an added folder first.";
 
 BEGIN_MESSAGE_MAP(CCachesDlg, CDialog)
     ON_BN_CLICKED(IDC_ADD_CACHE_FOLDER, OnAddFolder)
@@ -154,8 +156,12 @@ void CCachesDlg::OnAddFolder()
         AfxMessageBox(refusal.c_str(), MB_ICONINFORMATION);
         return;
     }
-    if (!m_choice.Add(cache)) {
+    if (m_choice.Lists(cache.folder)) {
         AfxMessageBox(alreadyListedText, MB_ICONINFORMATION);
+        return;
+    }
+    if (!m_choice.Add(cache)) {
+        AfxMessageBox(tooManyText, MB_ICONINFORMATION);
         return;
     }
     AddRow(m_choice.Rows().back());

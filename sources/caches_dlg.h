@@ -19,6 +19,7 @@ public:
     ~CCachesDlg() override;
 
     static const char alreadyListedText[];
+    static const char tooManyText[];
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
