@@ -134,19 +134,34 @@ std::string Clean(const std::string& segment, size_t maxLength)
 
 }  // namespace
 
-std::string SafeFileName(const std::string& url, size_t maxLength)
+std::string UrlLastSegment(const std::string& url, std::string* host)
+{
+    std::string hostPart, path;
+    SplitUrl(url, hostPart, path);
+    if (host)
+        *host = hostPart;
+    return LastSegment(path);
+}
+
+std::string CleanFileName(const std::string& name, size_t maxLength)
 {
     if (maxLength < 16)
         maxLength = 16;
-    std::string host, path;
-    SplitUrl(url, host, path);
-    std::string name = Clean(LastSegment(PercentDecode(LastSegment(path))), maxLength);
+    std::string clean = Clean(name, maxLength);
+    if (!clean.empty() && IsDeviceName(clean))
+        clean = Clean("_" + clean, maxLength);
+    return clean;
+}
+
+std::string SafeFileName(const std::string& url, size_t maxLength)
+{
+    std::string host;
+    std::string segment = UrlLastSegment(url, &host);
+    std::string name = CleanFileName(LastSegment(PercentDecode(segment)), maxLength);
     if (name.empty())
-        name = Clean(host, maxLength);
+        name = CleanFileName(host, maxLength);
     if (name.empty())
         name = kFallbackName;
-    if (IsDeviceName(name))
-        name = Clean("_" + name, maxLength);
     return name;
 }
 

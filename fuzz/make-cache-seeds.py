@@ -4,8 +4,9 @@
     make-cache-seeds.py CACHES_FIXTURES BY_TARGET
 
 Writes BY_TARGET/simpleentry (entry files), pickle (their stream 0), cachekey
-(their keys), blockentry (data_1's first blocks) and blockindex (a small index
-naming the fixture's entries, then those blocks).
+(their keys), blockentry (data_1's first blocks), blockindex (a small index
+naming the fixture's entries, then those blocks) and entryname (the
+manifests' URLs, each behind a byte choosing code page and content type).
 """
 import os
 import struct
@@ -45,6 +46,16 @@ def blockfile_parts(root):
         yield header, [a for a in table if a], blocks
 
 
+def manifest_urls(root):
+    for dirpath, _, names in os.walk(root):
+        if 'manifest.tsv' in names:
+            with open(os.path.join(dirpath, 'manifest.tsv'), encoding='utf-8') as f:
+                for line in f.read().splitlines()[1:]:
+                    fields = line.split('\t')
+                    if len(fields) > 1:
+                        yield fields[1]
+
+
 def write(folder, name, data):
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, name), 'wb') as f:
@@ -71,6 +82,11 @@ def main():
               struct.pack('<H', len(index)) + bytes(index) + blocks)
         write(os.path.join(out, 'blockentry'), 'blocks_%d' % n, blocks)
     write(os.path.join(out, 'cachekey'), 'key_sparse', b'Range_1/0/http://a.example/v.mp4:1a2b:3')
+    urls = sorted(set(manifest_urls(root))) + [
+        'https://h.example/caf%C3%A9%20cr%C3%A8me.png?w=1#top', 'https://h.example/',
+        'https://h.example/a/..%2F..%2Fcon', 'https://h.example/%E9t%E9.jpg']
+    for n, url in enumerate(urls):
+        write(os.path.join(out, 'entryname'), 'url_%d' % n, bytes([n % 16]) + url.encode())
 
 
 if __name__ == '__main__':
