@@ -93,7 +93,7 @@ void CCachesDlg::AddRow(const CCacheChoice::Row& row)
     SetCellText(list, index, EntriesColumn, kCounting);
     SetCellText(list, index, FolderColumn, row.cache.folder);
     ListView_SetCheckState(list, index, row.checked);
-    CountLater(id, row.cache);
+    m_toCount.emplace_back(id, row.cache);
 }
 
 int CCachesDlg::RowOf(LPARAM id) const
@@ -102,12 +102,6 @@ int CCachesDlg::RowOf(LPARAM id) const
     find.flags = LVFI_PARAM;
     find.lParam = id;
     return ListView_FindItem(m_list.GetSafeHwnd(), -1, &find);
-}
-
-void CCachesDlg::CountLater(LPARAM id, const ChosenCache& cache)
-{
-    m_toCount.emplace_back(id, cache);
-    StartCensus();
 }
 
 // One run counts the rows waiting when it starts; its end starts the next
@@ -166,6 +160,7 @@ void CCachesDlg::OnAddFolder()
     }
     AddRow(m_choice.Rows().back());
     UpdateRemoveButton();
+    StartCensus();
 }
 
 bool CCachesDlg::AskForCacheFolder(std::string& folder)

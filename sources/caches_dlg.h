@@ -43,9 +43,9 @@ protected:
 private:
     using Counted = std::pair<LPARAM, ChosenCache>;
 
+    // Lists the row with its count to come (StartCensus starts it).
     void AddRow(const CCacheChoice::Row& row);
     int RowOf(LPARAM id) const;
-    void CountLater(LPARAM id, const ChosenCache& cache);
     void StartCensus();
     void Census(const std::vector<Counted>& caches);
     void ShowCensus(LPARAM id, const CacheCensus& census);
