@@ -6,6 +6,7 @@
 #include "images/image_browser_dlg.h"
 #include "media/media_browser_dlg.h"
 #include "res/resource.h"
+#include "sources/caches_dlg.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ BEGIN_MESSAGE_MAP(CLauncherDlg, CDialog)
     ON_COMMAND(IDC_AUDIOS, OnAudios)
     ON_COMMAND(IDC_TEXT_FILES, OnTextFiles)
     ON_COMMAND(IDC_OTHER_FILES, OnOtherFiles)
+    ON_COMMAND(IDC_CACHES, OnCaches)
     ON_COMMAND(IDC_ABOUT, OnAbout)
 END_MESSAGE_MAP()
 
@@ -97,6 +99,12 @@ void CLauncherDlg::OnOtherFiles()
 {
     COtherBrowserDlg browser;
     browser.DoModal();
+}
+
+void CLauncherDlg::OnCaches()
+{
+    CCachesDlg caches;
+    caches.DoModal();
 }
 
 void CLauncherDlg::OnAbout()

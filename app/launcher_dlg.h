@@ -21,6 +21,7 @@ protected:
     void OnAudios();
     void OnTextFiles();
     void OnOtherFiles();
+    void OnCaches();
     void OnAbout();
 
     DECLARE_MESSAGE_MAP()

@@ -222,6 +222,41 @@ std::vector<CacheFolderFile> ListCacheFolderSizes(const std::string& folder,
     return files;
 }
 
+std::vector<std::string> ListCacheSubfolders(const std::string& folder, size_t limit)
+{
+    std::vector<std::string> names;
+#ifdef _WIN32
+    struct __finddata64_t found;
+    intptr_t handle = _findfirst64(JoinCachePath(folder, "*").c_str(), &found);
+    if (handle == -1)
+        return names;
+    size_t seen = 0;
+    do {
+        std::string name = found.name;
+        if ((found.attrib & _A_SUBDIR) && name != "." && name != "..")
+            names.push_back(std::move(name));
+    } while (++seen < limit && _findnext64(handle, &found) == 0);
+    _findclose(handle);
+#else
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return names;
+    for (size_t seen = 0; seen < limit; ++seen) {
+        struct dirent* item = readdir(dir);
+        if (!item)
+            break;
+        std::string name = item->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (item->d_type == DT_DIR ||
+            (item->d_type == DT_UNKNOWN && CacheFolderExists(JoinCachePath(folder, name))))
+            names.push_back(std::move(name));
+    }
+    closedir(dir);
+#endif
+    return names;
+}
+
 CacheFile::~CacheFile()
 {
     Close();

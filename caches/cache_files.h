@@ -16,6 +16,9 @@ int64_t CacheFileSize(const std::string& path);
 // The plain files directly in `folder`, at most `limit` names (a hostile folder
 // cannot make the listing unbounded); "." and ".." and sub-folders left out.
 std::vector<std::string> ListCacheFolder(const std::string& folder, size_t limit);
+// The sub-folders among the first `limit` entries directly in `folder` (files
+// count towards the limit too, so a folder of junk costs no more than that).
+std::vector<std::string> ListCacheSubfolders(const std::string& folder, size_t limit);
 
 struct CacheFolderFile {
     std::string name;

@@ -15,6 +15,7 @@
 #define IDC_LAUNCHER_CLOSE         1006
 #define IDC_TEXT_FILES             1007
 #define IDC_ABOUT                  1046
+#define IDC_CACHES                 1047
 
 // About dialog
 #define IDC_PRODUCT_LINK           1048
@@ -43,6 +44,12 @@
 #define IDC_TEXT_TYPES             1035
 #define IDC_SEARCH_TEXT            1036
 #define IDC_WILDCARD               1045
+
+// Caches window
+#define IDD_CACHES                 150
+#define IDC_CACHES_LIST            1050
+#define IDC_ADD_CACHE_FOLDER       1051
+#define IDC_REMOVE_CACHE_FOLDER    1052
 
 // Details dialog
 #define IDD_DETAILS                138

@@ -1,6 +1,6 @@
 #include "scan/cache_list_ctrl.h"
 
-#include "scan/cache_folder.h"
+#include "sources/inet_cache_folder.h"
 #include "scan/cache_item.h"
 #include "scan/filter_rules.h"
 #include "platform/folder_search.h"

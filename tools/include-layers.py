@@ -16,6 +16,7 @@ LAYERS = [
     ["res", "framework"],
     ["platform", "images/codec", "caches"],
     ["widgets", "preview"],
+    ["sources"],
     ["scan"],
     ["browser"],
     ["images", "files", "media", "setup"],

@@ -16,6 +16,7 @@ LAUNCHER_CONTROLS = {
     1007: ("Button", "Text Files..", (88, 25, 80, 16)),
     1005: ("Button", "Other Files..", (169, 25, 80, 16)),
     -1: ("Static", "", (7, 48, 242, 1)),
+    1047: ("Button", "Caches...", (97, 55, 50, 14)),
     1046: ("Button", "About...", (148, 55, 50, 14)),
     1006: ("Button", "Close", (199, 55, 50, 14)),
 }
@@ -77,7 +78,7 @@ class LauncherWindowTest(LauncherCase):
     def test_controls_are_those_of_the_template(self):
         zd.screenshot(ARGS.screenshots, "launcher", self.launcher.rect)
         controls = self.probe.controls(self.launcher)
-        self.assertEqual(len(controls), 9)
+        self.assertEqual(len(controls), 10)
         client = self.launcher.client
         units_x = (client[2] - client[0]) / LAUNCHER_SIZE[0]
         units_y = (client[3] - client[1]) / LAUNCHER_SIZE[1]
@@ -188,6 +189,18 @@ class AboutDialogTest(LauncherCase):
             self.assertEqual(opener.opened(), [PRODUCT_PAGE])
         finally:
             opener.restore()
+
+
+class CachesWindowTest(LauncherCase):
+    def test_caches_opens_the_window_over_a_disabled_launcher(self):
+        self.click(self.launcher, 1047)
+        caches = self.probe.wait_window("Caches")
+        self.assertFalse(self.probe.find("Zema").enabled)
+        self.assertEqual(self.control(caches, 1050).cls, "SysListView32")
+        zd.screenshot(ARGS.screenshots, "caches", caches.rect)
+        self.click(caches, 2)
+        self.probe.wait_gone("Caches")
+        self.assertTrue(self.probe.find("Zema").enabled)
 
 
 if __name__ == "__main__":

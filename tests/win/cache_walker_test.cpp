@@ -1,6 +1,6 @@
 // The cache walk on real folder trees under Wine: order, skipped entries,
 // the date test, pausing and stopping, row records and their release.
-#include "scan/cache_folder.h"
+#include "sources/inet_cache_folder.h"
 #include "scan/cache_item.h"
 #include "scan/cache_list_ctrl.h"
 #include "scan/filter_rules.h"

@@ -16,7 +16,7 @@ const DialogItem* FindItem(const DialogTemplate& dialog, int id, const char* tex
     return nullptr;
 }
 
-TEST(LauncherTemplate, HasTheNineControlsAtTheirPlaces)
+TEST(LauncherTemplate, HasTheTenControlsAtTheirPlaces)
 {
     DialogTemplate dialog;
     ASSERT_TRUE(LoadDialogTemplate(nullptr, IDD_LAUNCHER, dialog));
@@ -40,6 +40,7 @@ TEST(LauncherTemplate, HasTheNineControlsAtTheirPlaces)
         { 1007, "Button", "Text Files..", 88, 25, 80, 16 },
         { 1005, "Button", "Other Files..", 169, 25, 80, 16 },
         { -1, "Static", "", 7, 48, 242, 1 },
+        { 1047, "Button", "Caches...", 97, 55, 50, 14 },
         { 1046, "Button", "About...", 148, 55, 50, 14 },
         { 1006, "Button", "Close", 199, 55, 50, 14 },
     };
