@@ -1,5 +1,6 @@
 #include "scan/cache_list_ctrl.h"
 
+#include "caches/cache_reader.h"
 #include "scan/cache_folder.h"
 #include "scan/cache_item.h"
 #include "scan/filter_rules.h"
@@ -7,6 +8,7 @@
 #include "platform/normalize_path.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -54,6 +56,32 @@ void CCacheListCtrl::Scan()
     char folder[MAX_PATH];
     if (LocateCacheFolder(folder))
         WalkFolder(folder);
+    WalkCaches();
+}
+
+void CCacheListCtrl::WalkCaches()
+{
+    for (CacheToScan& cache : CachesToScan()) {
+        if (StopRequested())
+            return;
+        WalkEntries(std::make_shared<const CacheToScan>(std::move(cache)));
+    }
+}
+
+// The readers ask the stop check between entries and inside long reads, so a
+// Close is answered within a pause point of the walk's.
+void CCacheListCtrl::WalkEntries(const std::shared_ptr<const CacheToScan>& cache)
+{
+    OpenedCache opened = OpenCacheFolder(cache->folder);
+    if (!opened.reader)
+        return;
+    const CacheStopCheck stop = [this] { return StopRequested(); };
+    CacheEntry entry;
+    while (opened.reader->Next(entry, stop)) {
+        ExamineEntry(cache, *opened.reader, entry);
+        if (!PassPausePoint())
+            return;
+    }
 }
 
 // Applied after the walk's last row: a Close that came during the scan closes
@@ -98,9 +126,26 @@ void CCacheListCtrl::SearchFolder(const char* pattern,
 
 bool CCacheListCtrl::PassesDateTest(const WIN32_FIND_DATAA& entry) const
 {
+    return PassesDateTest(entry.ftLastWriteTime);
+}
+
+// Response times count microseconds from 1601, a FILETIME's tenth; an unknown
+// time passes only where a failed conversion of a file's time would.
+bool CCacheListCtrl::PassesDateTest(const CacheEntry& entry) const
+{
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = entry.responseTime > 0 && entry.responseTime < (INT64_MAX / 10)
+                         ? static_cast<ULONGLONG>(entry.responseTime) * 10u
+                         : ~0ull;
+    FILETIME time = { ticks.LowPart, ticks.HighPart };
+    return PassesDateTest(time);
+}
+
+bool CCacheListCtrl::PassesDateTest(const FILETIME& time) const
+{
     FILETIME local;
     SYSTEMTIME calendar;
-    if (!::FileTimeToLocalFileTime(&entry.ftLastWriteTime, &local) ||
+    if (!::FileTimeToLocalFileTime(&time, &local) ||
         !::FileTimeToSystemTime(&local, &calendar))
         return m_filters.dateMode < Before || m_filters.dateMode > Exactly;
     int32_t fileDay = DayNumber(calendar.wYear, calendar.wMonth, calendar.wDay);
@@ -129,6 +174,22 @@ std::vector<std::string> CCacheListCtrl::SelectedPaths() const
             paths.emplace_back(row->path);
     }
     return paths;
+}
+
+const CacheItem* CCacheListCtrl::SelectedRow() const
+{
+    return Row(GetNextItem(-1, LVNI_SELECTED));
+}
+
+std::vector<const CacheItem*> CCacheListCtrl::SelectedRows() const
+{
+    std::vector<const CacheItem*> rows;
+    for (int index = GetNextItem(-1, LVNI_SELECTED); index >= 0;
+         index = GetNextItem(index, LVNI_SELECTED)) {
+        if (const CacheItem* row = Row(index))
+            rows.push_back(row);
+    }
+    return rows;
 }
 
 bool CCacheListCtrl::BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name)
