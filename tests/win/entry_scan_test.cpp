@@ -1,0 +1,175 @@
+// The Image browser's scan over caches that real browsers wrote, copied into
+// the test's own folder beside a WinINet file: it lists exactly their
+// pictures after the file, copies an entry's decoded body out, drills to its
+// URL and leaves every cache file as it was.
+#include "browser/copy_files.h"
+#include "browser/details_dlg.h"
+#include "images/image_list_view.h"
+#include "res/resource.h"
+#include "scan/cached_entry.h"
+#include "tests/common/served_manifest.h"
+#include "tests/win/modal_driver.h"
+#include "tests/win/scan_host.h"
+#include "tests/win/temp_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kCacheFolders[][2] = {
+    { "chromium-simple", "Edge (Profile 1)" },
+    { "chromium-blockfile", "Chrome (Default)" },
+    { "chromium-sql", "Brave (Default)" },
+    { "firefox", "Firefox (test.default-release)" },
+};
+
+std::string Fixture(const std::string& relative)
+{
+    return std::string(ZEMA_WIN_CACHES) + "\\small\\" + relative;
+}
+
+// Every file under a folder with its bytes and last-write time.
+void Snapshot(const std::string& folder, const std::string& relative,
+              std::map<std::string, std::string>& files)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            Snapshot(folder + "\\" + name, relative + name + "\\", files);
+            continue;
+        }
+        files[relative + name] = std::to_string(found.ftLastWriteTime.dwHighDateTime) + ":" +
+                                 std::to_string(found.ftLastWriteTime.dwLowDateTime) + ":" +
+                                 ReadWholeFile(folder + "\\" + name);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+}
+
+// A 24-bit BMP file of 2 by 2 grey pixels.
+std::string GreyBmp()
+{
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    const DWORD pixelBytes = 2 * 8;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + pixelBytes;
+    info.biSize = sizeof info;
+    info.biWidth = 2;
+    info.biHeight = 2;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
+    out.append(reinterpret_cast<const char*>(&info), sizeof info);
+    return out + std::string(pixelBytes, '\x80');
+}
+
+std::string LastSegment(const std::string& url)
+{
+    return url.substr(url.rfind('/') + 1);
+}
+
+class EntryScan : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        view.SubclassWindow(host.List());
+        tree.AddFile("AB12CD34\\winfile.bmp", GreyBmp());
+        std::string list;
+        for (const auto& cache : kCacheFolders) {
+            std::string copy = tree.Root() + "\\browsers\\" + cache[0];
+            tree.AddFolder("browsers");
+            RunHostCommand("cp -R '" + UnixPath(Fixture(cache[0])) + "' '" + UnixPath(copy) + "'");
+            list += std::string(list.empty() ? "" : ";") + cache[1] + "=" + copy;
+        }
+        ::SetEnvironmentVariableA("ZEMA_BROWSER_CACHES", list.c_str());
+        Snapshot(tree.Root() + "\\browsers", "", before);
+    }
+    void TearDown() override { ::SetEnvironmentVariableA("ZEMA_BROWSER_CACHES", nullptr); }
+
+    TempTree tree;
+    CacheFolderOverride cache{ tree.Root() };
+    ScanHost host;
+    CImageListView view;
+    std::map<std::string, std::string> before;
+};
+
+TEST_F(EntryScan, ListsThePicturesOfEveryCacheAfterTheFilesAndCopiesAndDrillsThem)
+{
+    ASSERT_GE(before.size(), 8u) << "the caches were not copied";
+    // The prefix's registry may name no content type for ".bmp": the type
+    // list lets the file in as the user's list would.
+    FilterOptions filters;
+    filters.typeList = "bmp;gif;png;ico";
+    view.StartScan(filters);
+    ASSERT_TRUE(host.PumpUntil([&] { return !view.IsRunning(); }, 60000));
+
+    std::vector<std::string> expected;
+    std::map<std::string, const ManifestRow*> byUrl;
+    const std::vector<ManifestRow> manifest = ReadManifest(Fixture("manifest.tsv"));
+    for (const ManifestRow& row : manifest) {
+        if (row.contentType.compare(0, 6, "image/") == 0 && row.status == "200") {
+            expected.push_back(LastSegment(row.url));
+            byUrl[row.url] = &row;
+        }
+    }
+    ASSERT_FALSE(expected.empty());
+    std::vector<std::string> listed = RowTexts(view);
+    ASSERT_FALSE(listed.empty());
+    EXPECT_EQ(listed.front(), "winfile.bmp") << "the WinINet files come first";
+    listed.erase(listed.begin());
+    std::sort(expected.begin(), expected.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, expected);
+
+    // An entry row: its copy is the body the server sent, and a second copy
+    // takes a new name.
+    int logo = -1;
+    for (int i = 0; i < view.GetItemCount(); ++i)
+        if (std::string(view.Row(i)->path) == "logo.png")
+            logo = i;
+    ASSERT_GE(logo, 0);
+    const CacheItem* row = view.Row(logo);
+    std::string copies = tree.AddFolder("copies");
+    EXPECT_TRUE(CopyToFolder(nullptr, CopySourcesOf({ row, row }), copies.c_str()).empty());
+    const ManifestRow* served = byUrl[row->Label()];
+    ASSERT_NE(served, nullptr) << row->Label();
+    const std::string body = ReadWholeFile(Fixture(served->body));
+    ASSERT_FALSE(body.empty());
+    for (const char* name : { "logo.png", "logo (2).png" }) {
+        const std::string copy = ReadWholeFile(copies + "\\" + name);
+        EXPECT_TRUE(copy == body) << name << ": " << copy.size() << " bytes, served "
+                                  << body.size();
+    }
+
+    CDetailsDlg details;
+    PrepareDetails(*row, details);
+    ModalScript script;
+    script.WaitFor("look-up", [&] { return !details.IsLookingUp(); });
+    script.Do([&] {
+        EXPECT_EQ(WindowText(script.Item(IDC_SOURCE_URL)), served->url);
+        std::string line = WindowText(script.Item(IDC_CACHE_FILE_PATH));
+        EXPECT_NE(line.find("image/png"), std::string::npos) << line;
+        EXPECT_NE(line.find(served->site), std::string::npos) << line;
+        EXPECT_TRUE(::IsWindowEnabled(script.Item(IDC_OPEN_SOURCE_URL)));
+    });
+    script.Do(steps::Click(script, IDCANCEL));
+    EXPECT_EQ(script.Run(details), IDCANCEL);
+
+    std::map<std::string, std::string> after;
+    Snapshot(tree.Root() + "\\browsers", "", after);
+    EXPECT_TRUE(after == before) << "a cache file was changed, added or removed";
+}
+
+}  // namespace
