@@ -130,13 +130,13 @@ bool CCacheListCtrl::PassesDateTest(const WIN32_FIND_DATAA& entry) const
 }
 
 // Response times count microseconds from 1601, a FILETIME's tenth; an unknown
-// time passes only where a failed conversion of a file's time would.
+// time passes only where a file's time that cannot be converted would.
 bool CCacheListCtrl::PassesDateTest(const CacheEntry& entry) const
 {
+    if (entry.responseTime <= 0 || entry.responseTime > INT64_MAX / 10)
+        return m_filters.dateMode < Before || m_filters.dateMode > Exactly;
     ULARGE_INTEGER ticks;
-    ticks.QuadPart = entry.responseTime > 0 && entry.responseTime < (INT64_MAX / 10)
-                         ? static_cast<ULONGLONG>(entry.responseTime) * 10u
-                         : ~0ull;
+    ticks.QuadPart = static_cast<ULONGLONG>(entry.responseTime) * 10u;
     FILETIME time = { ticks.LowPart, ticks.HighPart };
     return PassesDateTest(time);
 }

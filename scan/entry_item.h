@@ -7,6 +7,10 @@
 #include <memory>
 #include <string>
 
+// Made whole on the worker and handed over with its row, then read only on
+// the user-interface thread, like every record. The cache's description is
+// shared by the rows of one cache while the worker still makes more: it is
+// const from its making, and the shared count is atomic.
 struct EntryImageItem : ImageItem {
     bool WriteCopy(const char* target) const override;
     std::string Label() const override;

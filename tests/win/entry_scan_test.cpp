@@ -7,6 +7,7 @@
 #include "images/image_list_view.h"
 #include "res/resource.h"
 #include "scan/cached_entry.h"
+#include "scan/filter_rules.h"
 #include "tests/common/served_manifest.h"
 #include "tests/win/modal_driver.h"
 #include "tests/win/scan_host.h"
@@ -75,6 +76,16 @@ std::string GreyBmp()
     return out + std::string(pixelBytes, '\x80');
 }
 
+// The pictures the server sent, to every cache.
+std::vector<ManifestRow> ServedPictures()
+{
+    std::vector<ManifestRow> pictures;
+    for (const ManifestRow& row : ReadManifest(Fixture("manifest.tsv")))
+        if (row.contentType.compare(0, 6, "image/") == 0 && row.status == "200")
+            pictures.push_back(row);
+    return pictures;
+}
+
 std::string LastSegment(const std::string& url)
 {
     return url.substr(url.rfind('/') + 1);
@@ -117,12 +128,10 @@ TEST_F(EntryScan, ListsThePicturesOfEveryCacheAfterTheFilesAndCopiesAndDrillsThe
 
     std::vector<std::string> expected;
     std::map<std::string, const ManifestRow*> byUrl;
-    const std::vector<ManifestRow> manifest = ReadManifest(Fixture("manifest.tsv"));
-    for (const ManifestRow& row : manifest) {
-        if (row.contentType.compare(0, 6, "image/") == 0 && row.status == "200") {
-            expected.push_back(LastSegment(row.url));
-            byUrl[row.url] = &row;
-        }
+    const std::vector<ManifestRow> pictures = ServedPictures();
+    for (const ManifestRow& row : pictures) {
+        expected.push_back(LastSegment(row.url));
+        byUrl[row.url] = &row;
     }
     ASSERT_FALSE(expected.empty());
     std::vector<std::string> listed = RowTexts(view);
@@ -173,3 +182,28 @@ TEST_F(EntryScan, ListsThePicturesOfEveryCacheAfterTheFilesAndCopiesAndDrillsThe
 }
 
 }  // namespace
+
+// The date test reads an entry's response time (the fixtures were made in
+// 2026), the file's its last write (now).
+TEST_F(EntryScan, TheDateTestUsesTheResponseTime)
+{
+    FilterOptions filters;
+    filters.typeList = "bmp;gif;png;ico";
+    filters.dateMode = Before;
+    filters.dayNumber = DayNumber(2026, 1, 1);
+    view.StartScan(filters);
+    ASSERT_TRUE(host.PumpUntil([&] { return !view.IsRunning(); }, 60000));
+    EXPECT_EQ(view.GetItemCount(), 0);
+}
+
+TEST_F(EntryScan, TheDateTestPassesEntriesOfTheDayChosenAndAfter)
+{
+    FilterOptions filters;
+    filters.typeList = "bmp;gif;png;ico";
+    filters.dateMode = Since;
+    filters.dayNumber = DayNumber(2026, 1, 1);
+    view.StartScan(filters);
+    ASSERT_TRUE(host.PumpUntil([&] { return !view.IsRunning(); }, 60000));
+    EXPECT_EQ(static_cast<size_t>(view.GetItemCount()), ServedPictures().size() + 1)
+        << "the file and the caches' pictures";
+}
