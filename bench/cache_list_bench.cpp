@@ -33,11 +33,6 @@ struct PlainRead {
     uint64_t bytes = 0;
 };
 
-double Seconds(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 Listing ListCache(const std::string& folder)
 {
     Listing listing;
@@ -65,7 +60,7 @@ PlainRead ReadEveryFile(const std::string& folder)
     for (const auto& item : fs::recursive_directory_iterator(folder)) {
         if (!item.is_regular_file())
             continue;
-        FILE* file = fopen(item.path().c_str(), "rb");
+        FILE* file = fopen(item.path().string().c_str(), "rb");
         if (!file)
             continue;
         size_t got;
@@ -108,25 +103,18 @@ int main(int argc, char** argv)
     int status = 0;
     for (const char* name : kCaches) {
         const std::string folder = command.folder + "/" + name;
-        std::vector<double> listTimes, readTimes;
         Listing listing;
         PlainRead read;
-        for (int round = 0; round < command.rounds; ++round) {
-            auto start = std::chrono::steady_clock::now();
-            listing = ListCache(folder);
-            listTimes.push_back(Seconds(start));
-            start = std::chrono::steady_clock::now();
-            read = ReadEveryFile(folder);
-            readTimes.push_back(Seconds(start));
-        }
-        double list = Median(listTimes), readTime = Median(readTimes);
+        const Turns turns = TakeTurns(
+            command.rounds, [&] { return Seconds([&] { listing = ListCache(folder); }, 1); },
+            [&] { return Seconds([&] { read = ReadEveryFile(folder); }, 1); });
+        const double list = Median(turns.ours), readTime = Median(turns.rival);
         printf("%-19s %8llu %7llu %8llu %8llu %8.1f  %7.1f %7.1f  %7.1f %7.1f  %9.2f\n", name,
                static_cast<unsigned long long>(listing.entries),
                static_cast<unsigned long long>(listing.skipped),
                static_cast<unsigned long long>(listing.withProblem),
                static_cast<unsigned long long>(read.files), read.bytes / 1e6, list * 1e3,
-               *std::min_element(listTimes.begin(), listTimes.end()) * 1e3, readTime * 1e3,
-               *std::min_element(readTimes.begin(), readTimes.end()) * 1e3, list / readTime);
+               turns.bestOurs * 1e3, readTime * 1e3, turns.bestRival * 1e3, list / readTime);
         // A reader that lost most of a cache would look fast: the listing must
         // hold nearly every response the browser was sent.
         uint64_t served = ServedRows(command.folder, name);

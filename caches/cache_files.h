@@ -3,7 +3,7 @@
 // no <windows.h>.
 #pragma once
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,18 +17,40 @@ int64_t CacheFileSize(const std::string& path);
 // cannot make the listing unbounded); "." and ".." and sub-folders left out.
 std::vector<std::string> ListCacheFolder(const std::string& folder, size_t limit);
 
-// A read-only file read at explicit offsets. Every read says how much it got, so
-// a file that shrinks or disappears mid-read shows as a short read, never as garbage.
+struct CacheFolderFile {
+    std::string name;
+    int64_t size = 0;
+};
+// The plain files in `folder` whose names start with `prefix`, with their sizes,
+// at most `limit`: one pass of the folder where a size per name would cost a
+// look-up of the whole path each (Windows' listing carries the sizes).
+std::vector<CacheFolderFile> ListCacheFolderSizes(const std::string& folder,
+                                                  const std::string& prefix, size_t limit);
+
+// A read-only file read at explicit offsets, without stdio (whose buffer is
+// dropped on every seek). Small reads are served from a window of the file read
+// once, so the few neighbouring records a reader takes from one entry (a header
+// and its key, a trailer and the record before it) cost one system call. Every
+// read says how much it got, so a file that shrinks or disappears mid-read shows
+// as a short read, never as garbage.
 class CacheFile {
 public:
+    // Reads up to this size go through the window. A file's last kWindowSize
+    // bytes are read at once (a Chromium response info over HTTPS, a Firefox
+    // metadata block with its certificates fit); elsewhere the window reaches
+    // kForwardWindow past the read (a header and its key).
+    static constexpr size_t kWindowSize = 8 * 1024;
+    static constexpr size_t kForwardWindow = 1024;
+
     CacheFile() = default;
     ~CacheFile();
     CacheFile(const CacheFile&) = delete;
     CacheFile& operator=(const CacheFile&) = delete;
 
+    // False for anything but a regular file; the size is the open file's.
     bool Open(const std::string& path);
     void Close();
-    bool IsOpen() const { return m_file != nullptr; }
+    bool IsOpen() const { return m_handle >= 0; }
     int64_t Size() const { return m_size; }
     const std::string& Path() const { return m_path; }
     // Bytes read (0 past the end), -1 on an error.
@@ -37,9 +59,16 @@ public:
     bool ReadExact(uint64_t offset, void* buffer, size_t count);
 
 private:
-    std::FILE* m_file = nullptr;
+    int64_t ReadFromFile(uint64_t offset, void* buffer, size_t count);
+    bool InWindow(uint64_t offset, size_t count) const;
+    bool FillWindow(uint64_t offset, size_t count);
+
+    int m_handle = -1;
     int64_t m_size = -1;
     std::string m_path;
+    std::unique_ptr<uint8_t[]> m_window;
+    uint64_t m_windowStart = 0;
+    size_t m_windowLength = 0;
 };
 
 // Little-endian loads from bytes already checked to be there.

@@ -1,13 +1,16 @@
 #include "caches/chromium_blockfile.h"
 
 #include "caches/cache_files.h"
+#include "caches/cache_pages.h"
 #include "caches/chromium_key.h"
 #include "caches/http_response_info.h"
 #include "caches/stored_body.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -40,6 +43,10 @@ const uint64_t kSparseChildSize = 1 << 20;
 const size_t kSparseHeaderSize = 64;  // SparseHeader, then the bitmap of 1 KB blocks
 const size_t kSparseBitmapBytes = 128;
 
+// Records are read through pages of the block files kept under this budget.
+const size_t kPageSize = 32 * 1024;
+const size_t kMaxPages = 512;
+
 const uint64_t kBodyInOneFile = 0;
 const uint64_t kBodyInChildren = 1;
 
@@ -62,6 +69,19 @@ uint64_t BlockSizeOfType(int type)
     default:
         return 0;
     }
+}
+
+std::string SeparateFileName(uint32_t number)
+{
+    char name[16];
+    std::snprintf(name, sizeof(name), "f_%06x", number);
+    return name;
+}
+
+// Block files in file order, then blocks in file order.
+uint32_t FileOrder(uint32_t addr)
+{
+    return addr & 0x00FFFFFFu;
 }
 
 int32_t LoadI32(const uint8_t* p)
@@ -106,7 +126,7 @@ bool ParseRecord(const uint8_t* data, size_t size, EntryRecord& record)
 class BlockfileReader : public CacheReader {
 public:
     BlockfileReader(const std::string& folder, std::vector<uint32_t> table)
-        : m_folder(folder), m_table(std::move(table))
+        : m_folder(folder), m_table(std::move(table)), m_pages(kPageSize, kMaxPages)
     {}
     CacheFormat Format() const override { return CacheFormat::ChromiumBlockfile; }
     bool Next(CacheEntry& entry, const CacheStopCheck& stop) override;
@@ -114,6 +134,7 @@ public:
 
 private:
     struct Place {
+        int fileNumber = -1;  // the block file's, -1 for a separate file
         std::string path;
         uint64_t offset = 0;
         uint64_t room = 0;  // bytes the address may hold
@@ -126,6 +147,7 @@ private:
 
     bool Collect(const CacheStopCheck& stop);
     bool Locate(uint32_t addr, Place& place);
+    bool LocateSeparateFile(uint32_t number, Place& place);
     bool ReadAt(const Place& place, uint64_t offset, void* buffer, size_t count);
     bool ReadRecord(uint32_t addr, EntryRecord& record, uint32_t& next);
     bool ReadLongKey(EntryRecord& record);
@@ -138,8 +160,12 @@ private:
     std::string m_folder;
     std::vector<uint32_t> m_table;
     std::map<int, CacheFile> m_blockFiles;
+    CachePages m_pages;
     std::map<int, uint64_t> m_blockSizes;
     CacheFile m_external;
+    // The separate files' sizes by number, from one listing of the folder.
+    std::unordered_map<uint32_t, uint64_t> m_separateSizes;
+    bool m_separateListed = false;
     bool m_collected = false;
     // Entries are read again when listed, so only their addresses are kept.
     std::vector<uint32_t> m_entries;
@@ -153,17 +179,8 @@ bool BlockfileReader::Locate(uint32_t addr, Place& place)
     if (!(addr & kInitialized))
         return false;
     int type = AddrType(addr);
-    if (type == kTypeExternal) {
-        char name[16];
-        std::snprintf(name, sizeof(name), "f_%06x", addr & 0x0FFFFFFFu);
-        place.path = JoinCachePath(m_folder, name);
-        place.offset = 0;
-        int64_t size = CacheFileSize(place.path);
-        if (size < 0)
-            return false;
-        place.room = static_cast<uint64_t>(size);
-        return true;
-    }
+    if (type == kTypeExternal)
+        return LocateSeparateFile(addr & 0x0FFFFFFFu, place);
     uint64_t blockSize = BlockSizeOfType(type);
     if (blockSize == 0)
         return false;
@@ -185,6 +202,7 @@ bool BlockfileReader::Locate(uint32_t addr, Place& place)
     }
     if (m_blockSizes[fileNumber] != blockSize)
         return false;
+    place.fileNumber = fileNumber;
     place.path = found->second.Path();
     place.offset = kBlockHeaderSize + start * blockSize;
     place.room = blocks * blockSize;
@@ -192,13 +210,37 @@ bool BlockfileReader::Locate(uint32_t addr, Place& place)
     return place.offset <= fileSize && place.room <= fileSize - place.offset;
 }
 
+bool BlockfileReader::LocateSeparateFile(uint32_t number, Place& place)
+{
+    if (!m_separateListed) {
+        m_separateListed = true;
+        for (const CacheFolderFile& file : ListCacheFolderSizes(m_folder, "f_", kMaxEntries)) {
+            // Only the name the browser would write for that number counts.
+            char* end = nullptr;
+            unsigned long parsed = std::strtoul(file.name.c_str() + 2, &end, 16);
+            if (parsed <= 0x0FFFFFFFu &&
+                SeparateFileName(static_cast<uint32_t>(parsed)) == file.name)
+                m_separateSizes[static_cast<uint32_t>(parsed)] = static_cast<uint64_t>(file.size);
+        }
+    }
+    auto found = m_separateSizes.find(number);
+    if (found == m_separateSizes.end())
+        return false;
+    place.path = JoinCachePath(m_folder, SeparateFileName(number));
+    place.offset = 0;
+    place.room = found->second;
+    return true;
+}
+
 bool BlockfileReader::ReadAt(const Place& place, uint64_t offset, void* buffer, size_t count)
 {
     if (offset > place.room || count > place.room - offset)
         return false;
-    for (auto& item : m_blockFiles) {
-        if (item.second.Path() == place.path)
-            return item.second.ReadExact(place.offset + offset, buffer, count);
+    if (place.fileNumber >= 0) {
+        auto found = m_blockFiles.find(place.fileNumber);
+        return found != m_blockFiles.end() &&
+               m_pages.ReadExact(found->second, static_cast<uint32_t>(place.fileNumber),
+                                 place.offset + offset, buffer, count);
     }
     if (m_external.Path() != place.path && !m_external.Open(place.path))
         return false;
@@ -210,11 +252,13 @@ bool BlockfileReader::ReadRecord(uint32_t addr, EntryRecord& record, uint32_t& n
     Place place;
     if (AddrType(addr) != kTypeBlock256 || !Locate(addr, place))
         return false;
-    std::vector<uint8_t> bytes(static_cast<size_t>(place.room));
-    if (!ReadAt(place, 0, bytes.data(), bytes.size()))
+    // An entry takes one to four 256-byte blocks (Locate checked the count).
+    uint8_t bytes[4 * kEntryBlockSize];
+    size_t size = static_cast<size_t>(std::min<uint64_t>(place.room, sizeof(bytes)));
+    if (!ReadAt(place, 0, bytes, size))
         return false;
-    next = LoadLe32(bytes.data() + 4);
-    return ParseRecord(bytes.data(), bytes.size(), record) && ReadLongKey(record);
+    next = LoadLe32(bytes + 4);
+    return ParseRecord(bytes, size, record) && ReadLongKey(record);
 }
 
 bool BlockfileReader::ReadLongKey(EntryRecord& record)
@@ -282,20 +326,31 @@ void BlockfileReader::AddChild(const EntryRecord& record, const std::string& par
         found->second.push_back(child);
 }
 
+// The table's chains are followed a link at a time for all of them together,
+// each round's records read in file order, so the block files are read
+// forwards through their pages rather than in hash order.
 bool BlockfileReader::Collect(const CacheStopCheck& stop)
 {
     std::unordered_set<uint32_t> seen;
-    for (size_t slot = 0; slot < m_table.size(); ++slot) {
-        if ((slot & 1023) == 0 && stop && stop())
-            return false;
-        uint32_t addr = m_table[slot];
+    std::vector<uint32_t> round;
+    for (uint32_t addr : m_table) {
         // Every address is visited once, so a chain that loops or joins another ends.
-        while (addr != 0 && seen.size() < kMaxEntries && seen.insert(addr).second) {
+        if (addr != 0 && seen.size() < kMaxEntries && seen.insert(addr).second)
+            round.push_back(addr);
+    }
+    auto inFileOrder = [](uint32_t a, uint32_t b) { return FileOrder(a) < FileOrder(b); };
+    size_t visited = 0;
+    while (!round.empty()) {
+        std::sort(round.begin(), round.end(), inFileOrder);
+        std::vector<uint32_t> following;
+        for (uint32_t addr : round) {
+            if ((++visited & 1023) == 0 && stop && stop())
+                return false;
             EntryRecord record;
             uint32_t next = 0;
             if (!ReadRecord(addr, record, next)) {
                 ++m_skipped;
-                break;
+                continue;
             }
             std::string parentKey;
             uint64_t signature = 0, index = 0;
@@ -303,9 +358,12 @@ bool BlockfileReader::Collect(const CacheStopCheck& stop)
                 AddChild(record, parentKey, index);
             else
                 m_entries.push_back(addr);
-            addr = next;
+            if (next != 0 && seen.size() < kMaxEntries && seen.insert(next).second)
+                following.push_back(next);
         }
+        round.swap(following);
     }
+    std::sort(m_entries.begin(), m_entries.end(), inFileOrder);
     for (auto& item : m_children) {
         std::sort(item.second.begin(), item.second.end(),
                   [](const Child& a, const Child& b) { return a.index < b.index; });

@@ -122,6 +122,10 @@ const char kSelectResources[] = "SELECT res_id, cache_key, "
 // allocate more.
 const int kMaxListedValue = 16 << 20;
 const char kSelectRanges[] = "SELECT blob_id, start, end FROM blobs WHERE res_id=? ORDER BY start";
+// The ranges' starts alone come from the index on (res_id, start), read in one
+// pass beside the entries: a range's end lies in its row, on the page that holds
+// the start of its body, which a listing should not read.
+const char kSelectRangeStarts[] = "SELECT res_id, start FROM blobs ORDER BY res_id, start";
 
 struct BlobRange {
     int64_t blobId = 0;
@@ -152,6 +156,61 @@ std::vector<BlobRange> ContiguousBlobs(sqlite3_stmt* ranges, int64_t resId, bool
     }
     return chain;
 }
+
+// Walks kSelectRangeStarts alongside the entries, which come in res_id order too.
+class RangeStartCursor {
+public:
+    struct Starts {
+        int64_t count = 0;
+        int64_t first = -1;
+    };
+
+    void Reset(Statement statement)
+    {
+        m_statement = std::move(statement);
+        m_failed = !m_statement;
+        m_hasRow = false;
+        m_done = false;
+    }
+    // False when the index could not be read: the caller asks per entry instead.
+    bool For(int64_t resId, Starts& starts)
+    {
+        starts = Starts();
+        while (!m_failed && Current() && m_resId < resId)
+            m_hasRow = false;
+        while (!m_failed && Current() && m_resId == resId) {
+            if (starts.count++ == 0)
+                starts.first = m_start;
+            m_hasRow = false;
+        }
+        return !m_failed;
+    }
+
+private:
+    // The row the cursor stands on, stepping to the next one when it was used.
+    bool Current()
+    {
+        if (m_hasRow || m_done)
+            return m_hasRow;
+        int rc = sqlite3_step(m_statement.get());
+        if (rc == SQLITE_ROW) {
+            m_resId = sqlite3_column_int64(m_statement.get(), 0);
+            m_start = sqlite3_column_int64(m_statement.get(), 1);
+            m_hasRow = true;
+        } else {
+            m_done = true;
+            m_failed = rc != SQLITE_DONE;
+        }
+        return m_hasRow;
+    }
+
+    Statement m_statement;
+    bool m_failed = true;
+    bool m_hasRow = false;
+    bool m_done = false;
+    int64_t m_resId = 0;
+    int64_t m_start = 0;
+};
 
 using SharedDatabase = std::shared_ptr<sqlite3>;
 
@@ -218,6 +277,7 @@ private:
     bool OpenShard();
     SharedDatabase BodyDatabase(const std::string& path);
     void Describe(CacheEntry& entry);
+    uint64_t StoredSize(int64_t resId, int64_t bodyEnd, bool& gap);
 
     std::vector<std::string> m_shards;
     std::vector<std::string> m_notes;  // per database: what immutable reading leaves out
@@ -225,6 +285,8 @@ private:
     Database m_db;
     Statement m_rows;
     Statement m_ranges;
+    RangeStartCursor m_starts;
+    int64_t m_shardSize = 0;
     // Bodies are read through connections of their own, one per database, kept
     // for the next body: opening a database costs far more than reading a body.
     // A body reader shares its connection, so it outlives the reader safely.
@@ -235,6 +297,7 @@ bool SqlReader::OpenShard()
 {
     m_rows.reset();
     m_ranges.reset();
+    m_starts.Reset(nullptr);
     m_db.reset();
     while (m_shard < m_shards.size()) {
         std::string problem;
@@ -243,10 +306,12 @@ bool SqlReader::OpenShard()
             sqlite3_limit(m_db.get(), SQLITE_LIMIT_LENGTH, kMaxListedValue);
             m_rows = Prepare(m_db.get(), kSelectResources);
         }
-        if (m_rows)
+        if (m_rows) {
             m_ranges = Prepare(m_db.get(), kSelectRanges);
-        if (m_rows)
+            m_starts.Reset(Prepare(m_db.get(), kSelectRangeStarts));
+            m_shardSize = CacheFileSize(m_shards[m_shard]);
             return true;
+        }
         m_ranges.reset();
         m_db.reset();
         ++m_skipped;
@@ -279,12 +344,29 @@ void SqlReader::Describe(CacheEntry& entry)
         return;
     }
     bool gap = false;
-    std::vector<BlobRange> chain = ContiguousBlobs(m_ranges.get(), resId, gap);
-    entry.storedSize = chain.empty() ? 0 : static_cast<uint64_t>(chain.back().end);
-    int64_t bodyEnd = sqlite3_column_int64(row, 3);
-    if (bodyEnd > 0 && static_cast<uint64_t>(bodyEnd) > entry.storedSize)
-        gap = true;
+    entry.storedSize = StoredSize(resId, sqlite3_column_int64(row, 3), gap);
     entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, gap || truncated);
+}
+
+// Chromium writes a body it has whole as one range from 0 to body_end: such an
+// entry is judged from the index and its row alone (its blob's own length is
+// checked when the body is read). Anything else has its ranges read.
+uint64_t SqlReader::StoredSize(int64_t resId, int64_t bodyEnd, bool& gap)
+{
+    RangeStartCursor::Starts starts;
+    if (m_starts.For(resId, starts)) {
+        if (starts.count == 0) {
+            gap = bodyEnd > 0;
+            return 0;
+        }
+        if (starts.count == 1 && starts.first == 0 && bodyEnd > 0 && bodyEnd <= m_shardSize)
+            return static_cast<uint64_t>(bodyEnd);
+    }
+    std::vector<BlobRange> chain = ContiguousBlobs(m_ranges.get(), resId, gap);
+    uint64_t stored = chain.empty() ? 0 : static_cast<uint64_t>(chain.back().end);
+    if (bodyEnd > 0 && static_cast<uint64_t>(bodyEnd) > stored)
+        gap = true;
+    return stored;
 }
 
 bool SqlReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
@@ -301,6 +383,7 @@ bool SqlReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
         }
         m_rows.reset();
         m_ranges.reset();
+        m_starts.Reset(nullptr);
         m_db.reset();
         ++m_shard;
     }
@@ -330,6 +413,12 @@ RawBodyReader SqlReader::OpenStoredBody(const CacheEntry& entry)
     bool gap = false;
     cursor->ranges = ContiguousBlobs(Prepare(cursor->db.get(), kSelectRanges).get(),
                                      static_cast<int64_t>(entry.bodyLocator), gap);
+    // The listing took the size from the entry's row: ranges that stop short of
+    // it make the read fail rather than end early as if complete.
+    uint64_t reached =
+        cursor->ranges.empty() ? 0 : static_cast<uint64_t>(cursor->ranges.back().end);
+    if (reached < entry.storedSize)
+        return [](uint8_t*, size_t) -> int64_t { return -1; };
     return [cursor](uint8_t* buffer, size_t capacity) -> int64_t {
         return capacity == 0 ? 0 : ReadBlobs(*cursor, buffer, capacity);
     };

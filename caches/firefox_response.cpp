@@ -9,21 +9,22 @@ ResponseHead ParseResponseHead(const std::string& text)
         size_t end = text.find('\n', pos);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        size_t lineEnd = end;
+        if (lineEnd > pos && text[lineEnd - 1] == '\r')
+            --lineEnd;
+        size_t lineStart = pos;
         pos = end + 1;
         if (first) {
-            head.statusLine = line;
-            head.status = StatusCodeOf(line);
+            head.statusLine = text.substr(lineStart, lineEnd - lineStart);
+            head.status = StatusCodeOf(head.statusLine);
             first = false;
             continue;
         }
         if (head.headers.size() >= kMaxHeaderCount)
             break;
-        HttpHeader header;
-        if (SplitHeaderLine(line, header))
-            head.headers.push_back(std::move(header));
+        head.headers.emplace_back();
+        if (!SplitHeaderLine(text.data() + lineStart, lineEnd - lineStart, head.headers.back()))
+            head.headers.pop_back();
     }
     return head;
 }

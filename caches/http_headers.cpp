@@ -1,8 +1,19 @@
 #include "caches/http_headers.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace {
+
+// The part of [begin, end) without the spaces and tabs around it.
+void TrimSpan(const char*& begin, const char*& end)
+{
+    while (begin < end && (*begin == ' ' || *begin == '\t'))
+        ++begin;
+    while (end > begin && (end[-1] == ' ' || end[-1] == '\t'))
+        --end;
+}
 
 std::string Trim(const std::string& text)
 {
@@ -13,12 +24,18 @@ std::string Trim(const std::string& text)
     return text.substr(start, end - start + 1);
 }
 
+// Header names are ASCII: folded here without the C library's locale look-up,
+// which a listing would otherwise pay for every character of every header.
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool SameName(const std::string& a, const char* b)
 {
     size_t i = 0;
     for (; i < a.size() && b[i]; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
             return false;
     return i == a.size() && b[i] == 0;
 }
@@ -41,13 +58,20 @@ int StatusCodeOf(const std::string& statusLine)
     return code;
 }
 
-bool SplitHeaderLine(const std::string& line, HttpHeader& header)
+bool SplitHeaderLine(const char* line, size_t length, HttpHeader& header)
 {
-    size_t colon = line.find(':');
-    if (colon == std::string::npos || colon == 0)
+    const char* end = line + length;
+    const char* colon = static_cast<const char*>(std::memchr(line, ':', length));
+    if (!colon || colon == line)
         return false;
-    header.name = Trim(line.substr(0, colon));
-    header.value = Trim(line.substr(colon + 1));
+    const char* nameBegin = line;
+    const char* nameEnd = colon;
+    const char* valueBegin = colon + 1;
+    const char* valueEnd = end;
+    TrimSpan(nameBegin, nameEnd);
+    TrimSpan(valueBegin, valueEnd);
+    header.name.assign(nameBegin, nameEnd);
+    header.value.assign(valueBegin, valueEnd);
     return !header.name.empty();
 }
 
@@ -61,9 +85,12 @@ const std::string* FindHeader(const std::vector<HttpHeader>& headers, const char
 
 std::string MediaType(const std::string& contentType)
 {
-    std::string type = Trim(contentType.substr(0, contentType.find(';')));
+    const char* begin = contentType.data();
+    const char* end = begin + std::min(contentType.size(), contentType.find(';'));
+    TrimSpan(begin, end);
+    std::string type(begin, end);
     for (char& c : type)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = AsciiLower(c);
     return type;
 }
 

@@ -14,7 +14,11 @@ constexpr size_t kMaxHeaderCount = 1000;
 // "HTTP/1.1 200 OK" -> 200; 0 when the line has no three-digit code.
 int StatusCodeOf(const std::string& statusLine);
 // "Name: value" with the spaces around both trimmed; false without a name.
-bool SplitHeaderLine(const std::string& line, HttpHeader& header);
+bool SplitHeaderLine(const char* line, size_t length, HttpHeader& header);
+inline bool SplitHeaderLine(const std::string& line, HttpHeader& header)
+{
+    return SplitHeaderLine(line.data(), line.size(), header);
+}
 // The first header of that name (any case), or nullptr.
 const std::string* FindHeader(const std::vector<HttpHeader>& headers, const char* name);
 // "Text/HTML; charset=utf-8" -> "text/html".

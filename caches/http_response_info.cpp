@@ -2,6 +2,8 @@
 
 #include "caches/http_headers.h"
 
+#include <cstring>
+
 namespace {
 
 // Flags of the pickle's first field (net/http/http_response_info.cc).
@@ -37,12 +39,14 @@ public:
         m_at += 8;
         return true;
     }
-    bool ReadString(std::string& value, size_t limit)
+    // A length-prefixed string, left where it lies.
+    bool ReadString(const char*& value, size_t& valueLength, size_t limit)
     {
         uint32_t length;
         if (!ReadU32(length) || length > limit || length > m_size - m_at)
             return false;
-        value.assign(reinterpret_cast<const char*>(m_data + m_at), length);
+        value = reinterpret_cast<const char*>(m_data + m_at);
+        valueLength = length;
         size_t padded = (static_cast<size_t>(length) + 3) & ~static_cast<size_t>(3);
         m_at = padded > m_size - m_at ? m_size : m_at + padded;
         return true;
@@ -62,25 +66,26 @@ private:
 };
 
 // "status\0name: value\0...\0\0"
-bool SplitRawHeaders(const std::string& raw, CacheEntry& entry)
+bool SplitRawHeaders(const char* raw, size_t size, CacheEntry& entry)
 {
-    size_t at = 0;
-    size_t end = raw.find('\0');
-    if (end == std::string::npos || end == 0)
+    const char* end = raw + size;
+    const char* nul = static_cast<const char*>(std::memchr(raw, 0, size));
+    if (!nul || nul == raw)
         return false;
-    entry.statusLine = raw.substr(0, end);
+    entry.statusLine.assign(raw, nul);
     entry.status = StatusCodeOf(entry.statusLine);
-    at = end + 1;
-    while (at < raw.size() && entry.headers.size() < kMaxHeaderCount) {
-        end = raw.find('\0', at);
-        if (end == std::string::npos)
-            end = raw.size();
-        if (end == at)
+    // Real responses carry a dozen or two; the vector then grows once or twice.
+    entry.headers.reserve(16);
+    const char* at = nul + 1;
+    while (at < end && entry.headers.size() < kMaxHeaderCount) {
+        nul = static_cast<const char*>(std::memchr(at, 0, static_cast<size_t>(end - at)));
+        const char* lineEnd = nul ? nul : end;
+        if (lineEnd == at)
             break;
-        HttpHeader header;
-        if (SplitHeaderLine(raw.substr(at, end - at), header))
-            entry.headers.push_back(std::move(header));
-        at = end + 1;
+        entry.headers.emplace_back();
+        if (!SplitHeaderLine(at, static_cast<size_t>(lineEnd - at), entry.headers.back()))
+            entry.headers.pop_back();
+        at = lineEnd + 1;
     }
     return entry.status != 0;
 }
@@ -123,19 +128,20 @@ bool ParseHttpResponseInfo(const uint8_t* data, size_t size, CacheEntry& entry,
         problem = "response info cut short";
         return false;
     }
-    std::string raw;
-    if (!cursor.ReadString(raw, kMaxRawHeaders)) {
+    const char* raw = nullptr;
+    size_t rawSize = 0;
+    if (!cursor.ReadString(raw, rawSize, kMaxRawHeaders)) {
         problem = "response headers cut short";
         return false;
     }
-    CacheEntry parsed;
-    if (!SplitRawHeaders(raw, parsed)) {
+    entry.headers.clear();
+    if (!SplitRawHeaders(raw, rawSize, entry)) {
+        entry.statusLine.clear();
+        entry.status = 0;
+        entry.headers.clear();
         problem = "no status line in the response headers";
         return false;
     }
-    entry.statusLine = std::move(parsed.statusLine);
-    entry.status = parsed.status;
-    entry.headers = std::move(parsed.headers);
     entry.requestTime = requestTime > 0 ? requestTime : 0;
     entry.responseTime = responseTime > 0 ? responseTime : 0;
     DeriveContentFacts(entry);

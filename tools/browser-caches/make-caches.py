@@ -3,7 +3,7 @@
 
     make-caches.py OUT                the full site
     make-caches.py --small OUT        a handful of entries (committed fixtures)
-    make-caches.py --entries N OUT    N tiny entries per cache (listing benchmark)
+    make-caches.py --entries N OUT    N entries of 1-256 KiB per cache (listing benchmark)
 
 Writes OUT/chromium-simple, OUT/chromium-blockfile, OUT/chromium-sql (each a
 Cache_Data folder), OUT/firefox (a cache2 folder), OUT/manifest.tsv (one row
@@ -84,14 +84,14 @@ def top_level_site(origin):
     return scheme + "://" + rest.rsplit(":", 1)[0]
 
 
-def run_browser(run, servers, work, timeout, small_disk):
+def run_browser(run, servers, work, timeout, disk_size):
     profile = os.path.join(work, "profile-" + run.cache)
     home = os.path.join(work, "home-" + run.cache)
     os.makedirs(home)
     run.prepare_profile(profile)
     url = servers.main.origin + "/index.html"
     servers.state.begin(run.cache, top_level_site(servers.main.origin), servers.site.awaited)
-    command = run.command(profile, url, os.path.join(work, run.cache + ".png"), small_disk)
+    command = run.command(profile, url, os.path.join(work, run.cache + ".png"), disk_size)
     log = os.path.join(work, run.cache + ".log")
     started = time.monotonic()
     with ProcessGroup(command, browsers.environment(home), log, marker=work + os.sep) as group:
@@ -115,7 +115,7 @@ def main():
     parser.add_argument("out")
     shape = parser.add_mutually_exclusive_group()
     shape.add_argument("--small", action="store_true", help="a handful of entries per cache")
-    shape.add_argument("--entries", type=int, metavar="N", help="N tiny entries per cache")
+    shape.add_argument("--entries", type=int, metavar="N", help="N entries of 1-256 KiB per cache")
     parser.add_argument("--keep-profiles", action="store_true",
                         help="leave the browsers' profiles and logs in OUT/work")
     parser.add_argument("--if-changed", action="store_true",
@@ -136,6 +136,8 @@ def main():
     work = os.path.join(out, "work")
     os.makedirs(work)
     timeout = 60 + (args.entries or 0) / 50
+    disk_size = browsers.SMALL_DISK if args.small else \
+        browsers.LARGE_DISK if args.entries else 0
     manifest = Manifest(out)
     servers = SiteServers(manifest)
     try:
@@ -143,7 +145,7 @@ def main():
         servers.site = build_site(args, work, servers.other.origin)
         print("make-caches: site ready in %.1f s" % (time.monotonic() - started))
         for run in browsers.RUNS:
-            profile, seconds = run_browser(run, servers, work, timeout, args.small)
+            profile, seconds = run_browser(run, servers, work, timeout, disk_size)
             place_cache(run, profile, out)
             print("make-caches: %s, %d responses, %.1f s" % (
                 run.cache, len(manifest.rows_of(run.cache)), seconds))

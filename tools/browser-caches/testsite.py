@@ -2,7 +2,7 @@
 table of what each URL path answers. Three shapes: the full site (every
 picture type, coded text, a third-party frame, odd URLs, a redirect, a 404,
 ranged media), a small one for committed fixtures, and N tiny files for the
-listing benchmark.
+listing benchmark (bodies of spread sizes).
 
 Pages name the second origin, so the site is made once both servers listen.
 """
@@ -13,6 +13,7 @@ import io
 import math
 import os
 import random
+import statistics
 import struct
 import subprocess
 import wave
@@ -281,22 +282,44 @@ def small_site(folder, other_origin):
     return writer.site
 
 
+# Body sizes of the listing benchmark's entries: quantiles of a log-normal
+# spread (median 18 KiB) kept between 1 KiB and 256 KiB, about 33 KiB on
+# average, like the pictures, scripts and styles of real pages.
+ENTRY_SIZE_CLASSES = 64
+ENTRY_SIZE_MEDIAN = 18 * 1024
+ENTRY_SIZE_SIGMA = 1.1
+
+
+def entry_sizes():
+    spread = statistics.NormalDist(math.log(ENTRY_SIZE_MEDIAN), ENTRY_SIZE_SIGMA)
+    sizes = []
+    for k in range(ENTRY_SIZE_CLASSES):
+        size = math.exp(spread.inv_cdf((k + 0.5) / ENTRY_SIZE_CLASSES))
+        sizes.append(int(min(max(size, 1024), 256 * 1024)))
+    return sizes
+
+
 def entries_site(folder, count):
-    """`count` distinct tiny files fetched by the page's script (plus the
-    favicon): <img> elements would cost the browsers a layout each."""
+    """`count` distinct files fetched by the page's script (plus the favicon),
+    each one of a few dozen bodies of spread sizes (random bytes: stored as
+    sent, like pictures); <img> elements would cost the browsers a layout each."""
     writer = SiteWriter(folder)
-    tiny = writer.add_bytes("/n/0.gif", "image/gif", TINY_GIF)
-    paths = ["/n/%d.gif" % i for i in range(count)]
-    for path in paths[1:]:
-        writer.add_file(path, "image/gif", tiny)
+    bodies = []
+    for k, size in enumerate(entry_sizes()):
+        data = random.Random(k).randbytes(size)
+        bodies.append(writer.add_bytes("/n/%d.bin" % k, "application/octet-stream", data))
+    paths = ["/n/%d.bin" % i for i in range(count)]
+    # 37 is prime to the class count: neighbouring entries get unlike sizes.
+    for i, path in enumerate(paths[ENTRY_SIZE_CLASSES:], ENTRY_SIZE_CLASSES):
+        writer.add_file(path, "application/octet-stream", bodies[i * 37 % ENTRY_SIZE_CLASSES])
+    tiny = writer.add_bytes(GATE_PATH, "image/gif", TINY_GIF)
     writer.add_file("/favicon.ico", "image/gif", tiny)
-    writer.add_bytes(GATE_PATH, "image/gif", TINY_GIF)
     writer.site.awaited.update(paths)
     writer.site.gate_timeout = 8.0 + count / 100
     script = ("<script>\nlet next = 0;\n"
               "async function worker() {\n"
               "  while (next < %d) {\n"
-              "    const response = await fetch('/n/' + next++ + '.gif');\n"
+              "    const response = await fetch('/n/' + next++ + '.bin');\n"
               "    await response.arrayBuffer();\n"
               "  }\n}\n"
               "for (let i = 0; i < 6; i++) worker();\n</script>" % count)
