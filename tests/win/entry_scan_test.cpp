@@ -96,7 +96,7 @@ protected:
     void SetUp() override
     {
         view.SubclassWindow(host.List());
-        tree.AddFile("AB12CD34\\winfile.bmp", GreyBmp());
+        tree.AddFile("wininet\\AB12CD34\\winfile.bmp", GreyBmp());
         std::string list;
         for (const auto& cache : kCacheFolders) {
             std::string copy = tree.Root() + "\\browsers\\" + cache[0];
@@ -110,7 +110,7 @@ protected:
     void TearDown() override { ::SetEnvironmentVariableA("ZEMA_BROWSER_CACHES", nullptr); }
 
     TempTree tree;
-    CacheFolderOverride cache{ tree.Root() };
+    CacheFolderOverride cache{ tree.Root() + "\\wininet" };
     ScanHost host;
     CImageListView view;
     std::map<std::string, std::string> before;
@@ -206,4 +206,28 @@ TEST_F(EntryScan, TheDateTestPassesEntriesOfTheDayChosenAndAfter)
     ASSERT_TRUE(host.PumpUntil([&] { return !view.IsRunning(); }, 60000));
     EXPECT_EQ(static_cast<size_t>(view.GetItemCount()), ServedPictures().size() + 1)
         << "the file and the caches' pictures";
+}
+
+// Pause holds the walk between entries and Close ends it within the times the
+// file walk keeps.
+TEST_F(EntryScan, PauseHoldsTheEntryWalkAndCloseEndsIt)
+{
+    FilterOptions filters;
+    filters.typeList = "bmp;gif;png;ico";
+    view.StartScan(filters);
+    ASSERT_TRUE(host.PumpUntil([&] { return view.GetItemCount() >= 2; }, 30000))
+        << "the file and a first entry";
+    view.SetPaused(true);
+    host.PumpUntil([] { return false; }, 300);
+    const int held = view.GetItemCount();
+    host.PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(view.GetItemCount(), held) << "no row while paused";
+    EXPECT_TRUE(view.IsRunning());
+    ASSERT_LT(static_cast<size_t>(held), ServedPictures().size() + 1) << "paused inside the walk";
+    EXPECT_FALSE(view.RequestStop()) << "a running scan closes later";
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(host.PumpUntil([&] { return host.CancelsReceived() == 1; }, 2000));
+    EXPECT_LT(::GetTickCount() - start, 400u);
+    EXPECT_FALSE(view.IsRunning());
+    EXPECT_EQ(view.GetItemCount(), held);
 }
