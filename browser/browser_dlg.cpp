@@ -6,6 +6,8 @@
 #include "browser/details_dlg.h"
 #include "widgets/folder_chooser.h"
 
+#include <string>
+
 namespace {
 constexpr UINT startDelay = 300;
 }  // namespace
@@ -138,17 +140,17 @@ void CBrowserDlg::OnCopyTo()
     if (!ChooseFolder(m_hWnd, folder, nullptr, 0))
         return;
     WriteSetting(m_copyToSetting, folder);
-    ReportCopyFailures(CopyFilesToFolder(m_hWnd, m_list.SelectedPaths(), folder));
+    ReportCopyFailures(CopyToFolder(m_hWnd, CopySourcesOf(m_list.SelectedRows()), folder));
 }
 
 void CBrowserDlg::OnDrill()
 {
-    CString path = m_list.SelectedPath();
-    if (path.IsEmpty()) {
+    const CacheItem* row = m_list.SelectedRow();
+    if (!row) {
         AfxMessageBox(m_traits.nothingToDrill, MB_ICONINFORMATION);
         return;
     }
     CDetailsDlg details;
-    details.m_cacheFilePath = path;
+    PrepareDetails(*row, details);
     details.DoModal();
 }

@@ -5,6 +5,8 @@
 #include "scan/cache_item.h"
 #include "platform/normalize_path.h"
 
+#include <string>
+
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -22,19 +24,19 @@ bool PathTaken(const std::string& path)
 // name only when it is complete: a copy that fails part way (a full disk, a
 // source that cannot be read to its end) is removed, so no part of a file is
 // ever left under a name that looks like a copy.
-bool CopyOneFile(const std::string& source, const std::string& folder)
+bool CopyOne(const CopySource& source, const std::string& folder)
 {
     // A drive root keeps its backslash.
     std::string prefix = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
     std::string name =
-        FreeCopyName(FileNamePart(source.c_str()),
+        FreeCopyName(source.name,
                      [&](const std::string& candidate) { return PathTaken(prefix + candidate); });
     std::string target = prefix + name;
     char partial[MAX_PATH];
     if (target.size() >= MAX_PATH || !::GetTempFileNameA(folder.c_str(), "zem", 0, partial))
         return false;
     // Without replacing: a file that took the name meanwhile is kept.
-    if (::CopyFileA(source.c_str(), partial, FALSE) && ::MoveFileExA(partial, target.c_str(), 0))
+    if (source.write(partial) && ::MoveFileExA(partial, target.c_str(), 0))
         return true;
     ::DeleteFileA(partial);
     return false;
@@ -59,12 +61,12 @@ public:
         }
     }
     // False when the user asked to stop.
-    bool Step(size_t done, const std::string& path)
+    bool Step(size_t done, const std::string& name)
     {
         if (!m_dialog)
             return true;
         wchar_t line[MAX_PATH];
-        ::MultiByteToWideChar(CP_ACP, 0, FileNamePart(path.c_str()), -1, line, MAX_PATH);
+        ::MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, line, MAX_PATH);
         m_dialog->SetLine(1, line, TRUE, nullptr);
         m_dialog->SetProgress64(done, m_total);
         return !m_dialog->HasUserCancelled();
@@ -80,17 +82,28 @@ private:
 std::vector<std::string> CopyFilesToFolder(HWND owner, const std::vector<std::string>& paths,
                                            const char* folder)
 {
+    std::vector<CopySource> sources;
+    for (const std::string& path : paths)
+        sources.push_back({ FileNamePart(path.c_str()), path, [path](const char* target) {
+                               return ::CopyFileA(path.c_str(), target, FALSE) != FALSE;
+                           } });
+    return CopyToFolder(owner, sources, folder);
+}
+
+std::vector<std::string> CopyToFolder(HWND owner, const std::vector<CopySource>& sources,
+                                      const char* folder)
+{
     char target[MAX_PATH];
     lstrcpynA(target, folder, sizeof target);
     NormalizePath(target);
     std::string destination = target;
-    CopyProgress progress(owner, paths.size());
+    CopyProgress progress(owner, sources.size());
     std::vector<std::string> failed;
-    for (size_t i = 0; i < paths.size(); ++i) {
-        if (!progress.Step(i, paths[i]))
+    for (size_t i = 0; i < sources.size(); ++i) {
+        if (!progress.Step(i, sources[i].name))
             break;
-        if (!CopyOneFile(paths[i], destination))
-            failed.push_back(paths[i]);
+        if (!CopyOne(sources[i], destination))
+            failed.push_back(sources[i].label);
     }
     return failed;
 }
@@ -99,4 +112,13 @@ void ReportCopyFailures(const std::vector<std::string>& failedPaths)
 {
     if (!failedPaths.empty())
         AfxMessageBox(CopyFailureText(failedPaths).c_str(), MB_ICONINFORMATION);
+}
+
+std::vector<CopySource> CopySourcesOf(const std::vector<const CacheItem*>& rows)
+{
+    std::vector<CopySource> sources;
+    for (const CacheItem* row : rows)
+        sources.push_back({ FileNamePart(row->path), row->Label(),
+                            [row](const char* target) { return row->WriteCopy(target); } });
+    return sources;
 }

@@ -1,6 +1,7 @@
 #include "browser/details_dlg.h"
 #include "res/resource.h"
 #include "browser/cache_source_url.h"
+#include "scan/cache_item.h"
 #include "platform/shell_open.h"
 
 const char CDetailsDlg::noSourceUrlText[] =
@@ -65,7 +66,7 @@ void CDetailsDlg::OnOpen()
 void CDetailsDlg::LookUpSourceUrl()
 {
     CString url;
-    bool found = FindCacheSourceUrl(m_cacheFilePath, url);
+    bool found = m_findSourceUrl ? m_findSourceUrl(url) : FindCacheSourceUrl(m_cacheFilePath, url);
     m_lookUp.Post([this, found, url] { ShowSourceUrl(found, url); });
 }
 
@@ -82,4 +83,18 @@ void CDetailsDlg::OnLookUpEnded()
 {
     if (m_closeRequested)
         PostMessage(WM_COMMAND, IDCANCEL);
+}
+
+void PrepareDetails(const CacheItem& row, CDetailsDlg& details)
+{
+    std::string description, url;
+    if (!row.KnownSource(description, url)) {
+        details.m_cacheFilePath = row.path;
+        return;
+    }
+    details.m_cacheFilePath = description.c_str();
+    details.m_findSourceUrl = [url](CString& found) {
+        found = url.c_str();
+        return true;
+    };
 }

@@ -6,6 +6,8 @@
 #include "framework/afxwin.h"
 #include "framework/afxworker.h"
 
+#include <functional>
+
 class CDetailsDlg : public CDialog {
 public:
     explicit CDetailsDlg(CWnd* parent = nullptr);
@@ -15,6 +17,11 @@ public:
     CButton m_openButton;
     CEdit m_urlEdit;
     CString m_cacheFilePath;  // set by the caller before DoModal
+    // Finds the source URL on the worker; by default in the WinINet index by
+    // m_cacheFilePath. A row that knows its URL (a browser cache's entry)
+    // hands it over here, with its description in m_cacheFilePath. Set
+    // before DoModal and only called by the worker afterwards.
+    std::function<bool(CString& url)> m_findSourceUrl;
 
     // On the user-interface thread: whether the look-up has yet to show its
     // result, and whether a Close waits for it.
@@ -52,3 +59,8 @@ private:
 
     DECLARE_MESSAGE_MAP()
 };
+
+struct CacheItem;
+// Fills the dialog for a row: a file's path, looked up in the WinINet index;
+// an entry's description and its own URL.
+void PrepareDetails(const CacheItem& row, CDetailsDlg& details);

@@ -1,6 +1,10 @@
 #include "images/image_list_view.h"
 
+#include "caches/cache_reader.h"
+#include "images/codec/image_object.h"
 #include "images/picture_window.h"
+#include "scan/entry_item.h"
+#include "scan/entry_rows.h"
 #include "images/thumbnail.h"
 #include "images/thumbnail_tile.h"
 #include "scan/filter_rules.h"
@@ -54,6 +58,59 @@ void CImageListView::ExamineFile(const char* folder, const WIN32_FIND_DATAA& ent
         AddThumbnail(path);
 }
 
+// Without its body an entry whose headers already name a kind other than a
+// picture is passed over: only a picture's, or an unknown kind's, body is
+// read to decide.
+void CImageListView::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
+                                  CacheReader& reader, const CacheEntry& entry)
+{
+    if (!PassesDateTest(entry))
+        return;
+    EntryRow row = MakeEntryRow(entry, nullptr, 0, ConvertToAnsi);
+    if (row.state == EntryRowState::None ||
+        (row.category.source != CategorySource::None && row.category.kind != WebKind::Picture))
+        return;
+    if (!PassPausePoint())
+        return;
+    std::vector<uint8_t> body;
+    const CacheStopCheck stop = [this] { return StopRequested(); };
+    BodyDecodeStatus status = ReadBodyInMemory(
+        [&](const DecodedBodySink& sink) {
+            return ReadEntryBody(reader, entry, kPictureBodyBound, stop, sink);
+        },
+        body);
+    if (status != BodyDecodeStatus::Ok)
+        return;
+    row = MakeEntryRow(entry, body.data(), body.size(), ConvertToAnsi);
+    if (IsImageRow(row, m_filters.typeList))
+        AddEntryThumbnail(cache, entry, row.name, body, row.category.imageType);
+}
+
+void CImageListView::AddEntryThumbnail(const std::shared_ptr<const ChosenCache>& cache,
+                                       const CacheEntry& entry, const std::string& name,
+                                       const std::vector<uint8_t>& body, uint32_t pictureType)
+{
+    Thumbnail thumbnail = MakeThumbnail(
+        PictureBytes::Memory(body.data(), body.size(), pictureType), m_filters.thumbnailEdge,
+        kThumbnailMemoryBudget, [this] { return StopRequested(); },
+        [this](uint32_t width, uint32_t height) { return PassesSizeTest(width, height); });
+    if (thumbnail.status != ThumbnailStatus::kDone)
+        return;
+    std::unique_ptr<EntryImageItem> item(new (std::nothrow) EntryImageItem);
+    if (!item)
+        return;
+    try {
+        item->entry = std::make_shared<const CachedEntry>(cache, entry, body.size());
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    lstrcpynA(item->path, name.c_str(), sizeof item->path);
+    item->pictureType = pictureType;
+    item->width = thumbnail.sourceWidth;
+    item->height = thumbnail.sourceHeight;
+    AppendThumbnailRow(thumbnail.tile.get(), std::move(item));
+}
+
 void CImageListView::AddThumbnail(const char* path)
 {
     // The filters are written before the worker starts.
@@ -86,11 +143,15 @@ int CImageListView::RowImage(const CacheItem& row)
     return m_slots.SlotFor(static_cast<const ImageItem&>(row).thumbnailIndex, m_tiles);
 }
 
-// A file the picture window cannot decode goes to its default program.
+// A picture the window cannot decode goes to its default program.
 void CImageListView::OnLButtonDblClk(UINT, POINT)
 {
     Default();
-    CString path = SelectedPath();
-    if (!path.IsEmpty() && !ShowPictureWindow(::GetParent(m_hWnd), path))
-        OpenWithShell(path);
+    const auto* row = static_cast<const ImageItem*>(SelectedRow());
+    if (!row)
+        return;
+    CImageObject picture;
+    row->LoadPicture(picture);
+    if (!ShowPictureWindow(::GetParent(m_hWnd), FileNamePart(row->path), picture))
+        row->OpenInDefaultProgram();
 }

@@ -6,6 +6,10 @@
 #include "images/tile_slots.h"
 #include "images/tile_store.h"
 
+#include <memory>
+#include <string>
+#include <vector>
+
 class CImageListView : public CCacheListCtrl {
 public:
     CImageListView() = default;
@@ -18,6 +22,11 @@ protected:
     void PreSubclassWindow() override;
     void PrepareScan() override;
     void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) override;
+    // An entry is a row when it passes the same filters as a file: the date
+    // test on its response time, the picture test and type list on its made
+    // name, the size test on its decoded picture.
+    void ExamineEntry(const std::shared_ptr<const ChosenCache>& cache, CacheReader& reader,
+                      const CacheEntry& entry) override;
     // Only rows being drawn or asked about load their tile into a slot.
     int RowImage(const CacheItem& row) override;
 
@@ -28,6 +37,10 @@ private:
     // size test, becomes a row; a file that cannot be shown is skipped
     // without a trace.
     void AddThumbnail(const char* path);
+    // The same for an entry's decoded body in memory.
+    void AddEntryThumbnail(const std::shared_ptr<const ChosenCache>& cache,
+                           const CacheEntry& entry, const std::string& name,
+                           const std::vector<uint8_t>& body, uint32_t pictureType);
     bool PassesSizeTest(uint32_t width, uint32_t height) const;
     // Keeps the tile (TileBytes of the edge) and appends the row that shows
     // it, on the user-interface thread, in scan order. The record is the

@@ -180,9 +180,8 @@ SIZE WindowSizeFor(const Picture& picture, DWORD style)
 
 }  // namespace
 
-bool ShowPictureWindow(HWND owner, const char* path)
+bool ShowPictureWindow(HWND owner, const char* name, CImageObject& image)
 {
-    CImageObject image(path, TypeFromExtension(path));
     if (!image.HasPixels())
         return false;
     HBITMAP bitmap = image.ToBitmap(nullptr);
@@ -195,7 +194,7 @@ bool ShowPictureWindow(HWND owner, const char* path)
     }
     Picture* picture = new Picture{ bitmap, image.Width(), image.Height() };
     char title[MAX_PATH + 40];
-    std::snprintf(title, sizeof title, "%s (%d x %d)", FileNamePart(path), picture->width,
+    std::snprintf(title, sizeof title, "%s (%d x %d)", FileNamePart(name), picture->width,
                   picture->height);
     // No scroll bar styles: SetScrollInfo shows the bars only where the
     // picture is larger than the window.

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
-// Decodes the file and opens its window, owned by the given window (so it
-// closes with it). False when the file cannot be decoded.
-bool ShowPictureWindow(HWND owner, const char* path);
+class CImageObject;
+
+// Opens the decoded picture's window under the name given, owned by the
+// given window (so it closes with it). False when it has no pixels.
+bool ShowPictureWindow(HWND owner, const char* name, CImageObject& image);

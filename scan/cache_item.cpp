@@ -1,5 +1,9 @@
 #include "scan/cache_item.h"
 
+#include "images/codec/image_object.h"
+#include "images/codec/image_types.h"
+#include "platform/shell_open.h"
+
 namespace {
 
 // Created on first use, by whichever thread makes the first record, and kept
@@ -29,4 +33,24 @@ void CacheItem::operator delete(void* record) noexcept
 {
     if (record)
         ::HeapFree(RecordHeap(), 0, record);
+}
+
+bool CacheItem::WriteCopy(const char* target) const
+{
+    return ::CopyFileA(path, target, FALSE) != FALSE;
+}
+
+bool CacheItem::KnownSource(std::string&, std::string&) const
+{
+    return false;
+}
+
+void CacheItem::OpenInDefaultProgram() const
+{
+    OpenWithShell(path);
+}
+
+void ImageItem::LoadPicture(CImageObject& image) const
+{
+    image.Load(path, TypeFromExtension(path));
 }

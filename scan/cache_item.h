@@ -1,12 +1,16 @@
 // The records behind a category list's rows, kept by the list in scan order.
-// Every record holds the cache file's full path, so any browser can read a
-// row's path without knowing its kind.
+// A file's record holds the cache file's full path; an entry's record holds
+// its row name there, and answers for its body itself, so a browser copies,
+// drills and shows any row without knowing its kind.
 #pragma once
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
+
+class CImageObject;
 
 struct CacheItem {
     virtual ~CacheItem() = default;
@@ -20,10 +24,26 @@ struct CacheItem {
     static void* operator new(size_t size, const std::nothrow_t&) noexcept;
     static void operator delete(void* record) noexcept;
 
+    // Writes the row's bytes as a new file at target: the file's copy, or
+    // the entry's decoded body. False on any failure; the caller removes
+    // what was written.
+    virtual bool WriteCopy(const char* target) const;
+    // What a failure message names: the file's full path, the entry's URL.
+    virtual std::string Label() const { return path; }
+    // An entry's URL and one line about it; false for a file, whose source
+    // is found by its path in the WinINet index.
+    virtual bool KnownSource(std::string& description, std::string& url) const;
+    // Hands the row to the shell's default program for its type.
+    virtual void OpenInDefaultProgram() const;
+
     char path[MAX_PATH];
 };
 
 struct ImageItem : CacheItem {
+    // The picture decoded at its full size: the file by its extension's
+    // type, as the picture window always read it.
+    virtual void LoadPicture(CImageObject& image) const;
+
     uint32_t width;  // as decoded, before scaling for the thumbnail
     uint32_t height;
     int32_t thumbnailIndex;

@@ -1,12 +1,14 @@
 #include "scan/cache_list_ctrl.h"
 
-#include "sources/inet_cache_folder.h"
+#include "caches/cache_reader.h"
+#include "sources/cache_choice.h"
 #include "scan/cache_item.h"
 #include "scan/filter_rules.h"
 #include "platform/folder_search.h"
 #include "platform/normalize_path.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -49,11 +51,38 @@ bool CCacheListCtrl::RequestStop()
     return !m_worker.IsRunning();
 }
 
+// The choice is read here, not when the window opens, so that a scan started
+// after the Caches window closed reads what the user has just checked.
 void CCacheListCtrl::Scan()
 {
-    char folder[MAX_PATH];
-    if (LocateCacheFolder(folder))
-        WalkFolder(folder);
+    CCacheChoice choice;
+    choice.Load();
+    const std::vector<ChosenCache> caches = choice.CheckedCaches();
+    for (const ChosenCache& cache : caches)
+        if (cache.kind == CacheSourceKind::InetCache)
+            WalkFolder(cache.folder.c_str());
+    for (const ChosenCache& cache : caches) {
+        if (StopRequested())
+            return;
+        if (cache.kind == CacheSourceKind::BrowserCache)
+            WalkEntries(std::make_shared<const ChosenCache>(cache));
+    }
+}
+
+// The readers ask the stop check between entries and inside long reads, so a
+// Close is answered within a pause point of the walk's.
+void CCacheListCtrl::WalkEntries(const std::shared_ptr<const ChosenCache>& cache)
+{
+    OpenedCache opened = OpenCacheFolder(cache->folder);
+    if (!opened.reader)
+        return;
+    const CacheStopCheck stop = [this] { return StopRequested(); };
+    CacheEntry entry;
+    while (opened.reader->Next(entry, stop)) {
+        ExamineEntry(cache, *opened.reader, entry);
+        if (!PassPausePoint())
+            return;
+    }
 }
 
 // Applied after the walk's last row: a Close that came during the scan closes
@@ -98,9 +127,26 @@ void CCacheListCtrl::SearchFolder(const char* pattern,
 
 bool CCacheListCtrl::PassesDateTest(const WIN32_FIND_DATAA& entry) const
 {
+    return PassesDateTest(entry.ftLastWriteTime);
+}
+
+// Response times count microseconds from 1601, a FILETIME's tenth; an unknown
+// time passes only where a file's time that cannot be converted would.
+bool CCacheListCtrl::PassesDateTest(const CacheEntry& entry) const
+{
+    if (entry.responseTime <= 0 || entry.responseTime > INT64_MAX / 10)
+        return m_filters.dateMode < Before || m_filters.dateMode > Exactly;
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = static_cast<ULONGLONG>(entry.responseTime) * 10u;
+    FILETIME time = { ticks.LowPart, ticks.HighPart };
+    return PassesDateTest(time);
+}
+
+bool CCacheListCtrl::PassesDateTest(const FILETIME& time) const
+{
     FILETIME local;
     SYSTEMTIME calendar;
-    if (!::FileTimeToLocalFileTime(&entry.ftLastWriteTime, &local) ||
+    if (!::FileTimeToLocalFileTime(&time, &local) ||
         !::FileTimeToSystemTime(&local, &calendar))
         return m_filters.dateMode < Before || m_filters.dateMode > Exactly;
     int32_t fileDay = DayNumber(calendar.wYear, calendar.wMonth, calendar.wDay);
@@ -129,6 +175,22 @@ std::vector<std::string> CCacheListCtrl::SelectedPaths() const
             paths.emplace_back(row->path);
     }
     return paths;
+}
+
+const CacheItem* CCacheListCtrl::SelectedRow() const
+{
+    return Row(GetNextItem(-1, LVNI_SELECTED));
+}
+
+std::vector<const CacheItem*> CCacheListCtrl::SelectedRows() const
+{
+    std::vector<const CacheItem*> rows;
+    for (int index = GetNextItem(-1, LVNI_SELECTED); index >= 0;
+         index = GetNextItem(index, LVNI_SELECTED)) {
+        if (const CacheItem* row = Row(index))
+            rows.push_back(row);
+    }
+    return rows;
 }
 
 bool CCacheListCtrl::BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name)

@@ -1,6 +1,7 @@
 // The list control of a category browser, which owns the browser's scan: it
 // holds the filter values and the scan's worker (framework/afxworker.h), which
-// walks the cache folder depth-first and hands each row to the user-interface
+// walks the cache folder depth-first, then the entries of each browser cache
+// given (sources/cache_source.h), and hands each row to the user-interface
 // thread, and keeps the rows. Each browser's list derives from it and adds
 // its category test and its rows.
 //
@@ -12,7 +13,9 @@
 #pragma once
 #include "framework/afxwin.h"
 #include "framework/afxworker.h"
+#include "caches/cache_entry.h"
 #include "scan/cache_item.h"
+#include "sources/cache_source.h"
 #include "scan/filter_options.h"
 
 #include <cstdint>
@@ -20,6 +23,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+class CacheReader;
 
 class CCacheListCtrl : public CListCtrl {
 public:
@@ -53,6 +58,9 @@ public:
     // The first selected row's path, or an empty text when none is selected.
     CString SelectedPath() const;
     std::vector<std::string> SelectedPaths() const;
+    // The selected rows' records, valid until the list next changes.
+    const CacheItem* SelectedRow() const;
+    std::vector<const CacheItem*> SelectedRows() const;
 
 protected:
     // The list's own preparation before the worker starts (image list, type
@@ -61,6 +69,13 @@ protected:
 
     // The category test and what follows it, for one file of a folder.
     virtual void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) = 0;
+    // The category test and what follows it, for one entry of a browser
+    // cache, on the worker thread; the reader is the one that returned the
+    // entry, its body still to be read. A list without entry rows lists none.
+    virtual void ExamineEntry(const std::shared_ptr<const ChosenCache>& /*cache*/,
+                              CacheReader& /*reader*/, const CacheEntry& /*entry*/)
+    {
+    }
     // The image a row shows, asked only while the row is drawn or read.
     virtual int RowImage(const CacheItem& row) = 0;
 
@@ -70,6 +85,8 @@ protected:
     void SearchFolder(const char* pattern,
                       const std::function<void(const WIN32_FIND_DATAA&)>& visit);
     bool PassesDateTest(const WIN32_FIND_DATAA& entry) const;
+    // An entry's date test on its response time.
+    bool PassesDateTest(const CacheEntry& entry) const;
     // "folder\name", normalised; false when it would not fit MAX_PATH.
     static bool BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name);
     // On the worker thread: hands the record to the user-interface thread,
@@ -92,9 +109,13 @@ protected:
     FilterOptions m_filters;
 
 private:
-    // The walk, on the worker thread; a cache folder the shell cannot
-    // resolve scans nothing.
+    // The walk, on the worker thread, over the caches the user has checked:
+    // the Internet cache folders first, then the browsers' entries. A cache
+    // that cannot be opened gives no rows.
     void Scan();
+    // A browser cache's entries in the reader's order, a pause point after each.
+    void WalkEntries(const std::shared_ptr<const ChosenCache>& cache);
+    bool PassesDateTest(const FILETIME& time) const;
     void OnScanEnded();
     void AddRowNow(std::unique_ptr<CacheItem> record);
     int FindRowByName(const char* typed, UINT flags, int start) const;

@@ -4,8 +4,8 @@
 // and one refused, an unchecked cache, and the choice read back by a new
 // window and by the scan's side.
 #include "tests/win/modal_driver.h"
+#include "tests/win/placed_caches.h"
 #include "tests/win/temp_tree.h"
-#include "platform/settings.h"
 #include "res/resource.h"
 #include "sources/caches_dlg.h"
 
@@ -25,28 +25,6 @@ const char kEdge[] = "Edge (Default)";
 const char kChrome[] = "Chrome (Default)";
 const char kFirefox[] = "Firefox (x1y2.default-release)";
 const char kAdded[] = "Added (copied-sql)";
-
-std::string LocalAppData()
-{
-    char folder[MAX_PATH] = {};
-    ::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-    return folder;
-}
-
-bool PlaceCache(const std::string& fixture, const std::string& folder)
-{
-    ::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
-    std::string to = UnixPath(folder);
-    return !to.empty() && RunHostCommand("mkdir -p '" + to + "' && cp -r '" + kSmall + "/" +
-                                         fixture + "/.' '" + to + "'") == 0;
-}
-
-void RemoveTree(const std::string& folder)
-{
-    std::string path = UnixPath(folder);
-    if (!path.empty())
-        RunHostCommand("rm -rf '" + path + "'");
-}
 
 // The window under test, given the folders "chosen" in Add Folder... in turn.
 class CTestCachesDlg : public CCachesDlg {
@@ -104,18 +82,17 @@ protected:
     {
         m_local = LocalAppData();
         ASSERT_FALSE(m_local.empty());
-        ClearChoice();
         m_edge = m_local + "\\Microsoft\\Edge";
         m_chrome = m_local + "\\Google";
         m_firefox = m_local + "\\Mozilla";
         ASSERT_TRUE(
-            PlaceCache("chromium-simple", m_edge + "\\User Data\\Default\\Cache\\Cache_Data"));
-        ASSERT_TRUE(PlaceCache("chromium-blockfile",
+            PlaceCache(kSmall + "/chromium-simple", m_edge + "\\User Data\\Default\\Cache\\Cache_Data"));
+        ASSERT_TRUE(PlaceCache(kSmall + "/chromium-blockfile",
                                m_chrome + "\\Chrome\\User Data\\Default\\Cache\\Cache_Data"));
         ASSERT_TRUE(
-            PlaceCache("firefox", m_firefox + "\\Firefox\\Profiles\\x1y2.default-release\\cache2"));
+            PlaceCache(kSmall + "/firefox", m_firefox + "\\Firefox\\Profiles\\x1y2.default-release\\cache2"));
         m_added = m_tree.Root() + "\\copied-sql";
-        ASSERT_TRUE(PlaceCache("chromium-sql", m_added));
+        ASSERT_TRUE(PlaceCache(kSmall + "/chromium-sql", m_added));
         m_notCache = m_tree.AddFolder("holiday pictures");
         m_tree.AddFile("holiday pictures\\beach.jpg");
         m_tree.AddFile("inet\\Content.IE5\\A1B2C3D4\\logo[1].gif");
@@ -127,34 +104,8 @@ protected:
         RemoveTree(m_edge);
         RemoveTree(m_chrome);
         RemoveTree(m_firefox);
-        ClearChoice();
     }
-    // The prefix is left as it was: the values gone, and the vendor's key
-    // too when the test made it.
-    void ClearChoice()
-    {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) ==
-            ERROR_SUCCESS) {
-            ::RegDeleteValueA(key, "AddedCacheFolders");
-            ::RegDeleteValueA(key, "UncheckedCacheFolders");
-            ::RegCloseKey(key);
-        }
-        if (!m_vendorKeyWasThere)
-            ::RegDeleteTreeA(HKEY_CURRENT_USER, kVendorKey);
-    }
-    static bool VendorKeyExists()
-    {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kVendorKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        ::RegCloseKey(key);
-        return true;
-    }
-
-    static constexpr char kVendorKey[] = "Software\\KELDRAWORKS";
-    bool m_vendorKeyWasThere = VendorKeyExists();
-
+    CacheChoiceReset m_choice;
     std::string m_local, m_edge, m_chrome, m_firefox, m_added, m_notCache;
     TempTree m_tree;
 };

@@ -1,0 +1,50 @@
+// What a row of a browser cache's entry keeps: the cache it came from and
+// where the reader finds its body again, so that the body is read anew,
+// decoded and bounded, when the user asks for it, and never held by the row.
+#pragma once
+#include "caches/body_decoder.h"
+#include "caches/cache_entry.h"
+#include "sources/cache_source.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// No picture is read into memory past this: the pixels' own budget is
+// larger, and a picture's stored bytes are a small part of them.
+constexpr uint64_t kPictureBodyBound = 64u << 20;
+
+class CachedEntry {
+public:
+    // The headers are dropped: the row needs the fields parsed from them.
+    CachedEntry(std::shared_ptr<const ChosenCache> cache, CacheEntry entry, uint64_t decodedSize);
+
+    const ChosenCache& Cache() const { return *m_cache; }
+    const CacheEntry& Entry() const { return m_entry; }
+    uint64_t DecodedSize() const { return m_decodedSize; }
+
+    // Opens the cache again (read-only, as every reader opens it) and hands
+    // the decoded body to the sink, at most bound bytes.
+    BodyDecodeResult ReadBody(uint64_t bound, const CacheStopCheck& stop,
+                              const DecodedBodySink& sink) const;
+    // The decoded body into a file created anew at target.
+    bool WriteBody(const char* target) const;
+    // One line for Drill: the cache's name, status, type, coding, sizes, when
+    // it was cached and the site the user was visiting.
+    std::string Description() const;
+
+private:
+    std::shared_ptr<const ChosenCache> m_cache;
+    CacheEntry m_entry;
+    uint64_t m_decodedSize;
+};
+
+// The decoded body of an entry the reader has just returned, in memory:
+// Ok only when the whole body fits the bound.
+BodyDecodeStatus
+ReadBodyInMemory(const std::function<BodyDecodeResult(const DecodedBodySink&)>& read,
+                 std::vector<uint8_t>& body);
+
+// The platform's exact conversion to the ANSI code page that entry names use.
+bool ConvertToAnsi(const std::u16string& text, std::string& ansi);
