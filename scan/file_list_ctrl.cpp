@@ -1,7 +1,6 @@
 #include "scan/file_list_ctrl.h"
 
 #include "res/resource.h"
-#include "platform/shell_open.h"
 
 #include <memory>
 #include <new>
@@ -86,7 +85,6 @@ void CFileListCtrl::NoteStateChange(UINT oldState, UINT newState)
 void CFileListCtrl::OnLButtonDblClk(UINT, POINT)
 {
     Default();
-    CString path = SelectedPath();
-    if (!path.IsEmpty())
-        OpenWithShell(path);
+    if (const CacheItem* row = SelectedRow())
+        OpenInDefaultProgram(*row);
 }
