@@ -1,8 +1,13 @@
 #include "browser/details_dlg.h"
 #include "res/resource.h"
 #include "browser/cache_source_url.h"
+#include "browser/entry_details.h"
 #include "scan/cache_item.h"
+#include "scan/cached_entry.h"
 #include "platform/shell_open.h"
+
+#include <memory>
+#include <utility>
 
 const char CDetailsDlg::noSourceUrlText[] =
     "No source URL: the Internet cache index has no entry for this file.";
@@ -12,7 +17,20 @@ BEGIN_MESSAGE_MAP(CDetailsDlg, CDialog)
     ON_BN_CLICKED(IDC_OPEN_SOURCE_URL, OnOpen)
 END_MESSAGE_MAP()
 
-CDetailsDlg::CDetailsDlg(CWnd* parent) : CDialog(IDD_DETAILS, parent) {}
+CDetailsDlg::CDetailsDlg(CWnd* parent) : CDialog(IDD_DETAILS, parent)
+{
+    m_findDetails = [this] {
+        FoundDetails details;
+        details.found = FindCacheSourceUrl(m_cacheFilePath, details.url);
+        return details;
+    };
+}
+
+void CDetailsDlg::Describe(UINT templateId, std::function<FoundDetails()> lookUp)
+{
+    m_nIDTemplate = templateId;
+    m_findDetails = std::move(lookUp);
+}
 
 // The look-up cannot be cut short: a dialog that ends while it runs (only
 // through a failure; a Close waits for it) waits here for its end.
@@ -65,16 +83,17 @@ void CDetailsDlg::OnOpen()
 
 void CDetailsDlg::LookUpSourceUrl()
 {
-    CString url;
-    bool found = m_findSourceUrl ? m_findSourceUrl(url) : FindCacheSourceUrl(m_cacheFilePath, url);
-    m_lookUp.Post([this, found, url] { ShowSourceUrl(found, url); });
+    FoundDetails found = m_findDetails();
+    m_lookUp.Post([this, found] { ShowDetails(found); });
 }
 
-void CDetailsDlg::ShowSourceUrl(bool found, const CString& url)
+void CDetailsDlg::ShowDetails(const FoundDetails& found)
 {
     m_pathEdit.SetWindowText(m_cacheFilePath);
-    m_urlEdit.SetWindowText(found ? static_cast<LPCSTR>(url) : noSourceUrlText);
-    if (found)
+    m_urlEdit.SetWindowText(found.found ? static_cast<LPCSTR>(found.url) : noSourceUrlText);
+    for (const DetailField& field : found.fields)
+        ::SetDlgItemTextA(m_hWnd, field.controlId, field.text.c_str());
+    if (found.found)
         m_openButton.EnableWindow(TRUE);
 }
 
@@ -87,14 +106,19 @@ void CDetailsDlg::OnLookUpEnded()
 
 void PrepareDetails(const CacheItem& row, CDetailsDlg& details)
 {
-    std::string description, url;
-    if (!row.KnownSource(description, url)) {
+    std::shared_ptr<const CachedEntry> entry = row.SourceEntry();
+    if (!entry) {
         details.m_cacheFilePath = row.path;
         return;
     }
-    details.m_cacheFilePath = description.c_str();
-    details.m_findSourceUrl = [url](CString& found) {
-        found = url.c_str();
-        return true;
-    };
+    details.m_cacheFilePath = entry->Cache().name.c_str();
+    // The entry is shared, so the worker's copy stays valid whatever becomes
+    // of the row while the dialog is open.
+    details.Describe(IDD_ENTRY_DETAILS, [entry] {
+        FoundDetails found;
+        found.url = entry->Entry().url.c_str();
+        found.found = !entry->Entry().url.empty();
+        found.fields = EntryDetailFields(*entry);
+        return found;
+    });
 }

@@ -1,12 +1,23 @@
 // The Details dialog (resource 138, "Drill"): a cached file's full path and
 // the address it was downloaded from, looked up on a worker thread and shown
 // by the dialog itself; Open hands that address to the shell. A Close that
-// arrives during the look-up is carried out when the look-up ends.
+// arrives during the look-up is carried out when the look-up ends. A browser
+// cache's entry is shown the same way through a template of its own, with
+// more fields.
 #pragma once
+#include "browser/detail_field.h"
 #include "framework/afxwin.h"
 #include "framework/afxworker.h"
 
 #include <functional>
+
+// What a look-up found: the source URL, when there is one (Open stays
+// disabled without it), and the template's other fields.
+struct FoundDetails {
+    bool found = false;
+    CString url;
+    DetailFields fields;
+};
 
 class CDetailsDlg : public CDialog {
 public:
@@ -16,12 +27,16 @@ public:
     CEdit m_pathEdit;
     CButton m_openButton;
     CEdit m_urlEdit;
-    CString m_cacheFilePath;  // set by the caller before DoModal
-    // Finds the source URL on the worker; by default in the WinINet index by
-    // m_cacheFilePath. A row that knows its URL (a browser cache's entry)
-    // hands it over here, with its description in m_cacheFilePath. Set
-    // before DoModal and only called by the worker afterwards.
-    std::function<bool(CString& url)> m_findSourceUrl;
+    // Where the row is cached, set by the caller before DoModal: a file's
+    // full path, or the browser and profile whose cache holds an entry.
+    CString m_cacheFilePath;
+
+    // Drill for another kind of row than a WinINet file: its template, which
+    // has the path edit, the URL edit and Open as the file's has, and the
+    // look-up that fills it. By default the source URL is found in the
+    // WinINet index by m_cacheFilePath. Before DoModal; the look-up is then
+    // only called by the worker.
+    void Describe(UINT templateId, std::function<FoundDetails()> lookUp);
 
     // On the user-interface thread: whether the look-up has yet to show its
     // result, and whether a Close waits for it.
@@ -41,17 +56,19 @@ protected:
     void OnOpen();
 
     // The worker's whole job, on the worker thread: finds the source URL and
-    // posts it to the dialog, which shows it (ShowSourceUrl).
+    // the other fields and posts them to the dialog, which shows them
+    // (ShowDetails).
     virtual void LookUpSourceUrl();
 
 private:
-    // On the user-interface thread: fills both edits and enables Open when a
+    // On the user-interface thread: fills the edits and enables Open when a
     // URL was found.
-    void ShowSourceUrl(bool found, const CString& url);
+    void ShowDetails(const FoundDetails& found);
     void OnLookUpEnded();
 
-    // Read by the worker: m_cacheFilePath, written before it starts and
-    // left alone while it runs (the dialog does not change it).
+    // Read by the worker: m_cacheFilePath and m_findDetails, written before
+    // it starts and left alone while it runs (the dialog changes neither).
+    std::function<FoundDetails()> m_findDetails;
     CWorker m_lookUp;
     // The user-interface thread's alone, like the end of the look-up that
     // reads it: a Close and the end come one after the other, never across.
@@ -62,5 +79,5 @@ private:
 
 struct CacheItem;
 // Fills the dialog for a row: a file's path, looked up in the WinINet index;
-// an entry's description and its own URL.
+// an entry's own template with its URL, its cache's name and its fields.
 void PrepareDetails(const CacheItem& row, CDetailsDlg& details);

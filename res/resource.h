@@ -57,6 +57,18 @@
 #define IDC_SOURCE_URL             1037
 #define IDC_OPEN_SOURCE_URL        1039
 
+// Details dialog of a browser cache's entry: the URL and Open as above, the
+// cache's browser and profile in IDC_CACHE_FILE_PATH, and these
+#define IDD_ENTRY_DETAILS          158
+#define IDC_ENTRY_SITE             1070
+#define IDC_ENTRY_STATUS           1071
+#define IDC_ENTRY_TYPE             1072
+#define IDC_ENTRY_ENCODING         1073
+#define IDC_ENTRY_STORED_SIZE      1074
+#define IDC_ENTRY_DECODED_SIZE     1075
+#define IDC_ENTRY_CACHED           1076
+#define IDC_ENTRY_BODY             1077
+
 // Private commands of the browsers
 #define ID_START_COMMAND           32771
 #define ID_LAYOUT_COMMAND          32773

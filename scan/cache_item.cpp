@@ -39,11 +39,6 @@ bool CacheItem::WriteCopy(const char* target) const
     return ::CopyFileA(path, target, FALSE) != FALSE;
 }
 
-bool CacheItem::KnownSource(std::string&, std::string&) const
-{
-    return false;
-}
-
 std::string CacheItem::FileForPrograms(CEntryTempFiles&) const
 {
     return path;

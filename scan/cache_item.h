@@ -7,9 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <string>
 
+class CachedEntry;
 class CEntryTempFiles;
 class CImageObject;
 
@@ -31,9 +33,9 @@ struct CacheItem {
     virtual bool WriteCopy(const char* target) const;
     // What a failure message names: the file's full path, the entry's URL.
     virtual std::string Label() const { return path; }
-    // An entry's URL and one line about it; false for a file, whose source
-    // is found by its path in the WinINet index.
-    virtual bool KnownSource(std::string& description, std::string& url) const;
+    // The browser cache's entry a row was made from, for Drill to describe;
+    // null for a file, whose source is found by its path in the WinINet index.
+    virtual std::shared_ptr<const CachedEntry> SourceEntry() const { return nullptr; }
     // The row as a file other programs can open: the file itself, or the
     // entry's decoded body written among the list's temporary files. "" when
     // it cannot be written.

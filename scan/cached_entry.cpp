@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -12,24 +11,6 @@ namespace {
 // A copy is written as it is decoded, so memory stays small; the bound only
 // keeps a body that decodes without end from filling the user's disk.
 constexpr uint64_t copyBound = 0xFFFFFFFFull;
-
-std::string LocalTimeText(int64_t microseconds)
-{
-    if (microseconds <= 0)
-        return "unknown";
-    ULARGE_INTEGER ticks;
-    ticks.QuadPart = static_cast<ULONGLONG>(microseconds) * 10u;
-    FILETIME utc = { ticks.LowPart, ticks.HighPart };
-    FILETIME local;
-    SYSTEMTIME calendar;
-    if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &calendar))
-        return "unknown";
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", calendar.wYear,
-                  calendar.wMonth, calendar.wDay, calendar.wHour, calendar.wMinute,
-                  calendar.wSecond);
-    return text;
-}
 
 }  // namespace
 
@@ -67,25 +48,6 @@ bool CachedEntry::WriteBody(const char* target) const
     });
     bool closed = ::CloseHandle(file) != FALSE;
     return written && closed && result.status == BodyDecodeStatus::Ok;
-}
-
-std::string CachedEntry::Description() const
-{
-    std::string text = m_cache->name + ": ";
-    text += m_entry.statusLine.empty() ? std::to_string(m_entry.status) : m_entry.statusLine;
-    text += ", " + (m_entry.contentType.empty() ? std::string("no type") : m_entry.contentType);
-    if (!m_entry.contentEncoding.empty())
-        text += ", " + m_entry.contentEncoding;
-    text += ", " + std::to_string(m_entry.storedSize) + " bytes stored, " +
-            std::to_string(m_decodedSize) + " decoded";
-    text += ", cached " + LocalTimeText(m_entry.responseTime);
-    if (!m_entry.topLevelSite.empty())
-        text += ", visiting " + m_entry.topLevelSite;
-    if (m_entry.body != BodyAvailability::Complete)
-        text += m_entry.body == BodyAvailability::Partial ? ", stored in part" : ", unreadable";
-    if (!m_entry.problem.empty())
-        text += " (" + m_entry.problem + ")";
-    return text;
 }
 
 BodyDecodeStatus

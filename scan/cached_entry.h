@@ -30,9 +30,6 @@ public:
                               const DecodedBodySink& sink) const;
     // The decoded body into a file created anew at target.
     bool WriteBody(const char* target) const;
-    // One line for Drill: the cache's name, status, type, coding, sizes, when
-    // it was cached and the site the user was visiting.
-    std::string Description() const;
 
 private:
     std::shared_ptr<const ChosenCache> m_cache;

@@ -15,14 +15,7 @@
 template <class Record> struct EntryRecord : Record {
     bool WriteCopy(const char* target) const override { return entry && entry->WriteBody(target); }
     std::string Label() const override { return entry ? entry->Entry().url : this->path; }
-    bool KnownSource(std::string& description, std::string& url) const override
-    {
-        if (!entry)
-            return false;
-        description = entry->Description();
-        url = entry->Entry().url;
-        return true;
-    }
+    std::shared_ptr<const CachedEntry> SourceEntry() const override { return entry; }
     std::string FileForPrograms(CEntryTempFiles& files) const override
     {
         return entry ? files.FileFor(entry, this->path) : std::string();

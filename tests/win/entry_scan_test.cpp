@@ -1,13 +1,16 @@
 // The Image browser's scan over caches that real browsers wrote in this run,
 // placed where Chrome, Edge, Brave and Firefox keep theirs, beside a WinINet
 // file: it finds them by itself, lists exactly their pictures after the file,
-// copies an entry's decoded body out, drills to its URL and leaves every cache
-// file as it was.
+// copies an entry's decoded body out, drills to what the server sent and
+// leaves every cache file as it was.
 #include "browser/copy_files.h"
 #include "browser/details_dlg.h"
+#include "browser/entry_details.h"
+#include "caches/cache_reader.h"
 #include "images/image_list_view.h"
 #include "res/resource.h"
 #include "scan/cached_entry.h"
+#include "scan/entry_item.h"
 #include "scan/entry_temp_files.h"
 #include "scan/filter_rules.h"
 #include "tests/common/served_manifest.h"
@@ -15,11 +18,15 @@
 #include "tests/win/placed_caches.h"
 #include "tests/win/scan_host.h"
 #include "tests/win/temp_tree.h"
+#include "sources/cache_choice.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -95,6 +102,122 @@ std::vector<ManifestRow> ServedPictures()
     return pictures;
 }
 
+// What Drill showed for a row, field by field, and whether Open was enabled.
+struct DrilledRow {
+    std::map<int, std::string> fields;
+    bool openEnabled = false;
+
+    const std::string& operator[](int id) { return fields[id]; }
+};
+
+DrilledRow Drill(const CacheItem& row)
+{
+    const int ids[] = { IDC_SOURCE_URL,        IDC_ENTRY_SITE,         IDC_CACHE_FILE_PATH,
+                        IDC_ENTRY_STATUS,      IDC_ENTRY_TYPE,         IDC_ENTRY_ENCODING,
+                        IDC_ENTRY_STORED_SIZE, IDC_ENTRY_DECODED_SIZE, IDC_ENTRY_CACHED,
+                        IDC_ENTRY_BODY };
+    DrilledRow drilled;
+    CDetailsDlg details;
+    PrepareDetails(row, details);
+    ModalScript script;
+    script.WaitFor("look-up", [&] { return !details.IsLookingUp(); });
+    script.Do([&] {
+        for (int id : ids) {
+            HWND field = script.Item(id);
+            EXPECT_TRUE(field && (::GetWindowLongA(field, GWL_STYLE) & ES_READONLY)) << id;
+            drilled.fields[id] = WindowText(field);
+        }
+        drilled.openEnabled = ::IsWindowEnabled(script.Item(IDC_OPEN_SOURCE_URL)) != FALSE;
+    });
+    script.Do(steps::Click(script, IDCANCEL));
+    EXPECT_EQ(script.Run(details), IDCANCEL);
+    return drilled;
+}
+
+// "22419 bytes" as a number; -1 for any other text.
+long long ByteCount(const std::string& text)
+{
+    long long count = -1;
+    char unit[8] = {};
+    if (std::sscanf(text.c_str(), "%lld %7s", &count, unit) != 2 || std::string(unit) != "bytes")
+        return -1;
+    return count;
+}
+
+bool HasWord(const std::string& text, const std::string& word)
+{
+    std::istringstream words(text);
+    std::string each;
+    while (words >> each)
+        if (each == word)
+            return true;
+    return false;
+}
+
+// A local "YYYY-MM-DD HH:MM:SS" as seconds since 1601 UTC; -1 when it is not one.
+long long UtcSeconds(const std::string& local)
+{
+    SYSTEMTIME at = {};
+    unsigned year, month, day, hour, minute, second;
+    if (std::sscanf(local.c_str(), "%u-%u-%u %u:%u:%u", &year, &month, &day, &hour, &minute,
+                    &second) != 6)
+        return -1;
+    at.wYear = static_cast<WORD>(year);
+    at.wMonth = static_cast<WORD>(month);
+    at.wDay = static_cast<WORD>(day);
+    at.wHour = static_cast<WORD>(hour);
+    at.wMinute = static_cast<WORD>(minute);
+    at.wSecond = static_cast<WORD>(second);
+    SYSTEMTIME utc;
+    FILETIME ticks;
+    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &at, &utc) ||
+        !::SystemTimeToFileTime(&utc, &ticks))
+        return -1;
+    return static_cast<long long>(
+        (static_cast<ULONGLONG>(ticks.dwHighDateTime) << 32 | ticks.dwLowDateTime) / 10000000u);
+}
+
+// When make-caches.py wrote its manifest, after the browsers' last response.
+long long ManifestWrittenSeconds()
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(Made("manifest.tsv").c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return static_cast<long long>(
+        (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+         data.ftLastWriteTime.dwLowDateTime) /
+        10000000u);
+}
+
+// The fields every entry shows as the server sent its response to that
+// browser: the URL to open, the site, the cache's name, status, type and
+// coding, and a response time inside the run that made the caches.
+void ExpectServed(DrilledRow& drilled, const ManifestRow& served, const std::string& browser)
+{
+    EXPECT_EQ(drilled[IDC_SOURCE_URL], served.url);
+    EXPECT_TRUE(drilled.openEnabled);
+    EXPECT_EQ(drilled[IDC_ENTRY_SITE], served.site);
+    EXPECT_EQ(drilled[IDC_CACHE_FILE_PATH], browser);
+    EXPECT_TRUE(HasWord(drilled[IDC_ENTRY_STATUS], served.status)) << drilled[IDC_ENTRY_STATUS];
+    EXPECT_EQ(drilled[IDC_ENTRY_TYPE], served.contentType.substr(0, served.contentType.find(';')));
+    EXPECT_EQ(drilled[IDC_ENTRY_ENCODING],
+              served.contentEncoding.empty() ? kNotRecordedText : served.contentEncoding);
+    const long long cached = UtcSeconds(drilled[IDC_ENTRY_CACHED]);
+    const long long written = ManifestWrittenSeconds();
+    EXPECT_TRUE(cached > written - 180 && cached <= written + 1)
+        << drilled[IDC_ENTRY_CACHED] << " against the manifest written at " << written;
+}
+
+// The manifest's rows for one cache and URL, in the order they were served.
+std::vector<ManifestRow> ServedRows(const std::string& cache, const std::string& url)
+{
+    std::vector<ManifestRow> rows;
+    for (const ManifestRow& row : ReadManifest(Made("manifest.tsv")))
+        if (row.cache == cache && row.url == url)
+            rows.push_back(row);
+    return rows;
+}
+
 class EntryScan : public ::testing::Test {
 protected:
     void SetUp() override
@@ -160,19 +283,31 @@ TEST_F(EntryScan, ListsThePicturesOfEveryCacheAfterTheFilesAndCopiesAndDrillsThe
                                   << body.size();
     }
 
-    CDetailsDlg details;
-    PrepareDetails(*row, details);
-    ModalScript script;
-    script.WaitFor("look-up", [&] { return !details.IsLookingUp(); });
-    script.Do([&] {
-        EXPECT_EQ(WindowText(script.Item(IDC_SOURCE_URL)), served->url);
-        std::string line = WindowText(script.Item(IDC_CACHE_FILE_PATH));
-        EXPECT_NE(line.find("image/png"), std::string::npos) << line;
-        EXPECT_NE(line.find(served->site), std::string::npos) << line;
-        EXPECT_TRUE(::IsWindowEnabled(script.Item(IDC_OPEN_SOURCE_URL)));
-    });
-    script.Do(steps::Click(script, IDCANCEL));
-    EXPECT_EQ(script.Run(details), IDCANCEL);
+    // Drill on the picture of each cache shows what the server sent to that
+    // browser, the whole body stored.
+    std::set<std::string> drilledBrowsers;
+    for (int i = 0; i < view.GetItemCount(); ++i) {
+        if (std::string(view.Row(i)->path) != "logo.png")
+            continue;
+        DrilledRow drilled = Drill(*view.Row(i));
+        const std::string browser = drilled[IDC_CACHE_FILE_PATH];
+        SCOPED_TRACE(browser);
+        drilledBrowsers.insert(browser);
+        const PlacedBrowserCaches::Placed* placed = nullptr;
+        for (const auto& cache : caches.Caches())
+            if (browser == cache.name)
+                placed = &cache;
+        ASSERT_NE(placed, nullptr);
+        const std::vector<ManifestRow> served = ServedRows(placed->made, view.Row(i)->Label());
+        ASSERT_EQ(served.size(), 1u);
+        ExpectServed(drilled, served.front(), placed->name);
+        const long long size =
+            static_cast<long long>(ReadWholeFile(Made(served.front().body)).size());
+        EXPECT_EQ(ByteCount(drilled[IDC_ENTRY_STORED_SIZE]), size) << "served without a coding";
+        EXPECT_EQ(ByteCount(drilled[IDC_ENTRY_DECODED_SIZE]), size);
+        EXPECT_EQ(drilled[IDC_ENTRY_BODY], kWholeBodyText);
+    }
+    EXPECT_EQ(drilledBrowsers.size(), caches.Caches().size()) << "one logo.png in each cache";
 
     std::map<std::string, std::string> after;
     for (const auto& cache : caches.Caches())
@@ -280,4 +415,51 @@ TEST_F(EntryScan, ProgramsGetTemporaryFilesThatGoWithTheList)
     EXPECT_EQ(::GetFileAttributesA(ended.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(::GetFileAttributesA(running.c_str()), INVALID_FILE_ATTRIBUTES);
     ::RemoveDirectoryA(running.c_str());
+}
+
+// The player's range requests leave sweep.wav stored in part in every cache:
+// Drill on such an entry, as the viewer finds it in each browser's cache,
+// shows the 206 the server sent and marks the body partial, its stored part
+// smaller than what was served.
+TEST_F(EntryScan, DrillMarksARangeFetchedSoundAsPartialInEveryCache)
+{
+    const std::vector<ChosenCache> found = FindUserCaches();
+    for (const auto& placed : caches.Caches()) {
+        SCOPED_TRACE(placed.name);
+        auto cache = std::find_if(found.begin(), found.end(), [&](const ChosenCache& each) {
+            return ::lstrcmpiA(each.folder.c_str(), placed.folder.c_str()) == 0;
+        });
+        ASSERT_NE(cache, found.end()) << "the viewer did not find " << placed.folder;
+        OpenedCache opened = OpenCacheFolder(cache->folder);
+        ASSERT_TRUE(opened.reader) << opened.problem;
+        CacheEntry entry;
+        bool seen = false;
+        while (!seen && opened.reader->Next(entry, {}))
+            seen = LastSegment(entry.url) == "sweep.wav";
+        ASSERT_TRUE(seen);
+        const std::vector<ManifestRow> served = ServedRows(placed.made, entry.url);
+        ASSERT_FALSE(served.empty());
+        long long servedBytes = 0;
+        for (const ManifestRow& range : served)
+            servedBytes += static_cast<long long>(ReadWholeFile(Made(range.body)).size());
+
+        std::vector<uint8_t> body;
+        ReadBodyInMemory(
+            [&](const DecodedBodySink& sink) {
+                return ReadEntryBody(*opened.reader, entry, kPictureBodyBound, {}, sink);
+            },
+            body);
+        EntryFileItem row;
+        row.entry = std::make_shared<const CachedEntry>(std::make_shared<const ChosenCache>(*cache),
+                                                        entry, body.size());
+        lstrcpynA(row.path, "sweep.wav", sizeof row.path);
+        DrilledRow drilled = Drill(row);
+        ExpectServed(drilled, served.front(), placed.name);
+        EXPECT_EQ(drilled[IDC_ENTRY_BODY].rfind(kPartialBodyText, 0), 0u)
+            << drilled[IDC_ENTRY_BODY];
+        const long long stored = ByteCount(drilled[IDC_ENTRY_STORED_SIZE]);
+        EXPECT_GE(stored, 0) << drilled[IDC_ENTRY_STORED_SIZE];
+        EXPECT_LT(stored, servedBytes);
+        EXPECT_EQ(ByteCount(drilled[IDC_ENTRY_DECODED_SIZE]), static_cast<long long>(body.size()));
+    }
 }
