@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 namespace {
 
@@ -147,6 +149,50 @@ TEST(DetailsTemplate, HasThePathTheUrlOpenAndClose)
             EXPECT_EQ(got.style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON)) << want.text;
         }
     }
+}
+
+bool Overlap(const DialogItem& a, const DialogItem& b)
+{
+    return a.x < b.x + b.cx && b.x < a.x + a.cx && a.y < b.y + b.cy && b.y < a.y + a.cy;
+}
+
+// An entry's template: every field a read-only edit with its label on its
+// row, Open beside the URL, nothing overlapping, all inside the dialog.
+TEST(DetailsTemplate, AnEntryLabelsEachReadOnlyFieldAndKeepsOpenBesideTheUrl)
+{
+    DialogTemplate dialog;
+    ASSERT_TRUE(LoadDialogTemplate(nullptr, IDD_ENTRY_DETAILS, dialog));
+    EXPECT_EQ(dialog.title, "Drill");
+    EXPECT_EQ(dialog.typeface, "MS Sans Serif");
+    const DialogItem* url = nullptr;
+    const DialogItem* open = nullptr;
+    int fields = 0;
+    for (const DialogItem& item : dialog.items) {
+        EXPECT_LE(item.x + item.cx, dialog.cx) << item.id;
+        EXPECT_LE(item.y + item.cy, dialog.cy) << item.id;
+        for (const DialogItem& other : dialog.items)
+            EXPECT_TRUE(&item == &other || !Overlap(item, other)) << item.id << " " << other.id;
+        if (item.id == IDC_SOURCE_URL)
+            url = &item;
+        if (item.id == IDC_OPEN_SOURCE_URL)
+            open = &item;
+        if (item.className != "Edit")
+            continue;
+        ++fields;
+        EXPECT_EQ(item.style & (ES_READONLY | ES_AUTOHSCROLL), DWORD(ES_READONLY | ES_AUTOHSCROLL))
+            << item.id;
+        const bool labelled =
+            std::any_of(dialog.items.begin(), dialog.items.end(), [&](const DialogItem& label) {
+                return label.className == "Static" && !label.text.empty() &&
+                       label.text.back() == ':' && label.x + label.cx <= item.x &&
+                       std::abs(label.y - item.y) <= 2;
+            });
+        EXPECT_TRUE(labelled) << item.id;
+    }
+    EXPECT_EQ(fields, 10) << "URL, site, browser, status, type, encoding, two sizes, time, body";
+    ASSERT_TRUE(url && open);
+    EXPECT_EQ(open->y, url->y);
+    EXPECT_GT(open->x, url->x);
 }
 
 TEST(DetailsDialog, FindsTheSourceUrlOfACommittedFileAndEnablesOpen)
