@@ -4,6 +4,7 @@
 // after the files, the range-fetched sound among them; the preview plays an
 // entry from a temporary file of its decoded body, which goes with the list.
 #include "browser/copy_files.h"
+#include "browser/details_dlg.h"
 #include "media/media_browser_dlg.h"
 #include "preview/current_preview_file.h"
 #include "res/resource.h"
@@ -92,6 +93,24 @@ public:
     }
 };
 
+// Drill on an entry row: its URL, and the one line about it that tells a
+// body stored in part.
+void ExpectDrillMarksPartOfTheBody(const CacheItem& row)
+{
+    CDetailsDlg details;
+    PrepareDetails(row, details);
+    ModalScript script;
+    script.WaitFor("look-up", [&] { return !details.IsLookingUp(); });
+    script.Do([&] {
+        EXPECT_EQ(WindowText(script.Item(IDC_SOURCE_URL)), row.Label());
+        const std::string line = WindowText(script.Item(IDC_CACHE_FILE_PATH));
+        EXPECT_NE(line.find("audio/wav"), std::string::npos) << line;
+        EXPECT_NE(line.find("stored in part"), std::string::npos) << line;
+    });
+    script.Do(steps::Click(script, IDCANCEL));
+    EXPECT_EQ(script.Run(details), IDCANCEL);
+}
+
 class MediaEntries : public ::testing::Test {
 protected:
     void SetUp() override
@@ -127,12 +146,19 @@ TEST_F(MediaEntries, EachKindListsTheMediaEveryCacheWasSentAfterTheFiles)
         EXPECT_EQ(EntryOf(list.Row(0)), nullptr) << "the WinINet file comes first";
         EXPECT_STREQ(FileNamePart(list.Row(0)->path), files[kind]);
         CacheUrls listed;
+        const EntryFileItem* firefoxRow = nullptr;
         for (int i = 1; i < list.GetItemCount(); ++i) {
             const EntryFileItem* row = EntryOf(list.Row(i));
             ASSERT_NE(row, nullptr) << list.Row(i)->path;
             listed.insert({ row->entry->Cache().name, row->Label() });
+            if (row->entry->Cache().name == "Firefox (test.default-release)")
+                firefoxRow = row;
         }
         EXPECT_EQ(listed, ServedMedia(caches, kind));
+        if (kind == Audios) {
+            ASSERT_NE(firefoxRow, nullptr);
+            ExpectDrillMarksPartOfTheBody(*firefoxRow);
+        }
         EXPECT_EQ(static_cast<size_t>(list.GetItemCount()), listed.size() + 1) << "no entry twice";
     }
     EXPECT_EQ(ServedMedia(caches, Audios).size(), caches.Caches().size())
