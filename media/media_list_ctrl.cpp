@@ -6,37 +6,32 @@
 #include "scan/cached_entry.h"
 #include "scan/entry_rows.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 namespace {
 
-// A media body is never held: it is counted as it decodes, and only its
-// first bytes are kept, for the kind of an entry its headers leave unknown.
-// The bound is the one a copy writes to, so the size Drill gives is the
-// copy's.
+// A media body is never held: it is counted as it decodes. The bound is the
+// one a copy writes to, so the size Drill gives is the copy's.
 constexpr uint64_t mediaBodyBound = 0xFFFFFFFFull;
 
-struct MeasuredBody {
-    BodyDecodeStatus status = BodyDecodeStatus::ReadFailed;
-    uint64_t decodedBytes = 0;
-    std::vector<uint8_t> head;
-};
-
-MeasuredBody MeasureBody(CacheReader& reader, const CacheEntry& entry, const CacheStopCheck& stop)
+BodyDecodeResult CountBody(CacheReader& reader, const CacheEntry& entry, const CacheStopCheck& stop)
 {
-    MeasuredBody measured;
-    measured.head.reserve(kSignatureBytes);
-    BodyDecodeResult result =
-        ReadEntryBody(reader, entry, mediaBodyBound, stop, [&](const uint8_t* data, size_t size) {
-            const size_t room = kSignatureBytes - measured.head.size();
-            measured.head.insert(measured.head.end(), data, data + std::min(room, size));
-            return true;
-        });
-    measured.status = result.status;
-    measured.decodedBytes = result.decodedBytes;
-    return measured;
+    return ReadEntryBody(reader, entry, mediaBodyBound, stop,
+                         [](const uint8_t*, size_t) { return true; });
+}
+
+// The decoded body's first bytes, for a kind the headers leave unknown.
+std::vector<uint8_t> BodyHead(CacheReader& reader, const CacheEntry& entry,
+                              const CacheStopCheck& stop)
+{
+    std::vector<uint8_t> head;
+    ReadBodyInMemory(
+        [&](const DecodedBodySink& sink) {
+            return ReadEntryBody(reader, entry, kSignatureBytes, stop, sink);
+        },
+        head);
+    return head;
 }
 
 }  // namespace
@@ -57,29 +52,33 @@ void CMediaListCtrl::ExamineFile(const char* folder, const WIN32_FIND_DATAA& ent
         AddFileRow(path);
 }
 
-// An entry whose headers already name another kind is passed over unread.
-// A whole body must decode and hold bytes, as a listed file is never empty;
-// one stored in part or unreadable (range-fetched media) is listed on the
-// kind its headers name, whatever its stored bytes give.
+// Only an entry whose headers leave its kind unknown has its first bytes
+// read to tell it; only a media row of this kind is read whole, to count its
+// decoded bytes. A whole body must decode and hold bytes, as a listed file is
+// never empty; one stored in part or unreadable (range-fetched media) is
+// listed on the kind its headers name, whatever its stored bytes give.
 void CMediaListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
                                   CacheReader& reader, const CacheEntry& entry)
 {
     if (!PassesDateTest(entry))
         return;
     EntryRow row = MakeEntryRow(entry, nullptr, 0, ConvertToAnsi);
-    if (row.state == EntryRowState::None ||
-        (row.category.source != CategorySource::None && !IsMediaRow(row, m_filters.mediaKind)))
-        return;
-    if (!PassPausePoint())
+    if (row.state == EntryRowState::None)
         return;
     const CacheStopCheck stop = [this] { return StopRequested(); };
-    const MeasuredBody body = MeasureBody(reader, entry, stop);
+    if (row.category.source == CategorySource::None) {
+        if (!PassPausePoint())
+            return;
+        const std::vector<uint8_t> head = BodyHead(reader, entry, stop);
+        row = MakeEntryRow(entry, head.data(), head.size(), ConvertToAnsi);
+    }
+    if (!IsMediaRow(row, m_filters.mediaKind) || !PassPausePoint())
+        return;
+    const BodyDecodeResult body = CountBody(reader, entry, stop);
     if (body.status == BodyDecodeStatus::Cancelled)
         return;
     if (row.state == EntryRowState::Whole &&
         (body.status != BodyDecodeStatus::Ok || body.decodedBytes == 0))
         return;
-    row = MakeEntryRow(entry, body.head.data(), body.head.size(), ConvertToAnsi);
-    if (IsMediaRow(row, m_filters.mediaKind))
-        AddEntryRow(cache, entry, row.name, body.decodedBytes);
+    AddEntryRow(cache, entry, row.name, body.decodedBytes);
 }
