@@ -5,6 +5,7 @@
 // entry from a temporary file of its decoded body, which goes with the list.
 #include "browser/copy_files.h"
 #include "browser/details_dlg.h"
+#include "browser/entry_details.h"
 #include "media/media_browser_dlg.h"
 #include "preview/current_preview_file.h"
 #include "res/resource.h"
@@ -70,13 +71,11 @@ CacheUrls ServedMedia(const PlacedBrowserCaches& caches, int32_t kind)
 
 const EntryFileItem* EntryOf(const CacheItem* row)
 {
-    std::string description, url;
-    return row && row->KnownSource(description, url) ? static_cast<const EntryFileItem*>(row)
-                                                     : nullptr;
+    return row && row->SourceEntry() ? static_cast<const EntryFileItem*>(row) : nullptr;
 }
 
-// Drill on an entry row: its URL, and the one line about it that tells a
-// body stored in part.
+// Drill on an entry row: its URL, its type, and the mark of a body stored in
+// part.
 void ExpectDrillMarksPartOfTheBody(const CacheItem& row)
 {
     CDetailsDlg details;
@@ -85,9 +84,9 @@ void ExpectDrillMarksPartOfTheBody(const CacheItem& row)
     script.WaitFor("look-up", [&] { return !details.IsLookingUp(); });
     script.Do([&] {
         EXPECT_EQ(WindowText(script.Item(IDC_SOURCE_URL)), row.Label());
-        const std::string line = WindowText(script.Item(IDC_CACHE_FILE_PATH));
-        EXPECT_NE(line.find("audio/wav"), std::string::npos) << line;
-        EXPECT_NE(line.find("stored in part"), std::string::npos) << line;
+        EXPECT_EQ(WindowText(script.Item(IDC_ENTRY_TYPE)), "audio/wav");
+        const std::string body = WindowText(script.Item(IDC_ENTRY_BODY));
+        EXPECT_EQ(body.rfind(kPartialBodyText, 0), 0u) << body;
     });
     script.Do(steps::Click(script, IDCANCEL));
     EXPECT_EQ(script.Run(details), IDCANCEL);
