@@ -33,6 +33,14 @@ struct EntryRow {
 EntryRow MakeEntryRow(const CacheEntry& entry, const uint8_t* head, size_t headSize,
                       const AnsiConverter& toAnsi);
 
+// Whether the body's first bytes may still change the row's name and kind:
+// only when neither its content type nor its name told the kind. A window
+// may judge any other row by its name before reading the body.
+inline bool RowAwaitsBody(const EntryRow& row)
+{
+    return row.category.source == CategorySource::None;
+}
+
 // The windows' tests on a row, the answers each gives a WinINet file. The
 // type lists are lower case, as the list controls keep them; the Text
 // browser's default list is its caller's to fill in.
