@@ -194,7 +194,8 @@ TEST_F(TextEntries, SearchesShowsAndCopiesTheDecodedBodies)
 
 // The wildcard on the row names, as the folder search applies it to a file
 // name: the JSON responses of each cache, whatever their coding; the WinINet
-// file it also matches comes first. Drill's source is the entry's URL.
+// file it also matches comes first. Drill's source is the entry's URL; a copy
+// and the file a double-click opens hold the body the server sent.
 TEST_F(OtherEntries, ListsTheEntriesWhoseNamesMatchTheWildcard)
 {
     tree.AddFile("wininet\\AB12CD34\\winfile.JSON", "{}");
@@ -213,7 +214,8 @@ TEST_F(OtherEntries, ListsTheEntriesWhoseNamesMatchTheWildcard)
     ASSERT_EQ(expected.size(), 12u);
     EXPECT_EQ(Sorted(rows), expected);
 
-    const CacheItem* row = list.Row(RowNamed("list-br.json"));
+    const int index = RowNamed("list-br.json");
+    const CacheItem* row = list.Row(index);
     ASSERT_NE(row, nullptr);
     std::string description, url;
     ASSERT_TRUE(row->KnownSource(description, url));
@@ -223,7 +225,15 @@ TEST_F(OtherEntries, ListsTheEntriesWhoseNamesMatchTheWildcard)
     EXPECT_NE(description.find(served->site), std::string::npos) << description;
     std::string copies = tree.AddFolder("copies");
     EXPECT_TRUE(CopyToFolder(nullptr, CopySourcesOf({ row }), copies.c_str()).empty());
-    EXPECT_TRUE(ReadWholeFile(copies + "\\list-br.json") == ReadWholeFile(Made(served->body)));
+    const std::string body = ReadWholeFile(Made(served->body));
+    EXPECT_TRUE(ReadWholeFile(copies + "\\list-br.json") == body);
+
+    // What a double-click hands the default program: the decoded body as a
+    // file of the row's name.
+    ListView_SetItemState(host.List(), index, LVIS_SELECTED, LVIS_SELECTED);
+    const std::string opened = list.SelectedRowFile();
+    EXPECT_EQ(opened.substr(opened.rfind('\\') + 1), "list-br.json");
+    EXPECT_TRUE(ReadWholeFile(opened) == body);
 }
 
 }  // namespace
