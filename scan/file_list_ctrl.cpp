@@ -71,12 +71,11 @@ void CFileListCtrl::AddEntryRow(const std::shared_ptr<const ChosenCache>& cache,
     AppendFileRow(std::move(item));
 }
 
-// The icon of the row's type, found by its name alone: an entry's name is no
-// file, and no cache file is touched for it. The shell's look-up of the file
-// itself turns its path into an item list, which under Wine reads the whole
-// folder for every file (66 ms a file in a folder of 50,000, 7 ms in one of
-// 1,000); and a cached program's or icon file's own picture is not worth
-// reading untrusted bytes for.
+// The icon of the file's type, found by its name alone. The shell's look-up
+// of the file itself turns its path into an item list, which under Wine
+// reads the whole folder for every file (66 ms a file in a folder of 50,000,
+// 7 ms in one of 1,000); and a cached program's or icon file's own picture is
+// not worth reading untrusted bytes for.
 void CFileListCtrl::AppendFileRow(std::unique_ptr<FileItem> item)
 {
     SHFILEINFOA info = {};

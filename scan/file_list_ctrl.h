@@ -17,8 +17,8 @@ protected:
     // On the worker thread: waits at the pause point, then appends the
     // file's row unless the scan is stopping.
     void AddFileRow(const char* path);
-    // The same for an entry: the row shows its name, with the icon of the
-    // name's type.
+    // The same for a browser cache's entry, under its row's name; the icon
+    // is that of the name's type.
     void AddEntryRow(const std::shared_ptr<const ChosenCache>& cache, const CacheEntry& entry,
                      const std::string& name, uint64_t decodedSize);
 

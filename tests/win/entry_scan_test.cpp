@@ -8,6 +8,7 @@
 #include "images/image_list_view.h"
 #include "res/resource.h"
 #include "scan/cached_entry.h"
+#include "sources/cache_choice.h"
 #include "scan/entry_temp_files.h"
 #include "scan/filter_rules.h"
 #include "tests/common/served_manifest.h"
@@ -280,4 +281,46 @@ TEST_F(EntryScan, ProgramsGetTemporaryFilesThatGoWithTheList)
     EXPECT_EQ(::GetFileAttributesA(ended.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(::GetFileAttributesA(running.c_str()), INVALID_FILE_ATTRIBUTES);
     ::RemoveDirectoryA(running.c_str());
+}
+
+// The scan reads the user's choice of caches when it starts: an unchecked
+// cache gives no rows, an added folder gives its own, and a cache a running
+// browser holds locked is passed over without holding the scan up.
+TEST_F(EntryScan, TheScanReadsTheChoiceOfCaches)
+{
+    const std::string added = tree.AddFolder("copied") + "\\Cache_Data";
+    ASSERT_TRUE(PlaceCache(std::string(ZEMA_MADE_CACHES) + "/chromium-sql", added));
+    CCacheChoice choice;
+    choice.Load();
+    for (size_t row = 0; row < choice.Rows().size(); ++row)
+        if (choice.Rows()[row].cache.name == "Firefox (test.default-release)")
+            choice.SetChecked(row, false);
+    ChosenCache addedCache;
+    std::string refusal;
+    ASSERT_TRUE(RecogniseCacheFolder(added, addedCache, refusal)) << refusal;
+    ASSERT_TRUE(choice.Add(addedCache));
+    ASSERT_TRUE(choice.Save());
+    const std::string chromeIndex = caches.Caches()[0].folder + "\\index";
+    HANDLE lock = ::CreateFileA(chromeIndex.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+
+    FilterOptions filters;
+    filters.typeList = "bmp;gif;png;ico";
+    view.StartScan(filters);
+    const bool ended = host.PumpUntil([&] { return !view.IsRunning(); }, 60000);
+    ::CloseHandle(lock);
+    ASSERT_TRUE(ended);
+
+    std::vector<std::string> expected = { "winfile.bmp" };
+    for (const ManifestRow& row : ServedPictures()) {
+        if (row.cache == "chromium-simple")
+            expected.push_back(LastSegment(row.url));
+        if (row.cache == "chromium-sql")  // Brave's and the added copy
+            expected.insert(expected.end(), 2, LastSegment(row.url));
+    }
+    std::vector<std::string> listed = RowTexts(view);
+    std::sort(expected.begin(), expected.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, expected);
 }
