@@ -344,19 +344,23 @@ GALLERY_SKY = "gradient:#ff9a3c-#5b2a86"
 GALLERY = {
     "chromium-simple": [
         ("/gallery/sunset.jpg", "image/jpeg", [
-            "-size", "320x240", GALLERY_SKY, "-fill", "#ffd86b", "-draw", "circle 160,105 160,73",
+            "-size", "320x240", GALLERY_SKY,
+            "-fill", "#ffd86b", "-draw", "circle 160,105 160,73",
             "-fill", "#2b1b3a", "-draw",
             "polygon 0,240 0,170 60,120 110,165 170,105 240,170 280,140 320,175 320,240",
-            "-fill", "#1a1026", "-draw", "polygon 0,240 0,205 80,175 150,210 220,180 320,215 320,240",
+            "-fill", "#1a1026",
+            "-draw", "polygon 0,240 0,205 80,175 150,210 220,180 320,215 320,240",
             "-quality", "88"]),
         ("/gallery/meadow.webp", "image/webp", [
             "-size", "320x240", "gradient:#8fd3ff-#e8f7ff", "-fill", "#ffe066",
-            "-draw", "circle 260,50 260,28", "-fill", "#7cc36b", "-draw", "ellipse 80,250 180,90 0,360",
+            "-draw", "circle 260,50 260,28",
+            "-fill", "#7cc36b", "-draw", "ellipse 80,250 180,90 0,360",
             "-fill", "#5aa84f", "-draw", "ellipse 260,260 170,100 0,360",
             "-fill", "#3f8c3d", "-draw", "ellipse 160,280 220,90 0,360", "-quality", "85"]),
         ("/gallery/beach.png", "image/png", [
             "-size", "320x240", "gradient:#9be7ff-#fff2d6", "-fill", "#1f7fb5",
-            "-draw", "rectangle 0,130 320,185", "-fill", "#3aa0d0", "-draw", "rectangle 0,150 320,160",
+            "-draw", "rectangle 0,130 320,185",
+            "-fill", "#3aa0d0", "-draw", "rectangle 0,150 320,160",
             "-fill", "#f3d9a4", "-draw", "polygon 0,240 0,180 120,170 320,190 320,240",
             "-fill", "#ffffff", "-draw", "ellipse 70,50 40,12 0,360",
             "-draw", "ellipse 100,45 30,14 0,360"]),
@@ -374,7 +378,8 @@ GALLERY = {
             "-size", "320x240", "gradient:#0b1a3f-#24477a", "-seed", "4",
             "(", "-size", "320x240", "xc:black", "+noise", "Random", "-channel", "G",
             "-threshold", "99.6%", "-separate", "+channel", ")",
-            "-compose", "screen", "-composite", "-fill", "#f4f1d0", "-draw", "circle 240,60 240,38",
+            "-compose", "screen", "-composite",
+            "-fill", "#f4f1d0", "-draw", "circle 240,60 240,38",
             "-fill", "#12264f", "-draw", "circle 252,52 252,32", "-fill", "#0a1226",
             "-draw", "polygon 0,240 0,200 70,185 140,205 200,180 260,200 320,190 320,240"]),
         ("/gallery/peaks.jpg", "image/jpeg", [
@@ -387,9 +392,11 @@ GALLERY = {
             "-draw", "polygon 280,205 290,175 300,205", "-quality", "88"]),
         ("/gallery/dunes.png", "image/png", [
             "-size", "320x240", "gradient:#ffcf8a-#ff8a5c", "-fill", "#fff1b8",
-            "-draw", "circle 90,70 90,45", "-fill", "#e9a05a", "-draw", "ellipse 240,260 240,110 0,360",
+            "-draw", "circle 90,70 90,45",
+            "-fill", "#e9a05a", "-draw", "ellipse 240,260 240,110 0,360",
             "-fill", "#d38445", "-draw", "ellipse 60,270 200,90 0,360", "-fill", "#2e7d4f",
-            "-draw", "roundrectangle 228,110 242,190 7,7", "-draw", "roundrectangle 212,130 224,160 6,6",
+            "-draw", "roundrectangle 228,110 242,190 7,7",
+            "-draw", "roundrectangle 212,130 224,160 6,6",
             "-draw", "rectangle 222,150 232,158", "-draw", "roundrectangle 246,120 258,150 6,6",
             "-draw", "rectangle 238,140 250,148"]),
         ("/gallery/city.gif", "image/gif", [
@@ -399,8 +406,9 @@ GALLERY = {
                      "rectangle 125,90 155,240 rectangle 160,130 200,240 rectangle 205,170 240,240 "
                      "rectangle 245,120 280,240 rectangle 285,150 320,240",
             "-fill", "#ffe08a",
-            "-draw", "rectangle 52,120 56,124 rectangle 64,140 68,144 rectangle 132,100 136,104 "
-                     "rectangle 144,130 148,134 rectangle 170,140 174,144 rectangle 252,130 256,134 "
+            "-draw", "rectangle 52,120 56,124 rectangle 64,140 68,144 "
+                     "rectangle 132,100 136,104 rectangle 144,130 148,134 "
+                     "rectangle 170,140 174,144 rectangle 252,130 256,134 "
                      "rectangle 264,160 268,164 rectangle 92,170 96,174",
             "-colors", "64"]),
     ],

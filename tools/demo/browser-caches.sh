@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by tools/run-viewer.sh after tools/wine-env.sh: a Chromium cache and
 # a Firefox cache written by the real browsers (Debian's chromium and
 # firefox-esr, headless, on a gallery site served from 127.0.0.1), made once
@@ -22,10 +23,10 @@ zema_place_browser_caches() {
   local made=$ZEMA_ROOT/build/run-caches
   python3 "$ZEMA_ROOT/tools/browser-caches/make-caches.py" --gallery --if-changed "$made" ||
     return 1
-  ZEMA_APP_DATA=$(zema_local_app_data) && [ -d "$ZEMA_APP_DATA" ] || {
+  if ! ZEMA_APP_DATA=$(zema_local_app_data) || [ ! -d "$ZEMA_APP_DATA" ]; then
     echo "run: no local application-data folder in $WINEPREFIX" >&2
     return 1
-  }
+  fi
   local -A targets=(
     [chromium-simple]="Microsoft/Edge/User Data/Default/Cache/Cache_Data"
     [firefox]="Mozilla/Firefox/Profiles/$ZEMA_FIREFOX_PROFILE/cache2"
