@@ -4,6 +4,8 @@
     make-caches.py OUT                the full site
     make-caches.py --small OUT        a handful of entries (committed fixtures)
     make-caches.py --entries N OUT    N entries of 1-256 KiB per cache (listing benchmark)
+    make-caches.py --gallery OUT      drawn landscapes, only OUT/chromium-simple and
+                                      OUT/firefox (`make run`'s screenshots)
 
 Writes OUT/chromium-simple, OUT/chromium-blockfile, OUT/chromium-sql (each a
 Cache_Data folder), OUT/firefox (a cache2 folder), OUT/manifest.tsv (one row
@@ -43,7 +45,8 @@ def stamp_of(args):
     for name in sorted(n for n in os.listdir(folder) if n.endswith(".py")):
         with open(os.path.join(folder, name), "rb") as source:
             digest.update(name.encode() + b"\0" + source.read())
-    shape = "entries %d" % args.entries if args.entries else "small" if args.small else "full"
+    shape = "entries %d" % args.entries if args.entries else "small" if args.small else \
+        "gallery" if args.gallery else "full"
     return "%s %s\n" % (shape, digest.hexdigest())
 
 
@@ -74,6 +77,8 @@ def build_site(args, work, other_origin):
         return testsite.entries_site(folder, args.entries)
     if args.small:
         return testsite.small_site(folder, other_origin)
+    if args.gallery:
+        return testsite.gallery_site(folder)
     return testsite.full_site(folder, other_origin)
 
 
@@ -89,7 +94,7 @@ def run_browser(run, servers, work, timeout, disk_size):
     home = os.path.join(work, "home-" + run.cache)
     os.makedirs(home)
     run.prepare_profile(profile)
-    url = servers.main.origin + "/index.html"
+    url = servers.main.origin + servers.site.start_page(run.cache)
     servers.state.begin(run.cache, top_level_site(servers.main.origin), servers.site.awaited)
     command = run.command(profile, url, os.path.join(work, run.cache + ".png"), disk_size)
     log = os.path.join(work, run.cache + ".log")
@@ -116,6 +121,8 @@ def main():
     shape = parser.add_mutually_exclusive_group()
     shape.add_argument("--small", action="store_true", help="a handful of entries per cache")
     shape.add_argument("--entries", type=int, metavar="N", help="N entries of 1-256 KiB per cache")
+    shape.add_argument("--gallery", action="store_true",
+                       help="drawn landscapes in a Chromium simple cache and a Firefox cache")
     parser.add_argument("--keep-profiles", action="store_true",
                         help="leave the browsers' profiles and logs in OUT/work")
     parser.add_argument("--if-changed", action="store_true",
@@ -144,7 +151,7 @@ def main():
         started = time.monotonic()
         servers.site = build_site(args, work, servers.other.origin)
         print("make-caches: site ready in %.1f s" % (time.monotonic() - started))
-        for run in browsers.RUNS:
+        for run in (r for r in browsers.RUNS if servers.site.runs_browser(r.cache)):
             profile, seconds = run_browser(run, servers, work, timeout, disk_size)
             place_cache(run, profile, out)
             print("make-caches: %s, %d responses, %.1f s" % (
