@@ -4,6 +4,9 @@
     make-caches.py OUT                the full site
     make-caches.py --small OUT        a handful of entries (committed fixtures)
     make-caches.py --entries N OUT    N entries of 1-256 KiB per cache (listing benchmark)
+    make-caches.py --pictures N OUT   N distinct pictures, Chromium's simple and blockfile
+                                      caches only, and the same bodies as a WinINet
+                                      folder, OUT/wininet (scan benchmark)
 
 Writes OUT/chromium-simple, OUT/chromium-blockfile, OUT/chromium-sql (each a
 Cache_Data folder), OUT/firefox (a cache2 folder), OUT/manifest.tsv (one row
@@ -27,13 +30,18 @@ import time
 
 import backends
 import browsers
+import picturesite
 import testsite
+import wininet
 from manifest import Manifest
 from processes import ProcessGroup
 from server import SiteServers
 
 STAMP = "made-by.txt"
-OUTPUTS = [run.cache for run in browsers.RUNS] + ["manifest.tsv", "bodies", "work", STAMP]
+OUTPUTS = [run.cache for run in browsers.RUNS] + ["manifest.tsv", "bodies", "work", "wininet",
+                                                  STAMP]
+# The scan benchmark compares Chromium's on-disk formats with WinINet files.
+PICTURE_RUNS = ("chromium-simple", "chromium-blockfile")
 
 
 def stamp_of(args):
@@ -43,7 +51,8 @@ def stamp_of(args):
     for name in sorted(n for n in os.listdir(folder) if n.endswith(".py")):
         with open(os.path.join(folder, name), "rb") as source:
             digest.update(name.encode() + b"\0" + source.read())
-    shape = "entries %d" % args.entries if args.entries else "small" if args.small else "full"
+    shape = "entries %d" % args.entries if args.entries else \
+        "pictures %d" % args.pictures if args.pictures else "small" if args.small else "full"
     return "%s %s\n" % (shape, digest.hexdigest())
 
 
@@ -72,6 +81,8 @@ def build_site(args, work, other_origin):
     folder = os.path.join(work, "site")
     if args.entries:
         return testsite.entries_site(folder, args.entries)
+    if args.pictures:
+        return picturesite.pictures_site(folder, args.pictures)
     if args.small:
         return testsite.small_site(folder, other_origin)
     return testsite.full_site(folder, other_origin)
@@ -116,6 +127,8 @@ def main():
     shape = parser.add_mutually_exclusive_group()
     shape.add_argument("--small", action="store_true", help="a handful of entries per cache")
     shape.add_argument("--entries", type=int, metavar="N", help="N entries of 1-256 KiB per cache")
+    shape.add_argument("--pictures", type=int, metavar="N",
+                       help="N distinct pictures, two Chromium caches and a WinINet folder")
     parser.add_argument("--keep-profiles", action="store_true",
                         help="leave the browsers' profiles and logs in OUT/work")
     parser.add_argument("--if-changed", action="store_true",
@@ -123,6 +136,8 @@ def main():
     args = parser.parse_args()
     if args.entries is not None and not 1 <= args.entries <= 100000:
         parser.error("--entries takes 1 to 100000")
+    if args.pictures is not None and not 1 <= args.pictures <= 16000:
+        parser.error("--pictures takes 1 to 16000")
 
     # A TERM (ctest's timeout, a kill) unwinds like an error: browsers and servers end.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("make-caches: terminated"))
@@ -135,16 +150,17 @@ def main():
     prepare_out(out)
     work = os.path.join(out, "work")
     os.makedirs(work)
-    timeout = 60 + (args.entries or 0) / 50
+    timeout = 60 + (args.entries or args.pictures or 0) / 50
     disk_size = browsers.SMALL_DISK if args.small else \
-        browsers.LARGE_DISK if args.entries else 0
+        browsers.LARGE_DISK if args.entries or args.pictures else 0
+    runs = [run for run in browsers.RUNS if not args.pictures or run.cache in PICTURE_RUNS]
     manifest = Manifest(out)
     servers = SiteServers(manifest)
     try:
         started = time.monotonic()
         servers.site = build_site(args, work, servers.other.origin)
         print("make-caches: site ready in %.1f s" % (time.monotonic() - started))
-        for run in browsers.RUNS:
+        for run in runs:
             profile, seconds = run_browser(run, servers, work, timeout, disk_size)
             place_cache(run, profile, out)
             print("make-caches: %s, %d responses, %.1f s" % (
@@ -152,6 +168,9 @@ def main():
     finally:
         servers.close()
     manifest.write()
+    if args.pictures:
+        files = wininet.write_wininet_folder(out, manifest.rows_of(runs[-1].cache))
+        print("make-caches: wininet, %d files" % files)
     with open(os.path.join(out, STAMP), "w") as made:
         made.write(stamp)
     for warning in servers.warnings:
