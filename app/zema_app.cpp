@@ -2,6 +2,7 @@
 
 #include "app/launcher_dlg.h"
 #include "preview/preview_protocol_registration.h"
+#include "scan/entry_temp_files.h"
 
 #include <urlmon.h>
 
@@ -27,6 +28,7 @@ BOOL CZemaApp::InitInstance()
         return FALSE;
 
     Enable3dControlsStatic();
+    RemoveTempFoldersLeftBehind();
 
     CLauncherDlg launcher;
     m_pMainWnd = &launcher;

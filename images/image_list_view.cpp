@@ -9,7 +9,6 @@
 #include "images/thumbnail_tile.h"
 #include "scan/filter_rules.h"
 #include "images/image_category.h"
-#include "platform/shell_open.h"
 
 #include <cstring>
 #include <new>
@@ -153,5 +152,5 @@ void CImageListView::OnLButtonDblClk(UINT, POINT)
     CImageObject picture;
     row->LoadPicture(picture);
     if (!ShowPictureWindow(::GetParent(m_hWnd), FileNamePart(row->path), picture))
-        row->OpenInDefaultProgram();
+        OpenInDefaultProgram(*row);
 }

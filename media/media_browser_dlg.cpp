@@ -5,6 +5,7 @@
 #include "browser/date_options_dlg.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -85,10 +86,15 @@ bool CMediaBrowserDlg::ChooseFilters(FilterOptions& filters)
 }
 
 // The page is built from the Current preview file when the request starts,
-// so the path goes there first; with nothing selected the pane goes blank.
+// so the path goes there first: a file row's own, an entry's body written
+// among the list's temporary files. With nothing selected, or a body that
+// cannot be written under a path the Current preview file holds whole, the
+// pane goes blank.
 void CMediaBrowserDlg::ShowSelection()
 {
-    CString path = m_list.SelectedPath();
-    lstrcpynA(g_szCurrentPreviewFile, path, MAX_PATH);
-    m_preview.Navigate(path.IsEmpty() ? "about:blank" : "zemap://zema.svc/go.htm");
+    std::string file = m_list.SelectedRowFile();
+    if (file.size() >= MAX_PATH)
+        file.clear();
+    lstrcpynA(g_szCurrentPreviewFile, file.c_str(), MAX_PATH);
+    m_preview.Navigate(file.empty() ? "about:blank" : "zemap://zema.svc/go.htm");
 }

@@ -1,6 +1,40 @@
 #include "media/media_list_ctrl.h"
 
+#include "caches/cache_reader.h"
 #include "media/media_category.h"
+#include "scan/body_signature.h"
+#include "scan/cached_entry.h"
+#include "scan/entry_rows.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// A media body is never held: it is counted as it decodes. The bound is the
+// one a copy writes to, so the size Drill gives is the copy's.
+constexpr uint64_t mediaBodyBound = 0xFFFFFFFFull;
+
+BodyDecodeResult CountBody(CacheReader& reader, const CacheEntry& entry, const CacheStopCheck& stop)
+{
+    return ReadEntryBody(reader, entry, mediaBodyBound, stop,
+                         [](const uint8_t*, size_t) { return true; });
+}
+
+// The decoded body's first bytes, for a kind the headers leave unknown.
+std::vector<uint8_t> BodyHead(CacheReader& reader, const CacheEntry& entry,
+                              const CacheStopCheck& stop)
+{
+    std::vector<uint8_t> head;
+    ReadBodyInMemory(
+        [&](const DecodedBodySink& sink) {
+            return ReadEntryBody(reader, entry, kSignatureBytes, stop, sink);
+        },
+        head);
+    return head;
+}
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CMediaListCtrl, CFileListCtrl)
     ON_WM_LBUTTONDBLCLK()
@@ -16,4 +50,35 @@ void CMediaListCtrl::ExamineFile(const char* folder, const WIN32_FIND_DATAA& ent
         return;
     if (IsMediaOfKind(m_filters.mediaKind, path))
         AddFileRow(path);
+}
+
+// Only an entry whose headers leave its kind unknown has its first bytes
+// read to tell it; only a media row of this kind is read whole, to count its
+// decoded bytes. A whole body must decode and hold bytes, as a listed file is
+// never empty; one stored in part or unreadable (range-fetched media) is
+// listed on the kind its headers name, whatever its stored bytes give.
+void CMediaListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
+                                  CacheReader& reader, const CacheEntry& entry)
+{
+    if (!PassesDateTest(entry))
+        return;
+    EntryRow row = MakeEntryRow(entry, nullptr, 0, ConvertToAnsi);
+    if (row.state == EntryRowState::None)
+        return;
+    const CacheStopCheck stop = [this] { return StopRequested(); };
+    if (row.category.source == CategorySource::None) {
+        if (!PassPausePoint())
+            return;
+        const std::vector<uint8_t> head = BodyHead(reader, entry, stop);
+        row = MakeEntryRow(entry, head.data(), head.size(), ConvertToAnsi);
+    }
+    if (!IsMediaRow(row, m_filters.mediaKind) || !PassPausePoint())
+        return;
+    const BodyDecodeResult body = CountBody(reader, entry, stop);
+    if (body.status == BodyDecodeStatus::Cancelled)
+        return;
+    if (row.state == EntryRowState::Whole &&
+        (body.status != BodyDecodeStatus::Ok || body.decodedBytes == 0))
+        return;
+    AddEntryRow(cache, entry, row.name, body.decodedBytes);
 }

@@ -2,7 +2,6 @@
 
 #include "images/codec/image_object.h"
 #include "images/codec/image_types.h"
-#include "platform/shell_open.h"
 
 namespace {
 
@@ -45,9 +44,9 @@ bool CacheItem::KnownSource(std::string&, std::string&) const
     return false;
 }
 
-void CacheItem::OpenInDefaultProgram() const
+std::string CacheItem::FileForPrograms(CEntryTempFiles&) const
 {
-    OpenWithShell(path);
+    return path;
 }
 
 void ImageItem::LoadPicture(CImageObject& image) const

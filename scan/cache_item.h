@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 
+class CEntryTempFiles;
 class CImageObject;
 
 struct CacheItem {
@@ -33,8 +34,10 @@ struct CacheItem {
     // An entry's URL and one line about it; false for a file, whose source
     // is found by its path in the WinINet index.
     virtual bool KnownSource(std::string& description, std::string& url) const;
-    // Hands the row to the shell's default program for its type.
-    virtual void OpenInDefaultProgram() const;
+    // The row as a file other programs can open: the file itself, or the
+    // entry's decoded body written among the list's temporary files. "" when
+    // it cannot be written.
+    virtual std::string FileForPrograms(CEntryTempFiles& files) const;
 
     char path[MAX_PATH];
 };

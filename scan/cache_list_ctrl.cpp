@@ -6,6 +6,7 @@
 #include "scan/filter_rules.h"
 #include "platform/folder_search.h"
 #include "platform/normalize_path.h"
+#include "platform/shell_open.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -180,6 +181,19 @@ std::vector<std::string> CCacheListCtrl::SelectedPaths() const
 const CacheItem* CCacheListCtrl::SelectedRow() const
 {
     return Row(GetNextItem(-1, LVNI_SELECTED));
+}
+
+std::string CCacheListCtrl::SelectedRowFile()
+{
+    const CacheItem* row = SelectedRow();
+    return row ? row->FileForPrograms(m_tempFiles) : std::string();
+}
+
+void CCacheListCtrl::OpenInDefaultProgram(const CacheItem& row)
+{
+    std::string file = row.FileForPrograms(m_tempFiles);
+    if (!file.empty())
+        OpenWithShell(file.c_str());
 }
 
 std::vector<const CacheItem*> CCacheListCtrl::SelectedRows() const

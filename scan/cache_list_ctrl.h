@@ -15,6 +15,7 @@
 #include "framework/afxworker.h"
 #include "caches/cache_entry.h"
 #include "scan/cache_item.h"
+#include "scan/entry_temp_files.h"
 #include "sources/cache_source.h"
 #include "scan/filter_options.h"
 
@@ -61,6 +62,12 @@ public:
     // The selected rows' records, valid until the list next changes.
     const CacheItem* SelectedRow() const;
     std::vector<const CacheItem*> SelectedRows() const;
+    // The selected row as a file other programs can open (a file row's own
+    // path, an entry's body written among this list's temporary files); ""
+    // when none is selected or the body cannot be written.
+    std::string SelectedRowFile();
+    // Hands a row to the shell's default program for its type.
+    void OpenInDefaultProgram(const CacheItem& row);
 
 protected:
     // The list's own preparation before the worker starts (image list, type
@@ -123,6 +130,9 @@ private:
     // Touched only on the user-interface thread: the worker hands each
     // record over in a result and never reads it again.
     std::vector<std::unique_ptr<CacheItem>> m_rows;
+    // Written and read on the user-interface thread only; removed with the
+    // list, when its window closes.
+    CEntryTempFiles m_tempFiles;
 
     // The scan's start, pause, stop and hand-over of rows; its flags are the
     // worker's, shared as afxworker.h describes.

@@ -5,25 +5,6 @@
 
 #include <vector>
 
-bool EntryImageItem::WriteCopy(const char* target) const
-{
-    return entry && entry->WriteBody(target);
-}
-
-std::string EntryImageItem::Label() const
-{
-    return entry ? entry->Entry().url : std::string(path);
-}
-
-bool EntryImageItem::KnownSource(std::string& description, std::string& url) const
-{
-    if (!entry)
-        return false;
-    description = entry->Description();
-    url = entry->Entry().url;
-    return true;
-}
-
 void EntryImageItem::LoadPicture(CImageObject& image) const
 {
     std::vector<uint8_t> body;

@@ -3,6 +3,7 @@
 #pragma once
 #include "scan/cache_item.h"
 #include "scan/cached_entry.h"
+#include "scan/entry_temp_files.h"
 
 #include <memory>
 #include <string>
@@ -11,17 +12,32 @@
 // the user-interface thread, like every record. The cache's description is
 // shared by the rows of one cache while the worker still makes more: it is
 // const from its making, and the shared count is atomic.
-struct EntryImageItem : ImageItem {
-    bool WriteCopy(const char* target) const override;
-    std::string Label() const override;
-    bool KnownSource(std::string& description, std::string& url) const override;
+template <class Record> struct EntryRecord : Record {
+    bool WriteCopy(const char* target) const override { return entry && entry->WriteBody(target); }
+    std::string Label() const override { return entry ? entry->Entry().url : this->path; }
+    bool KnownSource(std::string& description, std::string& url) const override
+    {
+        if (!entry)
+            return false;
+        description = entry->Description();
+        url = entry->Entry().url;
+        return true;
+    }
+    std::string FileForPrograms(CEntryTempFiles& files) const override
+    {
+        return entry ? files.FileFor(entry, this->path) : std::string();
+    }
+
+    std::shared_ptr<const CachedEntry> entry;
+};
+
+// A row of the Text, Other-files and Media browsers.
+using EntryFileItem = EntryRecord<FileItem>;
+
+struct EntryImageItem : EntryRecord<ImageItem> {
     // The decoded body at most kPictureBodyBound, by the decoder its content
     // type or signature chose; no pixels when it cannot be read.
     void LoadPicture(CImageObject& image) const override;
-    // An entry has no file of its own for the shell until one is written
-    // for it; nothing opens.
-    void OpenInDefaultProgram() const override {}
 
-    std::shared_ptr<const CachedEntry> entry;
     uint32_t pictureType = 0;
 };

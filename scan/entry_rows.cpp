@@ -36,7 +36,7 @@ EntryRowState RowStateOf(const CacheEntry& entry)
     case BodyAvailability::Complete:
         return EntryRowState::Whole;
     case BodyAvailability::Partial:
-        return entry.status == 206 ? EntryRowState::None : EntryRowState::Partial;
+        return EntryRowState::Partial;
     case BodyAvailability::Unreadable:
         return entry.status == 206 ? EntryRowState::None : EntryRowState::Unreadable;
     case BodyAvailability::Absent:

@@ -10,14 +10,16 @@
 #include <cstdint>
 #include <string>
 
-// Whole: a successful response with its whole body. Partial (a 200 whose
-// body was stored in part, as range requests for media leave it) and
+// Whole: a successful response with its whole body. Partial (a body stored
+// in part: a 200 cut short, or the 206 that range requests for media leave
+// in Chromium's and Firefox's caches) and
 // Unreadable (encrypted, damaged) are rows only where their kind is known
 // without the missing bytes, and Drill marks them.
 enum class EntryRowState { None, Whole, Partial, Unreadable };
 
-// Successful responses only: 2xx with a body. A 206 is a row only when its
-// range holds the whole resource, which the reader has judged Complete.
+// Successful responses only: 2xx with a body. A 206 is Whole only when its
+// range holds the whole resource, which the reader has judged Complete;
+// stored in part it is Partial, and unreadable no row.
 EntryRowState RowStateOf(const CacheEntry& entry);
 
 struct EntryRow {

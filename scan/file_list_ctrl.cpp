@@ -1,7 +1,7 @@
 #include "scan/file_list_ctrl.h"
 
 #include "res/resource.h"
-#include "platform/shell_open.h"
+#include "scan/entry_item.h"
 
 #include <memory>
 #include <new>
@@ -50,11 +50,34 @@ void CFileListCtrl::AddFileRow(const char* path)
     if (!item)
         return;
     lstrcpynA(item->path, path, sizeof item->path);
-    // The icon of the file's type, found by its name alone. The shell's
-    // look-up of the file itself turns its path into an item list, which
-    // under Wine reads the whole folder for every file (66 ms a file in a
-    // folder of 50,000, 7 ms in one of 1,000); and a cached program's or
-    // icon file's own picture is not worth reading untrusted bytes for.
+    AppendFileRow(std::move(item));
+}
+
+void CFileListCtrl::AddEntryRow(const std::shared_ptr<const ChosenCache>& cache,
+                                const CacheEntry& entry, const std::string& name,
+                                uint64_t decodedSize)
+{
+    if (!PassPausePoint())
+        return;
+    std::unique_ptr<EntryFileItem> item(new (std::nothrow) EntryFileItem);
+    if (!item)
+        return;
+    try {
+        item->entry = std::make_shared<const CachedEntry>(cache, entry, decodedSize);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    lstrcpynA(item->path, name.c_str(), sizeof item->path);
+    AppendFileRow(std::move(item));
+}
+
+// The icon of the file's type, found by its name alone. The shell's look-up
+// of the file itself turns its path into an item list, which under Wine
+// reads the whole folder for every file (66 ms a file in a folder of 50,000,
+// 7 ms in one of 1,000); and a cached program's or icon file's own picture is
+// not worth reading untrusted bytes for.
+void CFileListCtrl::AppendFileRow(std::unique_ptr<FileItem> item)
+{
     SHFILEINFOA info = {};
     item->iconIndex = ::SHGetFileInfoA(item->path, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                                        SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES)
@@ -86,7 +109,6 @@ void CFileListCtrl::NoteStateChange(UINT oldState, UINT newState)
 void CFileListCtrl::OnLButtonDblClk(UINT, POINT)
 {
     Default();
-    CString path = SelectedPath();
-    if (!path.IsEmpty())
-        OpenWithShell(path);
+    if (const CacheItem* row = SelectedRow())
+        OpenInDefaultProgram(*row);
 }

@@ -5,6 +5,10 @@
 #include "scan/cache_item.h"
 #include "scan/cache_list_ctrl.h"
 
+#include <cstdint>
+#include <memory>
+#include <string>
+
 class CFileListCtrl : public CCacheListCtrl {
 protected:
     void PreSubclassWindow() override;
@@ -13,6 +17,10 @@ protected:
     // On the worker thread: waits at the pause point, then appends the
     // file's row unless the scan is stopping.
     void AddFileRow(const char* path);
+    // The same for a browser cache's entry, under its row's name; the icon
+    // is that of the name's type.
+    void AddEntryRow(const std::shared_ptr<const ChosenCache>& cache, const CacheEntry& entry,
+                     const std::string& name, uint64_t decodedSize);
 
     // Posts the selection command to the browser when a row becomes selected
     // or unselected, so that nothing heavy runs inside the notification. A
@@ -26,4 +34,7 @@ protected:
     void OnLButtonDblClk(UINT flags, POINT point);
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    void AppendFileRow(std::unique_ptr<FileItem> item);
 };

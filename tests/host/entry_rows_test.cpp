@@ -279,7 +279,8 @@ TEST(EntryRowState, SuccessfulResponsesWithTheirBodyOnly)
     EXPECT_EQ(RowStateOf(Entry("https://h.test/a.gif", 203, "image/gif")), EntryRowState::Whole);
     EXPECT_EQ(RowStateOf(Entry("https://h.test/v.mp4", 206, "video/mp4")), EntryRowState::Whole);
     EXPECT_EQ(RowStateOf(Entry("https://h.test/v.mp4", 206, "video/mp4", B::Partial)),
-              EntryRowState::None);
+              EntryRowState::Partial)
+        << "range requests for media leave a 206 stored in part";
     EXPECT_EQ(RowStateOf(Entry("https://h.test/v.mp4", 206, "video/mp4", B::Unreadable)),
               EntryRowState::None);
     for (int status : { 0, 101, 204, 301, 304, 404, 500 }) {
@@ -297,6 +298,9 @@ TEST(EntryRowState, SuccessfulResponsesWithTheirBodyOnly)
     EntryRow partial = Row(Entry("https://h.test/v.mp4", 200, "video/mp4", B::Partial));
     EXPECT_EQ(partial.state, EntryRowState::Partial);
     EXPECT_TRUE(IsMediaRow(partial, 1));
+    EXPECT_TRUE(IsMediaRow(Row(Entry("https://h.test/a.wav", 206, "audio/wav", B::Partial)), 2));
+    EXPECT_FALSE(IsOtherRow(Row(Entry("https://h.test/range", 206, "", B::Partial)), "*"))
+        << "a kind the stored bytes cannot tell";
     EntryRow sealed = Row(Entry("https://h.test/s", 200, "", B::Unreadable), kPng);
     EXPECT_EQ(sealed.state, EntryRowState::Unreadable);
     EXPECT_EQ(sealed.category.source, CategorySource::None) << "an unreadable body has no bytes";

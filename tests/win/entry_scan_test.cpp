@@ -8,6 +8,8 @@
 #include "images/image_list_view.h"
 #include "res/resource.h"
 #include "scan/cached_entry.h"
+#include "sources/cache_choice.h"
+#include "scan/entry_temp_files.h"
 #include "scan/filter_rules.h"
 #include "tests/common/served_manifest.h"
 #include "tests/win/modal_driver.h"
@@ -228,4 +230,97 @@ TEST_F(EntryScan, PauseHoldsTheEntryWalkAndCloseEndsIt)
     EXPECT_LT(::GetTickCount() - start, 400u);
     EXPECT_FALSE(view.IsRunning());
     EXPECT_EQ(view.GetItemCount(), held);
+}
+
+// Another program gets an entry as a file of its decoded body among the
+// list's temporary files, gone with the list; a folder a program that ended
+// left behind goes at the next start, a running program's stays.
+TEST_F(EntryScan, ProgramsGetTemporaryFilesThatGoWithTheList)
+{
+    std::string file;
+    std::string served;
+    {
+        ScanHost ownHost;
+        CImageListView ownView;
+        ownView.SubclassWindow(ownHost.List());
+        FilterOptions filters;
+        filters.typeList = "png";
+        ownView.StartScan(filters);
+        ASSERT_TRUE(ownHost.PumpUntil([&] { return !ownView.IsRunning(); }, 60000));
+        const std::vector<ManifestRow> pictures = ServedPictures();
+        for (int i = 0; i < ownView.GetItemCount() && file.empty(); ++i) {
+            for (const ManifestRow& row : pictures)
+                if (row.url == ownView.Row(i)->Label())
+                    served = ReadWholeFile(Made(row.body));
+            if (served.empty())
+                continue;
+            ListView_SetItemState(ownHost.List(), i, LVIS_SELECTED, LVIS_SELECTED);
+            file = ownView.SelectedRowFile();
+            EXPECT_EQ(file, ownView.SelectedRowFile()) << "written once";
+        }
+        ASSERT_FALSE(file.empty());
+        EXPECT_TRUE(ReadWholeFile(file) == served);
+        EXPECT_EQ(file.substr(file.rfind('\\') + 1), LastSegment(ownView.SelectedRow()->Label()));
+    }
+    EXPECT_EQ(::GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::string processFolder = file.substr(0, file.find('\\', file.find("Zema-")));
+    EXPECT_EQ(::GetFileAttributesA(processFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    // Process ids are multiples of four: this one never runs.
+    const std::string ended = std::string(temp) + "Zema-4294967294";
+    const std::string running =
+        std::string(temp) + "Zema-" + std::to_string(::GetCurrentProcessId());
+    for (const std::string& folder : { ended, ended + "\\1", running })
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+    std::string leftFile = ended + "\\1\\left.png";
+    ::CloseHandle(
+        ::CreateFileA(leftFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    RemoveTempFoldersLeftBehind();
+    EXPECT_EQ(::GetFileAttributesA(ended.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesA(running.c_str()), INVALID_FILE_ATTRIBUTES);
+    ::RemoveDirectoryA(running.c_str());
+}
+
+// The scan reads the user's choice of caches when it starts: an unchecked
+// cache gives no rows, an added folder gives its own, and a cache a running
+// browser holds locked is passed over without holding the scan up.
+TEST_F(EntryScan, TheScanReadsTheChoiceOfCaches)
+{
+    const std::string added = tree.AddFolder("copied") + "\\Cache_Data";
+    ASSERT_TRUE(PlaceCache(std::string(ZEMA_MADE_CACHES) + "/chromium-sql", added));
+    CCacheChoice choice;
+    choice.Load();
+    for (size_t row = 0; row < choice.Rows().size(); ++row)
+        if (choice.Rows()[row].cache.name == "Firefox (test.default-release)")
+            choice.SetChecked(row, false);
+    ChosenCache addedCache;
+    std::string refusal;
+    ASSERT_TRUE(RecogniseCacheFolder(added, addedCache, refusal)) << refusal;
+    ASSERT_TRUE(choice.Add(addedCache));
+    ASSERT_TRUE(choice.Save());
+    const std::string chromeIndex = caches.Caches()[0].folder + "\\index";
+    HANDLE lock = ::CreateFileA(chromeIndex.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+
+    FilterOptions filters;
+    filters.typeList = "bmp;gif;png;ico";
+    view.StartScan(filters);
+    const bool ended = host.PumpUntil([&] { return !view.IsRunning(); }, 60000);
+    ::CloseHandle(lock);
+    ASSERT_TRUE(ended);
+
+    std::vector<std::string> expected = { "winfile.bmp" };
+    for (const ManifestRow& row : ServedPictures()) {
+        if (row.cache == "chromium-simple")
+            expected.push_back(LastSegment(row.url));
+        if (row.cache == "chromium-sql")  // Brave's and the added copy
+            expected.insert(expected.end(), 2, LastSegment(row.url));
+    }
+    std::vector<std::string> listed = RowTexts(view);
+    std::sort(expected.begin(), expected.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, expected);
 }

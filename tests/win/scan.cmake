@@ -12,7 +12,7 @@ zema_win_test(thumbnail_test
 zema_win_test(entry_scan_test
   SOURCES entry_scan_test.cpp scan_host.cpp temp_tree.cpp modal_driver.cpp
           ${ZEMA_RESOURCES}
-  LIBS zema_images zema_browser)
+  LIBS zema_images zema_browser zema_sources)
 target_include_directories(entry_scan_test PRIVATE ${CMAKE_SOURCE_DIR} ${ZEMA_RESOURCE_INCLUDES})
 add_dependencies(entry_scan_test zema_icon)
 zema_uses_made_caches(entry_scan_test)

@@ -168,6 +168,36 @@ def tone_wav(seconds):
     return out.getvalue()
 
 
+def tiny_avi(width, height, frames):
+    """An uncompressed AVI of 24-bit frames fading from blue to red."""
+    def chunk(fourcc, data):
+        return fourcc + struct.pack("<I", len(data)) + data + b"\0" * (len(data) & 1)
+
+    def listed(kind, data):
+        return chunk(b"LIST", kind + data)
+
+    stride = (width * 3 + 3) & ~3
+    frame_size = stride * height
+    rate = 8
+    avih = struct.pack("<14I", 1000000 // rate, frame_size * rate, 0, 0x10, frames, 0, 1,
+                       frame_size, width, height, 0, 0, 0, 0)
+    strh = b"vids" + b"DIB " + struct.pack("<IHHIIIIIIIIhhhh", 0, 0, 0, 0, 1, rate, 0,
+                                              frames, frame_size, 0xFFFFFFFF, 0,
+                                              0, 0, width, height)
+    strf = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, frame_size, 0, 0, 0, 0)
+    hdrl = listed(b"hdrl", chunk(b"avih", avih) +
+                  listed(b"strl", chunk(b"strh", strh) + chunk(b"strf", strf)))
+    movi, index = b"", b""
+    for i in range(frames):
+        level = i * 255 // max(frames - 1, 1)
+        row = bytes([255 - level, 0, level]) * width
+        data = (row + b"\0" * (stride - len(row))) * height
+        index += b"00db" + struct.pack("<III", 0x10, 4 + len(movi), len(data))
+        movi += chunk(b"00db", data)
+    body = b"AVI " + hdrl + listed(b"movi", movi) + chunk(b"idx1", index)
+    return chunk(b"RIFF", body)
+
+
 def add_texts(writer, kinds, lines=80):
     """(path, content type, coding) for each kind, its body made from the path."""
     for path, content_type, coding in kinds:
@@ -213,6 +243,7 @@ def full_site(folder, other_origin):
     kinds.append(("/script/plain.js", "text/javascript", ""))
     add_texts(writer, kinds)
     writer.add_bytes("/media/sweep.wav", "audio/wav", tone_wav(12.0), ranged=True)
+    writer.add_bytes("/media/clip.avi", "video/x-msvideo", tiny_avi(16, 16, 8))
     writer.add_bytes(GATE_PATH, "image/gif", TINY_GIF)
 
     long_path = "/pictures/long.gif?" + "&".join("part%03d=%s" % (i, "x" * 20)
@@ -236,7 +267,9 @@ def full_site(folder, other_origin):
     writer.add_file("/pictures/third.png", "image/png",
                     writer.site.resources["/pictures/logo.png"].file)
 
-    fetched = [p for p, _, _ in kinds if p.startswith("/data/")]
+    # The movie is fetched whole by script: a video element would ask for
+    # ranges, which the wave file already does.
+    fetched = [p for p, _, _ in kinds if p.startswith("/data/")] + ["/media/clip.avi"]
     writer.site.awaited.update(fetched + ["/media/sweep.wav"])
     head = "".join('<link rel="stylesheet" href="%s">\n' % p for p, _, _ in kinds
                    if p.startswith("/style/"))
