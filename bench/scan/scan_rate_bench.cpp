@@ -210,8 +210,8 @@ int main(int argc, char** argv)
         Side files{
             "wininet", command.folder + "\\wininet", ServedPictures(manifest, kWinInetSource), {}
         };
-        printf("%s (%d pictures served) against wininet (%d files)\n", cache, entries.served,
-               files.served);
+        printf("%s (%d pictures served) against wininet (%d pictures as files)\n", cache,
+               entries.served, files.served);
         TakeTurns(
             command.rounds, [&] { return RunTurn(selection, entries); },
             [&] { return RunTurn(selection, files); });
