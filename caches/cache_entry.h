@@ -27,7 +27,9 @@ struct CacheEntry {
     int64_t requestTime = 0;      // Chromium: request time;  Firefox: 0
     int64_t responseTime = 0;     // Chromium: response time; Firefox: last fetched
     int64_t modifiedTime = 0;     // Firefox: last modified;  Chromium: 0
-    uint64_t storedSize = 0;      // body bytes stored, contiguous from offset 0
+    // Body bytes held, overlapping ranges counted once; reading gives those from offset 0
+    // up to the first gap.
+    uint64_t storedSize = 0;
     BodyAvailability body = BodyAvailability::Absent;
     std::string problem;  // why the body is unreadable or what was skipped; "" when all is well
     // Where the reader finds the body again (the reader's own meaning).

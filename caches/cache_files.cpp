@@ -150,40 +150,75 @@ int64_t CacheFileSize(const std::string& path)
     return static_cast<int64_t>(info.st_size);
 }
 
-std::vector<std::string> ListCacheFolder(const std::string& folder, size_t limit)
+namespace {
+
+struct FolderItem {
+    const char* name;
+    bool isFolder;
+    int64_t size;  // of a file, when sizes were asked for; else 0
+};
+
+// Hands each file and sub-folder directly in folder whose name begins with
+// prefix ("." and ".." left out) to visit, until visit returns false. The
+// platform's own listing is read once; sizes cost a look-up per name where
+// the listing does not carry them, so they are read only when asked for.
+template <class Visit>
+void VisitFolder(const std::string& folder, const std::string& prefix, bool withSizes, Visit visit)
 {
-    std::vector<std::string> names;
 #ifdef _WIN32
+    (void)withSizes;
     struct __finddata64_t found;
-    intptr_t handle = _findfirst64(JoinCachePath(folder, "*").c_str(), &found);
+    intptr_t handle = _findfirst64(JoinCachePath(folder, prefix + "*").c_str(), &found);
     if (handle == -1)
-        return names;
+        return;
     do {
-        if (found.attrib & _A_SUBDIR)
+        if (std::strcmp(found.name, ".") == 0 || std::strcmp(found.name, "..") == 0)
             continue;
-        names.emplace_back(found.name);
-    } while (names.size() < limit && _findnext64(handle, &found) == 0);
+        const bool isFolder = (found.attrib & _A_SUBDIR) != 0;
+        if (!visit(FolderItem{ found.name, isFolder, static_cast<int64_t>(found.size) }))
+            break;
+    } while (_findnext64(handle, &found) == 0);
     _findclose(handle);
 #else
     DIR* dir = opendir(folder.c_str());
     if (!dir)
-        return names;
-    while (names.size() < limit) {
-        struct dirent* item = readdir(dir);
-        if (!item)
+        return;
+    while (struct dirent* item = readdir(dir)) {
+        if (std::strcmp(item->d_name, ".") == 0 || std::strcmp(item->d_name, "..") == 0 ||
+            std::strncmp(item->d_name, prefix.c_str(), prefix.size()) != 0)
+            continue;
+        // d_type is not filled on every file system, and a link says nothing
+        // of what it leads to: stat settles those.
+        bool isFolder = item->d_type == DT_DIR;
+        int64_t size = 0;
+        if ((item->d_type != DT_DIR && item->d_type != DT_REG) ||
+            (withSizes && item->d_type == DT_REG)) {
+            struct stat info;
+            if (fstatat(dirfd(dir), item->d_name, &info, 0) != 0 ||
+                !(IsRegular(info) || IsFolder(info)))
+                continue;
+            isFolder = IsFolder(info);
+            size = static_cast<int64_t>(info.st_size);
+        }
+        if (!visit(FolderItem{ item->d_name, isFolder, size }))
             break;
-        std::string name = item->d_name;
-        if (name == "." || name == "..")
-            continue;
-        // d_type is not filled on every file system; stat settles the unknown ones.
-        if (item->d_type == DT_DIR)
-            continue;
-        if (item->d_type == DT_UNKNOWN && !CacheFileExists(JoinCachePath(folder, name)))
-            continue;
-        names.push_back(std::move(name));
     }
     closedir(dir);
 #endif
+}
+
+}  // namespace
+
+std::vector<std::string> ListCacheFolder(const std::string& folder, size_t limit)
+{
+    std::vector<std::string> names;
+    if (limit == 0)
+        return names;
+    VisitFolder(folder, "", false, [&](const FolderItem& item) {
+        if (!item.isFolder)
+            names.emplace_back(item.name);
+        return names.size() < limit;
+    });
     return names;
 }
 
@@ -191,69 +226,27 @@ std::vector<CacheFolderFile> ListCacheFolderSizes(const std::string& folder,
                                                   const std::string& prefix, size_t limit)
 {
     std::vector<CacheFolderFile> files;
-#ifdef _WIN32
-    struct __finddata64_t found;
-    intptr_t handle = _findfirst64(JoinCachePath(folder, prefix + "*").c_str(), &found);
-    if (handle == -1)
+    if (limit == 0)
         return files;
-    do {
-        if (found.attrib & _A_SUBDIR)
-            continue;
-        files.push_back({ found.name, static_cast<int64_t>(found.size) });
-    } while (files.size() < limit && _findnext64(handle, &found) == 0);
-    _findclose(handle);
-#else
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
-        return files;
-    while (files.size() < limit) {
-        struct dirent* item = readdir(dir);
-        if (!item)
-            break;
-        if (std::strncmp(item->d_name, prefix.c_str(), prefix.size()) != 0 ||
-            item->d_type == DT_DIR)
-            continue;
-        struct stat info;
-        if (fstatat(dirfd(dir), item->d_name, &info, 0) == 0 && IsRegular(info))
-            files.push_back({ item->d_name, static_cast<int64_t>(info.st_size) });
-    }
-    closedir(dir);
-#endif
+    VisitFolder(folder, prefix, true, [&](const FolderItem& item) {
+        if (!item.isFolder)
+            files.push_back({ item.name, item.size });
+        return files.size() < limit;
+    });
     return files;
 }
 
 std::vector<std::string> ListCacheSubfolders(const std::string& folder, size_t limit)
 {
     std::vector<std::string> names;
-#ifdef _WIN32
-    struct __finddata64_t found;
-    intptr_t handle = _findfirst64(JoinCachePath(folder, "*").c_str(), &found);
-    if (handle == -1)
-        return names;
     size_t seen = 0;
-    do {
-        std::string name = found.name;
-        if ((found.attrib & _A_SUBDIR) && name != "." && name != "..")
-            names.push_back(std::move(name));
-    } while (++seen < limit && _findnext64(handle, &found) == 0);
-    _findclose(handle);
-#else
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
+    if (limit == 0)
         return names;
-    for (size_t seen = 0; seen < limit; ++seen) {
-        struct dirent* item = readdir(dir);
-        if (!item)
-            break;
-        std::string name = item->d_name;
-        if (name == "." || name == "..")
-            continue;
-        if (item->d_type == DT_DIR ||
-            (item->d_type == DT_UNKNOWN && CacheFolderExists(JoinCachePath(folder, name))))
-            names.push_back(std::move(name));
-    }
-    closedir(dir);
-#endif
+    VisitFolder(folder, "", false, [&](const FolderItem& item) {
+        if (item.isFolder)
+            names.emplace_back(item.name);
+        return ++seen < limit;
+    });
     return names;
 }
 

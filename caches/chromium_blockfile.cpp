@@ -42,6 +42,7 @@ const int32_t kMaxStream0 = 8 << 20;
 const uint64_t kSparseChildSize = 1 << 20;
 const size_t kSparseHeaderSize = 64;  // SparseHeader, then the bitmap of 1 KB blocks
 const size_t kSparseBitmapBytes = 128;
+const uint64_t kSparseBlock = 1024;
 
 // Records are read through pages of the block files kept under this budget.
 const size_t kPageSize = 32 * 1024;
@@ -141,8 +142,14 @@ private:
     };
     struct Child {
         uint64_t index = 0;
+        uint64_t signature = 0;  // the parent's, from the child's key
         StoredPiece data;
-        uint64_t contiguous = 0;  // bytes from the child's start its bitmap says are there
+        SparseChildSummary held;
+    };
+    struct ChildChain {
+        std::vector<StoredPiece> pieces;  // the bytes contiguous from offset 0
+        uint64_t contiguous = 0;
+        uint64_t held = 0;
     };
 
     bool Collect(const CacheStopCheck& stop);
@@ -153,9 +160,11 @@ private:
     bool ReadLongKey(EntryRecord& record);
     bool ReadStream(const StreamRef& stream, int32_t limit, std::vector<uint8_t>& bytes,
                     std::string& problem);
-    void AddChild(const EntryRecord& record, const std::string& parentKey, uint64_t index);
+    void AddChild(const EntryRecord& record, const std::string& parentKey, uint64_t signature,
+                  uint64_t index);
+    bool ParentSignature(const EntryRecord& record, uint64_t& signature);
     void Describe(const EntryRecord& record, CacheEntry& entry);
-    std::vector<StoredPiece> ChildPieces(const std::string& key, uint64_t& contiguous, bool& gap);
+    ChildChain Children(const std::string& key, uint64_t signature);
 
     std::string m_folder;
     std::vector<uint32_t> m_table;
@@ -295,26 +304,24 @@ bool BlockfileReader::ReadStream(const StreamRef& stream, int32_t limit,
 // The sparse data of a child lies in its stream 1; its stream 2 holds a header
 // and a bitmap of which 1 KB blocks were written.
 void BlockfileReader::AddChild(const EntryRecord& record, const std::string& parentKey,
-                               uint64_t index)
+                               uint64_t signature, uint64_t index)
 {
     Child child;
     child.index = index;
+    child.signature = signature;
     const StreamRef& data = record.streams[1];
     Place place;
-    if (data.size <= 0 || static_cast<uint64_t>(data.size) > kSparseChildSize ||
-        !Locate(data.addr, place))
+    if (index >= kMaxChildrenPerEntry || data.size <= 0 ||
+        static_cast<uint64_t>(data.size) > kSparseChildSize || !Locate(data.addr, place))
         return;
     child.data = { place.path, place.offset, std::min<uint64_t>(data.size, place.room) };
-    std::vector<uint8_t> header;
+    std::vector<uint8_t> control;
     std::string problem;
-    uint64_t blocksSet = 0;
-    if (ReadStream(record.streams[2], 4096, header, problem) &&
-        header.size() >= kSparseHeaderSize + kSparseBitmapBytes) {
-        const uint8_t* bitmap = header.data() + kSparseHeaderSize;
-        while (blocksSet < kSparseBitmapBytes * 8 && (bitmap[blocksSet / 8] >> (blocksSet % 8)) & 1)
-            ++blocksSet;
-    }
-    child.contiguous = std::min<uint64_t>(blocksSet * 1024, child.data.length);
+    if (!ReadStream(record.streams[2], 4096, control, problem))
+        return;
+    child.held = SummarizeSparseChild(control.data(), control.size(), signature, child.data.length);
+    if (child.held.held == 0)
+        return;
     auto found = m_children.find(parentKey);
     if (found == m_children.end()) {
         if (m_childKeyBytes + parentKey.size() > kMaxChildKeyBytes)
@@ -355,7 +362,7 @@ bool BlockfileReader::Collect(const CacheStopCheck& stop)
             std::string parentKey;
             uint64_t signature = 0, index = 0;
             if (ParseSparseChildKey(record.key, parentKey, signature, index))
-                AddChild(record, parentKey, index);
+                AddChild(record, parentKey, signature, index);
             else
                 m_entries.push_back(addr);
             if (next != 0 && seen.size() < kMaxEntries && seen.insert(next).second)
@@ -371,30 +378,48 @@ bool BlockfileReader::Collect(const CacheStopCheck& stop)
     return true;
 }
 
-std::vector<StoredPiece> BlockfileReader::ChildPieces(const std::string& key, uint64_t& contiguous,
-                                                      bool& gap)
+// A parent's stream 2 starts with the same header as its children's: they
+// count only when they carry its signature (older children of an entry made
+// again under the same key carry another).
+bool BlockfileReader::ParentSignature(const EntryRecord& record, uint64_t& signature)
 {
-    std::vector<StoredPiece> pieces;
-    contiguous = 0;
-    gap = false;
+    std::vector<uint8_t> control;
+    std::string problem;
+    if (!ReadStream(record.streams[2], 8192 + kSparseHeaderSize, control, problem) ||
+        control.size() < kSparseHeaderSize || LoadLe32(control.data() + 8) != kIndexMagic)
+        return false;
+    signature = LoadLe64(control.data());
+    return true;
+}
+
+BlockfileReader::ChildChain BlockfileReader::Children(const std::string& key, uint64_t signature)
+{
+    ChildChain chain;
     auto found = m_children.find(key);
     if (found == m_children.end())
-        return pieces;
+        return chain;
+    bool joined = true;
+    uint64_t lastIndex = 0;
+    bool any = false;
     for (const Child& child : found->second) {
-        if (child.index * kSparseChildSize != contiguous || child.contiguous == 0) {
-            gap = true;
-            break;
+        // Two children of one number: the first found counts.
+        if (child.signature != signature || (any && child.index == lastIndex))
+            continue;
+        any = true;
+        lastIndex = child.index;
+        chain.held += child.held.held;
+        if (!joined || child.index * kSparseChildSize != chain.contiguous ||
+            child.held.contiguous == 0) {
+            joined = false;
+            continue;
         }
         StoredPiece piece = child.data;
-        piece.length = child.contiguous;
-        pieces.push_back(piece);
-        contiguous += child.contiguous;
-        if (child.contiguous < kSparseChildSize) {
-            gap = found->second.size() > pieces.size();
-            break;
-        }
+        piece.length = child.held.contiguous;
+        chain.pieces.push_back(piece);
+        chain.contiguous += child.held.contiguous;
+        joined = child.held.contiguous == kSparseChildSize;
     }
-    return pieces;
+    return chain;
 }
 
 void BlockfileReader::Describe(const EntryRecord& record, CacheEntry& entry)
@@ -432,12 +457,15 @@ void BlockfileReader::Describe(const EntryRecord& record, CacheEntry& entry)
         entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, truncated);
         return;
     }
-    uint64_t contiguous = 0;
-    bool gap = false;
-    std::vector<StoredPiece> pieces = ChildPieces(record.key, contiguous, gap);
-    entry.storedSize = contiguous;
+    uint64_t signature = 0;
+    ChildChain children;
+    if (ParentSignature(record, signature))
+        children = Children(record.key, signature);
+    entry.storedSize = children.held;
     entry.bodyLocator = kBodyInChildren;
-    entry.body = JudgeStoredBody(entry.contentLength, contiguous, gap || truncated);
+    entry.bodyOffset = signature;
+    entry.body = JudgeStoredBody(entry.contentLength, children.contiguous,
+                                 children.held > children.contiguous || truncated);
 }
 
 bool BlockfileReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
@@ -468,9 +496,7 @@ RawBodyReader BlockfileReader::OpenStoredBody(const CacheEntry& entry)
 {
     std::vector<StoredPiece> pieces;
     if (entry.bodyLocator == kBodyInChildren) {
-        uint64_t contiguous = 0;
-        bool gap = false;
-        pieces = ChildPieces(entry.key, contiguous, gap);
+        pieces = Children(entry.key, entry.bodyOffset).pieces;
     } else if (entry.storedSize > 0) {
         pieces.push_back({ entry.bodyFile, entry.bodyOffset, entry.storedSize });
     }
@@ -497,6 +523,42 @@ std::string CheckBlockfileIndexHeader(const uint8_t* data, size_t size, uint64_t
     if (fileSize < kIndexHeaderSize || (fileSize - kIndexHeaderSize) / 4 < tableLen)
         return "blockfile index shorter than its table";
     return "";
+}
+
+SparseChildSummary SummarizeSparseChild(const uint8_t* control, size_t size, uint64_t signature,
+                                        uint64_t dataSize)
+{
+    SparseChildSummary summary;
+    if (size < kSparseHeaderSize + kSparseBitmapBytes || LoadLe64(control) != signature ||
+        LoadLe32(control + 8) != kIndexMagic)
+        return summary;
+    dataSize = std::min(dataSize, kSparseChildSize);
+    // The bytes of block `block` that lie within the data written.
+    auto within = [dataSize](uint64_t block, uint64_t length) {
+        uint64_t start = block * kSparseBlock;
+        return start >= dataSize ? 0 : std::min(length, dataSize - start);
+    };
+    const uint8_t* bitmap = control + kSparseHeaderSize;
+    auto isSet = [bitmap](uint64_t block) { return (bitmap[block / 8] >> (block % 8)) & 1; };
+    const uint64_t blocks = kSparseBitmapBytes * 8;
+    uint64_t leading = 0;
+    while (leading < blocks && isSet(leading))
+        ++leading;
+    for (uint64_t block = 0; block < blocks; ++block)
+        summary.held += isSet(block) ? within(block, kSparseBlock) : 0;
+    summary.contiguous = std::min(leading * kSparseBlock, dataSize);
+    // A block written in part is kept outside the bitmap, its valid bytes from its start.
+    int32_t lastBlock = LoadI32(control + 16);
+    int32_t lastLength = LoadI32(control + 20);
+    if (lastBlock >= 0 && static_cast<uint64_t>(lastBlock) < blocks && lastLength > 0 &&
+        static_cast<uint64_t>(lastLength) < kSparseBlock && !isSet(lastBlock)) {
+        uint64_t partial = within(static_cast<uint64_t>(lastBlock), lastLength);
+        summary.held += partial;
+        if (static_cast<uint64_t>(lastBlock) == leading &&
+            summary.contiguous == leading * kSparseBlock)
+            summary.contiguous += partial;
+    }
+    return summary;
 }
 
 bool ParseBlockfileEntryRecord(const uint8_t* data, size_t size, CacheEntry& entry)

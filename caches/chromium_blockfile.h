@@ -17,3 +17,14 @@ std::string CheckBlockfileIndexHeader(const uint8_t* data, size_t size, uint64_t
 // Reads one 256-byte-block entry record (1 to 4 blocks) in memory: its key when
 // inline, its stream sizes and addresses, with every field bounded.
 bool ParseBlockfileEntryRecord(const uint8_t* data, size_t size, CacheEntry& entry);
+
+// What one sparse child holds of its 1 MB: `held` bytes in all, `contiguous`
+// of them from its start, by its control data (stream 2: the header with the
+// parent's signature, the bitmap of 1 KB blocks, the block written in part)
+// and the size of its data stream.
+struct SparseChildSummary {
+    uint64_t held = 0;
+    uint64_t contiguous = 0;
+};
+SparseChildSummary SummarizeSparseChild(const uint8_t* control, size_t size, uint64_t signature,
+                                        uint64_t dataSize);

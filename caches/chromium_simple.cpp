@@ -3,6 +3,7 @@
 #include "caches/cache_files.h"
 #include "caches/chromium_key.h"
 #include "caches/http_response_info.h"
+#include "caches/sparse_ranges.h"
 #include "caches/stored_body.h"
 
 #include <algorithm>
@@ -151,13 +152,9 @@ bool ReadStreams(EntrySource& source, uint64_t keyEnd, CacheEntry& entry, Simple
     return true;
 }
 
-struct SparseRange {
-    uint64_t offset = 0;
-    uint64_t length = 0;
-    uint64_t fileOffset = 0;
-};
-
-// The ranges of a `_s` file, in file order; stops quietly at the first damaged one.
+// The ranges of a `_s` file, in file order; stops quietly at the first damaged
+// one. Chromium writes this file's header with the index's version number, not
+// the entry files', so only its magic and key are checked.
 std::vector<SparseRange> ReadSparseRanges(EntrySource& source, const std::string& key)
 {
     std::vector<SparseRange> ranges;
@@ -173,49 +170,13 @@ std::vector<SparseRange> ReadSparseRanges(EntrySource& source, const std::string
         SparseRange range;
         range.offset = LoadLe64(header + 8);
         range.length = LoadLe64(header + 16);
-        range.fileOffset = at + kRangeHeaderSize;
-        if (range.length > size - range.fileOffset || range.offset > (1ull << 62) ||
-            range.length > (1ull << 62))
+        range.source = at + kRangeHeaderSize;
+        if (range.length > size - range.source)
             break;
         ranges.push_back(range);
-        at = range.fileOffset + range.length;
+        at = range.source + range.length;
     }
-    std::sort(ranges.begin(), ranges.end(),
-              [](const SparseRange& a, const SparseRange& b) { return a.offset < b.offset; });
     return ranges;
-}
-
-// The ranges that continue each other from offset 0.
-std::vector<SparseRange> ContiguousFromStart(const std::vector<SparseRange>& ranges, bool& gapAfter)
-{
-    std::vector<SparseRange> chain;
-    uint64_t reached = 0;
-    gapAfter = false;
-    for (const SparseRange& range : ranges) {
-        if (range.offset > reached) {
-            gapAfter = true;
-            break;
-        }
-        uint64_t end = range.offset + range.length;
-        if (end <= reached)
-            continue;
-        SparseRange part = range;
-        uint64_t skip = reached - range.offset;
-        part.offset = reached;
-        part.fileOffset += skip;
-        part.length -= skip;
-        chain.push_back(part);
-        reached = end;
-    }
-    return chain;
-}
-
-uint64_t TotalLength(const std::vector<SparseRange>& ranges)
-{
-    uint64_t total = 0;
-    for (const SparseRange& range : ranges)
-        total += range.length;
-    return total;
 }
 
 std::string SparsePathFor(const std::string& entryPath)
@@ -258,7 +219,8 @@ bool IsSimpleEntryName(const std::string& name)
     return true;
 }
 
-bool ParseSimpleEntryBytes(const uint8_t* data, size_t size, CacheEntry& entry)
+bool ParseSimpleEntryBytes(const uint8_t* data, size_t size, CacheEntry& entry,
+                           SparseLayout* sparseLayout)
 {
     MemorySource source(data, size);
     SimpleLayout layout;
@@ -267,8 +229,9 @@ bool ParseSimpleEntryBytes(const uint8_t* data, size_t size, CacheEntry& entry)
     if (keyFound) {
         // The same bytes read again as a sparse file: the range walk is bounded too.
         MemorySource sparse(data, size);
-        bool gap = false;
-        ContiguousFromStart(ReadSparseRanges(sparse, entry.key), gap);
+        SparseLayout ranges = LayOutSparseRanges(ReadSparseRanges(sparse, entry.key));
+        if (sparseLayout)
+            *sparseLayout = std::move(ranges);
     }
     return keyFound;
 }
@@ -292,15 +255,14 @@ bool ReadSimpleEntry(const std::string& path, CacheEntry& entry)
     FileSource sparse;
     if (!sparse.Open(SparsePathFor(path)))
         return true;
-    std::vector<SparseRange> ranges = ReadSparseRanges(sparse, entry.key);
-    if (ranges.empty())
+    SparseLayout ranges = LayOutSparseRanges(ReadSparseRanges(sparse, entry.key));
+    if (ranges.held == 0)
         return true;
-    bool gap = false;
-    std::vector<SparseRange> chain = ContiguousFromStart(ranges, gap);
-    entry.storedSize = TotalLength(chain);
+    entry.storedSize = ranges.held;
     entry.bodyFile = SparsePathFor(path);
     entry.bodyLocator = kBodyInSparseFile;
-    entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, gap || layout.truncated);
+    entry.body = JudgeStoredBody(entry.contentLength, ranges.contiguous,
+                                 ranges.held > ranges.contiguous || layout.truncated);
     return true;
 }
 
@@ -333,16 +295,13 @@ RawBodyReader ChromiumSimpleReader::OpenStoredBody(const CacheEntry& entry)
         FileSource sparse;
         if (!sparse.Open(entry.bodyFile))
             return [](uint8_t*, size_t) -> int64_t { return -1; };
-        bool gap = false;
-        uint64_t left = entry.storedSize;
-        for (const SparseRange& range :
-             ContiguousFromStart(ReadSparseRanges(sparse, entry.key), gap)) {
-            uint64_t length = std::min(left, range.length);
-            pieces.push_back({ entry.bodyFile, range.fileOffset, length });
-            left -= length;
-        }
-        if (left > 0)
+        SparseLayout ranges = LayOutSparseRanges(ReadSparseRanges(sparse, entry.key));
+        // Fewer bytes than the listing found: the file changed, and a read
+        // ending early would pass for the whole of what is stored.
+        if (ranges.held < entry.storedSize)
             return [](uint8_t*, size_t) -> int64_t { return -1; };
+        for (const SparseRange& range : ranges.fromStart)
+            pieces.push_back({ entry.bodyFile, range.source + range.skip, range.length });
     } else if (entry.storedSize > 0) {
         pieces.push_back({ entry.bodyFile, entry.bodyOffset, entry.storedSize });
     }

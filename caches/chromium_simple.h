@@ -2,6 +2,7 @@
 // body), `<hash>_s` for ranges of media fetched piecewise.
 #pragma once
 #include "caches/cache_reader.h"
+#include "caches/sparse_ranges.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,8 +25,10 @@ private:
 // Reads one `_0` entry file (and its `_s` beside it). False when nothing in it
 // names a key; the entry then holds only the problem.
 bool ReadSimpleEntry(const std::string& path, CacheEntry& entry);
-// An entry file in memory, for the fuzz target: the same checks as ReadSimpleEntry.
-bool ParseSimpleEntryBytes(const uint8_t* data, size_t size, CacheEntry& entry);
+// An entry file in memory, for the fuzz target: the same checks as ReadSimpleEntry,
+// and the same bytes read as the entry's sparse file into `sparseLayout`.
+bool ParseSimpleEntryBytes(const uint8_t* data, size_t size, CacheEntry& entry,
+                           SparseLayout* sparseLayout = nullptr);
 
 // True for "<16 hex digits>_0".
 bool IsSimpleEntryName(const std::string& name);

@@ -3,6 +3,7 @@
 #include "caches/cache_files.h"
 #include "caches/chromium_key.h"
 #include "caches/http_response_info.h"
+#include "caches/sparse_ranges.h"
 #include "caches/stored_body.h"
 
 #include <sqlite3.h>
@@ -127,34 +128,33 @@ const char kSelectRanges[] = "SELECT blob_id, start, end FROM blobs WHERE res_id
 // the start of its body, which a listing should not read.
 const char kSelectRangeStarts[] = "SELECT res_id, start FROM blobs ORDER BY res_id, start";
 
-struct BlobRange {
-    int64_t blobId = 0;
-    int64_t start = 0;
-    int64_t end = 0;
-};
+// Chromium trims overlapping blobs when it writes, but nothing in the file
+// enforces it; a hostile database gets no more than this many rows read per entry.
+const size_t kMaxBlobsPerEntry = 1 << 16;
 
-// The blobs that continue each other from offset 0, through a prepared
-// kSelectRanges (prepared once per database: listing asks it for every entry).
-std::vector<BlobRange> ContiguousBlobs(sqlite3_stmt* ranges, int64_t resId, bool& gap)
+// An entry's blobs as ranges of its body (the blob id as their source), through
+// a prepared kSelectRanges (prepared once per database: listing asks it for
+// every entry).
+SparseLayout BlobLayout(sqlite3_stmt* ranges, int64_t resId)
 {
-    std::vector<BlobRange> chain;
-    gap = false;
+    std::vector<SparseRange> found;
     if (!ranges)
-        return chain;
+        return SparseLayout();
     sqlite3_reset(ranges);
     sqlite3_bind_int64(ranges, 1, resId);
-    int64_t reached = 0;
-    while (sqlite3_step(ranges) == SQLITE_ROW) {
-        BlobRange range{ sqlite3_column_int64(ranges, 0), sqlite3_column_int64(ranges, 1),
-                         sqlite3_column_int64(ranges, 2) };
-        if (range.start != reached || range.end <= range.start) {
-            gap = true;
-            break;
-        }
-        chain.push_back(range);
-        reached = range.end;
+    while (found.size() < kMaxBlobsPerEntry && sqlite3_step(ranges) == SQLITE_ROW) {
+        int64_t start = sqlite3_column_int64(ranges, 1);
+        int64_t end = sqlite3_column_int64(ranges, 2);
+        if (start < 0 || end <= start)
+            continue;
+        SparseRange range;
+        range.offset = static_cast<uint64_t>(start);
+        range.length = static_cast<uint64_t>(end) - static_cast<uint64_t>(start);
+        range.source = static_cast<uint64_t>(sqlite3_column_int64(ranges, 0));
+        found.push_back(range);
     }
-    return chain;
+    sqlite3_reset(ranges);
+    return LayOutSparseRanges(std::move(found));
 }
 
 // Walks kSelectRangeStarts alongside the entries, which come in res_id order too.
@@ -216,7 +216,7 @@ using SharedDatabase = std::shared_ptr<sqlite3>;
 
 struct BlobCursor {
     SharedDatabase db;
-    std::vector<BlobRange> ranges;
+    std::vector<SparseRange> ranges;
     size_t index = 0;
     int64_t done = 0;
     sqlite3_blob* blob = nullptr;
@@ -233,8 +233,9 @@ struct BlobCursor {
 int64_t ReadBlobs(BlobCursor& cursor, uint8_t* buffer, size_t capacity)
 {
     while (!cursor.failed && cursor.index < cursor.ranges.size()) {
-        const BlobRange& range = cursor.ranges[cursor.index];
-        int64_t length = range.end - range.start;
+        const SparseRange& range = cursor.ranges[cursor.index];
+        int64_t length = static_cast<int64_t>(range.length);
+        int64_t skip = static_cast<int64_t>(range.skip);
         if (cursor.done >= length) {
             if (cursor.blob)
                 sqlite3_blob_close(cursor.blob);
@@ -244,16 +245,18 @@ int64_t ReadBlobs(BlobCursor& cursor, uint8_t* buffer, size_t capacity)
             continue;
         }
         if (!cursor.blob) {
-            if (sqlite3_blob_open(cursor.db.get(), "main", "blobs", "blob", range.blobId, 0,
+            // The row's own length must be what its start and end say.
+            if (sqlite3_blob_open(cursor.db.get(), "main", "blobs", "blob",
+                                  static_cast<sqlite3_int64>(range.source), 0,
                                   &cursor.blob) != SQLITE_OK ||
-                sqlite3_blob_bytes(cursor.blob) != length) {
+                sqlite3_blob_bytes(cursor.blob) != skip + length) {
                 cursor.failed = true;
                 break;
             }
         }
         int want = static_cast<int>(std::min<int64_t>(
             { static_cast<int64_t>(capacity), length - cursor.done, kBlobChunk }));
-        if (sqlite3_blob_read(cursor.blob, buffer, want, static_cast<int>(cursor.done)) !=
+        if (sqlite3_blob_read(cursor.blob, buffer, want, static_cast<int>(skip + cursor.done)) !=
             SQLITE_OK) {
             cursor.failed = true;
             break;
@@ -277,7 +280,7 @@ private:
     bool OpenShard();
     SharedDatabase BodyDatabase(const std::string& path);
     void Describe(CacheEntry& entry);
-    uint64_t StoredSize(int64_t resId, int64_t bodyEnd, bool& gap);
+    uint64_t StoredSize(int64_t resId, int64_t bodyEnd, uint64_t& contiguous);
 
     std::vector<std::string> m_shards;
     std::vector<std::string> m_notes;  // per database: what immutable reading leaves out
@@ -343,30 +346,31 @@ void SqlReader::Describe(CacheEntry& entry)
         entry.body = BodyAvailability::Unreadable;
         return;
     }
-    bool gap = false;
-    entry.storedSize = StoredSize(resId, sqlite3_column_int64(row, 3), gap);
-    entry.body = JudgeStoredBody(entry.contentLength, entry.storedSize, gap || truncated);
+    uint64_t contiguous = 0;
+    entry.storedSize = StoredSize(resId, sqlite3_column_int64(row, 3), contiguous);
+    entry.body = JudgeStoredBody(entry.contentLength, contiguous,
+                                 entry.storedSize > contiguous || truncated);
 }
 
 // Chromium writes a body it has whole as one range from 0 to body_end: such an
 // entry is judged from the index and its row alone (its blob's own length is
-// checked when the body is read). Anything else has its ranges read.
-uint64_t SqlReader::StoredSize(int64_t resId, int64_t bodyEnd, bool& gap)
+// checked when the body is read). Anything else has its ranges read; range
+// requests leave them with gaps, and body_end is then the end of the last.
+uint64_t SqlReader::StoredSize(int64_t resId, int64_t bodyEnd, uint64_t& contiguous)
 {
     RangeStartCursor::Starts starts;
+    contiguous = 0;
     if (m_starts.For(resId, starts)) {
-        if (starts.count == 0) {
-            gap = bodyEnd > 0;
+        if (starts.count == 0)
             return 0;
+        if (starts.count == 1 && starts.first == 0 && bodyEnd > 0 && bodyEnd <= m_shardSize) {
+            contiguous = static_cast<uint64_t>(bodyEnd);
+            return contiguous;
         }
-        if (starts.count == 1 && starts.first == 0 && bodyEnd > 0 && bodyEnd <= m_shardSize)
-            return static_cast<uint64_t>(bodyEnd);
     }
-    std::vector<BlobRange> chain = ContiguousBlobs(m_ranges.get(), resId, gap);
-    uint64_t stored = chain.empty() ? 0 : static_cast<uint64_t>(chain.back().end);
-    if (bodyEnd > 0 && static_cast<uint64_t>(bodyEnd) > stored)
-        gap = true;
-    return stored;
+    SparseLayout layout = BlobLayout(m_ranges.get(), resId);
+    contiguous = layout.contiguous;
+    return layout.held;
 }
 
 bool SqlReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
@@ -410,15 +414,13 @@ RawBodyReader SqlReader::OpenStoredBody(const CacheEntry& entry)
     cursor->db = BodyDatabase(entry.bodyFile);
     if (!cursor->db)
         return [](uint8_t*, size_t) -> int64_t { return -1; };
-    bool gap = false;
-    cursor->ranges = ContiguousBlobs(Prepare(cursor->db.get(), kSelectRanges).get(),
-                                     static_cast<int64_t>(entry.bodyLocator), gap);
-    // The listing took the size from the entry's row: ranges that stop short of
-    // it make the read fail rather than end early as if complete.
-    uint64_t reached =
-        cursor->ranges.empty() ? 0 : static_cast<uint64_t>(cursor->ranges.back().end);
-    if (reached < entry.storedSize)
+    SparseLayout layout = BlobLayout(Prepare(cursor->db.get(), kSelectRanges).get(),
+                                     static_cast<int64_t>(entry.bodyLocator));
+    // The listing may have taken the size from the entry's row: ranges holding
+    // less than it make the read fail rather than end early as if complete.
+    if (layout.held < entry.storedSize)
         return [](uint8_t*, size_t) -> int64_t { return -1; };
+    cursor->ranges = std::move(layout.fromStart);
     return [cursor](uint8_t* buffer, size_t capacity) -> int64_t {
         return capacity == 0 ? 0 : ReadBlobs(*cursor, buffer, capacity);
     };

@@ -3,6 +3,7 @@
 #include "files/text_file.h"
 
 #include <cstring>
+#include <utility>
 
 CContentPane::~CContentPane()
 {
@@ -11,11 +12,26 @@ CContentPane::~CContentPane()
 
 void CContentPane::Show(const char* path, const char* searchText)
 {
+    ContentReader content;
+    if (*path)
+        content = [file = std::string(path)](uint64_t, const std::function<bool()>& stop) {
+            return ReadTextFile(file.c_str(), stop);
+        };
+    Start(std::move(content), searchText);
+}
+
+void CContentPane::Show(const CacheItem* row, const char* searchText)
+{
+    Start(row ? row->Content() : ContentReader(), searchText);
+}
+
+void CContentPane::Start(ContentReader content, const char* searchText)
+{
     m_reader.Join();
     SetWindowText("");
-    if (!*path)
+    if (!content)
         return;
-    m_request = { path, searchText };
+    m_request = { std::move(content), searchText };
     m_reader.Start([this] { Read(); });
 }
 
@@ -29,7 +45,7 @@ void CContentPane::Read()
 std::unique_ptr<TextExcerpt> CContentPane::ReadExcerpt() const
 {
     auto stopRequested = [this] { return m_reader.StopRequested(); };
-    std::unique_ptr<char[]> text = ReadTextFile(m_request.path.c_str(), stopRequested);
+    std::unique_ptr<char[]> text = m_request.content(maxTextFileSize, stopRequested);
     if (!text)
         return nullptr;
     // The bytes up to the first NUL, as the edit would take them.

@@ -1,7 +1,8 @@
-// The Text browser's content pane: a read-only edit that shows one file with
-// the first occurrence of the search text selected on its top line.
+// The Text browser's content pane: a read-only edit that shows one row, a
+// file or an entry's decoded body, with the first occurrence of the search
+// text selected on its top line.
 //
-// The file is read, searched and cut to an excerpt the edit lays out at once
+// The row is read, searched and cut to an excerpt the edit lays out at once
 // (files/text_excerpt.h) on a reader thread of the pane's own, so that
 // neither a large file nor a long line holds the window: the user can select
 // another row or close the browser at any moment, and a reader whose file is
@@ -10,6 +11,7 @@
 #include "framework/afxwin.h"
 #include "framework/afxworker.h"
 #include "files/text_excerpt.h"
+#include "scan/cache_item.h"
 
 #include <memory>
 #include <string>
@@ -23,15 +25,20 @@ public:
     // that cannot be read, leaves the pane empty. On the user-interface
     // thread.
     void Show(const char* path, const char* searchText);
+    // The same for a row of the list; null empties the pane. An entry's body
+    // is decoded anew, within the bound a file is read to.
+    void Show(const CacheItem* row, const char* searchText);
     // Whether a file is still being read for the pane (on the user-interface
     // thread: false once its excerpt is shown).
     bool IsReading() const { return m_reader.IsRunning(); }
 
 private:
     struct Request {
-        std::string path;
+        ContentReader content;
         std::string searchText;
     };
+
+    void Start(ContentReader content, const char* searchText);
 
     // On the reader thread: reads the file and posts its excerpt.
     void Read();

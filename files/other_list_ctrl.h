@@ -1,6 +1,6 @@
 // The Other-files browser's list: the scan that lists the cache files whose
 // names match a wildcard, letting the platform's directory search do the
-// matching.
+// matching, then the browser caches' entries whose row names match it.
 #pragma once
 #include "scan/file_list_ctrl.h"
 
@@ -11,6 +11,8 @@ protected:
     void WalkFolder(const char* folder) override;
     // The subfolder pass examines no file.
     void ExamineFile(const char*, const WIN32_FIND_DATAA&) override {}
+    void ExamineEntry(const std::shared_ptr<const ChosenCache>& cache, CacheReader& reader,
+                      const CacheEntry& entry) override;
 
     DECLARE_MESSAGE_MAP()
 

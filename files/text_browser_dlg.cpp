@@ -35,5 +35,5 @@ bool CTextBrowserDlg::ChooseFilters(FilterOptions& filters)
 
 void CTextBrowserDlg::ShowSelection()
 {
-    m_pane.Show(m_list.SelectedPath(), m_list.SearchText());
+    m_pane.Show(m_list.SelectedRow(), m_list.SearchText());
 }

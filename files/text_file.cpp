@@ -1,34 +1,19 @@
 #include "files/text_file.h"
 
+#include "scan/file_content.h"
+
 #include <windows.h>
 #include <shlwapi.h>
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <string>
 
 namespace {
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 // Large enough that the checks between blocks cost nothing, small enough
 // that a stop is heard within milliseconds.
-constexpr DWORD blockSize = 1u << 20;
+constexpr uint64_t blockSize = 1u << 20;
 
 long FindInText(const char* text, const char* searchText)
 {
@@ -40,32 +25,7 @@ long FindInText(const char* text, const char* searchText)
 
 std::unique_ptr<char[]> ReadTextFile(const char* path, const StopCheck& stopRequested)
 {
-    FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE)
-        return nullptr;
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file.Get(), &size) ||
-        static_cast<uint64_t>(size.QuadPart) > maxTextFileSize)
-        return nullptr;
-    const DWORD length = static_cast<DWORD>(size.QuadPart);
-    std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]);
-    if (!text)
-        return nullptr;
-    DWORD total = 0;
-    while (total < length) {
-        if (stopRequested && stopRequested())
-            return nullptr;
-        DWORD read = 0;
-        if (!::ReadFile(file.Get(), text.get() + total, std::min(blockSize, length - total), &read,
-                        nullptr))
-            return nullptr;
-        if (read == 0)
-            break;
-        total += read;
-    }
-    text[total] = '\0';
-    return text;
+    return ReadFileContent(path, maxTextFileSize, stopRequested);
 }
 
 // Each block but the last is searched in a copy that holds the search text's

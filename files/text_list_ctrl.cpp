@@ -1,9 +1,14 @@
 #include "files/text_list_ctrl.h"
 
+#include "caches/cache_reader.h"
 #include "files/text_file.h"
+#include "scan/cached_entry.h"
+#include "scan/entry_rows.h"
 #include "scan/filter_rules.h"
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 void CTextListCtrl::PrepareScan()
 {
@@ -27,9 +32,55 @@ void CTextListCtrl::ExamineFile(const char* folder, const WIN32_FIND_DATAA& entr
         // A Close is heard between blocks of a large file's reading and search.
         auto stopRequested = [this] { return StopRequested(); };
         std::unique_ptr<char[]> text = ReadTextFile(path, stopRequested);
-        if (!text || FindSearchText(text.get(), std::strlen(text.get()), m_filters.searchText,
-                                    stopRequested) < 0)
+        if (!text || !HoldsSearchText(text.get(), std::strlen(text.get())))
             return;
     }
     AddFileRow(path);
+}
+
+// As for a file: the name's type and the date before the body is read, the
+// body decoded once for the name's last say (a type found in its first
+// bytes), its size and the search. A body larger than a file the browser
+// would read is passed over as that file is.
+void CTextListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
+                                 CacheReader& reader, const CacheEntry& entry)
+{
+    if (!PassesDateTest(entry))
+        return;
+    EntryRow row = MakeEntryRow(entry, nullptr, 0, ConvertToAnsi);
+    if (row.state == EntryRowState::None ||
+        (!RowAwaitsBody(row) && !IsTextRow(row, m_filters.typeList)))
+        return;
+    if (!PassPausePoint())
+        return;
+    const CacheStopCheck stop = [this] { return StopRequested(); };
+    std::vector<uint8_t> body;
+    if (ReadBodyInMemory(
+            [&](const DecodedBodySink& sink) {
+                return ReadEntryBody(reader, entry, maxTextFileSize, stop, sink);
+            },
+            body) != BodyDecodeStatus::Ok ||
+        body.empty())
+        return;
+    row = MakeEntryRow(entry, body.data(), body.size(), ConvertToAnsi);
+    if (!IsTextRow(row, m_filters.typeList))
+        return;
+    const uint64_t decodedSize = body.size();
+    if (!m_filters.searchText.IsEmpty()) {
+        try {
+            body.push_back(0);
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        const char* text = reinterpret_cast<const char*>(body.data());
+        if (!HoldsSearchText(text, std::strlen(text)))
+            return;
+    }
+    AddEntryRow(cache, entry, row.name, decodedSize);
+}
+
+bool CTextListCtrl::HoldsSearchText(const char* text, uint64_t length) const
+{
+    auto stopRequested = [this] { return StopRequested(); };
+    return FindSearchText(text, length, m_filters.searchText, stopRequested) >= 0;
 }

@@ -1,6 +1,8 @@
 // Blockfile entries from one input: a fixed index whose every slot names an
 // entry in data_1, whose blocks are the input (entry records, long keys and
-// small streams alike).
+// small streams alike, sparse children and their control data among them).
+// The input is also read as one child's control data, under its own signature
+// and a data stream size taken from its last bytes.
 #include "fuzz/cache_fuzz_files.h"
 
 #include "caches/chromium_blockfile.h"
@@ -38,6 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)written;
     CacheEntry record;
     ParseBlockfileEntryRecord(data, size, record);
+    if (size >= 8) {
+        uint64_t signature = 0, dataSize = 0;
+        for (size_t b = 0; b < 8; ++b) {
+            signature |= uint64_t(data[b]) << (8 * b);
+            dataSize |= uint64_t(data[size - 8 + b]) << (8 * b);
+        }
+        SparseChildSummary child = SummarizeSparseChild(data, size, signature, dataSize);
+        if (child.contiguous > child.held || child.held > dataSize || child.held > (1u << 20))
+            __builtin_trap();
+    }
     fuzz::WriteBlockFile(1, 256, data, size);
     fuzz::WriteBlockFile(2, 1024, data, size);
     fuzz::ReadWholeCache();

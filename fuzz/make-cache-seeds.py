@@ -56,6 +56,24 @@ def manifest_urls(root):
                         yield fields[1]
 
 
+def sparse_file_seed():
+    """A simple-backend `_s` file: ranges out of order, one overlapping another."""
+    key = b'1/0/_dk_http://a.example http://a.example http://a.example/v.mp4'
+    out = struct.pack('<QIIII', 0xfcfb6d1ba7725c30, 9, len(key), 0, 0) + key
+    for offset, length in ((4096, 600), (0, 1024), (512, 1024), (9000, 10)):
+        out += struct.pack('<QQQII', 0xeb97bf016553676b, offset, length, 0, 0)
+        out += bytes((offset + i) & 0xFF for i in range(length))
+    return out
+
+
+def sparse_child_seed():
+    """A blockfile child's control data: the parent's signature, the index magic,
+    the block written in part, then the bitmap of 1 KB blocks; its data size last."""
+    header = struct.pack('<qIiii40x', 0x0123456789ABCDEF, 0xC103CAC3, 60, 7, 300)
+    bitmap = bytes([0x7F, 0x00, 0xF0]) + bytes(125)
+    return header + bitmap + struct.pack('<Q', 9000)
+
+
 def write(folder, name, data):
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, name), 'wb') as f:
@@ -82,6 +100,8 @@ def main():
               struct.pack('<H', len(index)) + bytes(index) + blocks)
         write(os.path.join(out, 'blockentry'), 'blocks_%d' % n, blocks)
     write(os.path.join(out, 'cachekey'), 'key_sparse', b'Range_1/0/http://a.example/v.mp4:1a2b:3')
+    write(os.path.join(out, 'simpleentry'), 'sparse_ranges', sparse_file_seed())
+    write(os.path.join(out, 'blockentry'), 'sparse_child_control', sparse_child_seed())
     urls = sorted(set(manifest_urls(root))) + [
         'https://h.example/caf%C3%A9%20cr%C3%A8me.png?w=1#top', 'https://h.example/',
         'https://h.example/a/..%2F..%2Fcon', 'https://h.example/%E9t%E9.jpg']

@@ -52,9 +52,8 @@ void CMediaListCtrl::ExamineFile(const char* folder, const WIN32_FIND_DATAA& ent
         AddFileRow(path);
 }
 
-// Only an entry whose headers leave its kind unknown has its first bytes
-// read to tell it; only a media row of this kind is read whole, to count its
-// decoded bytes. A whole body must decode and hold bytes, as a listed file is
+// Only an entry whose first bytes may still tell its kind has them read;
+// only a media row of this kind is read whole, to count its decoded bytes. A whole body must decode and hold bytes, as a listed file is
 // never empty; one stored in part or unreadable (range-fetched media) is
 // listed on the kind its headers name, whatever its stored bytes give.
 void CMediaListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
@@ -66,7 +65,7 @@ void CMediaListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cach
     if (row.state == EntryRowState::None)
         return;
     const CacheStopCheck stop = [this] { return StopRequested(); };
-    if (row.category.source == CategorySource::None) {
+    if (RowAwaitsBody(row)) {
         if (!PassPausePoint())
             return;
         const std::vector<uint8_t> head = BodyHead(reader, entry, stop);

@@ -2,6 +2,7 @@
 
 #include "images/codec/image_object.h"
 #include "images/codec/image_types.h"
+#include "scan/file_content.h"
 
 namespace {
 
@@ -47,6 +48,13 @@ bool CacheItem::KnownSource(std::string&, std::string&) const
 std::string CacheItem::FileForPrograms(CEntryTempFiles&) const
 {
     return path;
+}
+
+ContentReader CacheItem::Content() const
+{
+    return [file = std::string(path)](uint64_t bound, const std::function<bool()>& stop) {
+        return ReadFileContent(file.c_str(), bound, stop);
+    };
 }
 
 void ImageItem::LoadPicture(CImageObject& image) const

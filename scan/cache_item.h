@@ -7,11 +7,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <new>
 #include <string>
 
 class CEntryTempFiles;
 class CImageObject;
+
+// Reads a row's bytes whole into memory, followed by a NUL; null when there
+// are more than bound of them, they cannot be read, the memory is not there
+// or stop (asked between blocks) answered true. It holds what it reads from,
+// not the record, so a reader on another thread may outlive the row.
+using ContentReader =
+    std::function<std::unique_ptr<char[]>(uint64_t bound, const std::function<bool()>& stop)>;
 
 struct CacheItem {
     virtual ~CacheItem() = default;
@@ -38,6 +47,8 @@ struct CacheItem {
     // entry's decoded body written among the list's temporary files. "" when
     // it cannot be written.
     virtual std::string FileForPrograms(CEntryTempFiles& files) const;
+    // The file's bytes as stored, the entry's decoded body.
+    virtual ContentReader Content() const;
 
     char path[MAX_PATH];
 };

@@ -1,10 +1,14 @@
 #include "scan/cached_entry.h"
 
 #include "caches/cache_reader.h"
+#include "scan/body_signature.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include <utility>
 
 namespace {
@@ -69,6 +73,28 @@ bool CachedEntry::WriteBody(const char* target) const
     return written && closed && result.status == BodyDecodeStatus::Ok;
 }
 
+std::unique_ptr<char[]> CachedEntry::ReadContent(uint64_t bound, const CacheStopCheck& stop) const
+{
+    if (m_decodedSize > bound || m_decodedSize >= 0xFFFFFFFFu)
+        return nullptr;
+    const size_t size = static_cast<size_t>(m_decodedSize);
+    std::unique_ptr<char[]> text(new (std::nothrow) char[size + 1]);
+    if (!text)
+        return nullptr;
+    size_t filled = 0;
+    BodyDecodeResult result = ReadBody(m_decodedSize, stop, [&](const uint8_t* data, size_t count) {
+        if (count > size - filled)
+            return false;
+        std::memcpy(text.get() + filled, data, count);
+        filled += count;
+        return true;
+    });
+    if (result.status != BodyDecodeStatus::Ok || filled != size)
+        return nullptr;
+    text[size] = '\0';
+    return text;
+}
+
 std::string CachedEntry::Description() const
 {
     std::string text = m_cache->name + ": ";
@@ -103,6 +129,21 @@ ReadBodyInMemory(const std::function<BodyDecodeResult(const DecodedBodySink&)>& 
     });
     if (result.status == BodyDecodeStatus::Ok && result.decodedBytes != body.size())
         return BodyDecodeStatus::TooLarge;
+    return result.status;
+}
+
+BodyDecodeStatus MeasureBody(const std::function<BodyDecodeResult(const DecodedBodySink&)>& read,
+                             std::vector<uint8_t>& head, uint64_t& decodedSize)
+{
+    head.clear();
+    head.reserve(kSignatureBytes);
+    decodedSize = 0;
+    BodyDecodeResult result = read([&](const uint8_t* data, size_t size) {
+        size_t wanted = std::min(size, kSignatureBytes - head.size());
+        head.insert(head.end(), data, data + wanted);
+        return true;
+    });
+    decodedSize = result.decodedBytes;
     return result.status;
 }
 

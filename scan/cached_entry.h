@@ -28,6 +28,10 @@ public:
     // the decoded body to the sink, at most bound bytes.
     BodyDecodeResult ReadBody(uint64_t bound, const CacheStopCheck& stop,
                               const DecodedBodySink& sink) const;
+    // The decoded body whole in memory, followed by a NUL; null when it is
+    // larger than bound, cannot be read or decode to the size the scan found,
+    // or stop asked to end. One allocation of the decoded size.
+    std::unique_ptr<char[]> ReadContent(uint64_t bound, const CacheStopCheck& stop) const;
     // The decoded body into a file created anew at target.
     bool WriteBody(const char* target) const;
     // One line for Drill: the cache's name, status, type, coding, sizes, when
@@ -45,6 +49,12 @@ private:
 BodyDecodeStatus
 ReadBodyInMemory(const std::function<BodyDecodeResult(const DecodedBodySink&)>& read,
                  std::vector<uint8_t>& body);
+
+// The decoded size of an entry's body and its first kSignatureBytes, without
+// holding the rest: Ok only when the whole body decoded within the bound the
+// read was given.
+BodyDecodeStatus MeasureBody(const std::function<BodyDecodeResult(const DecodedBodySink&)>& read,
+                             std::vector<uint8_t>& head, uint64_t& decodedSize);
 
 // The platform's exact conversion to the ANSI code page that entry names use.
 bool ConvertToAnsi(const std::u16string& text, std::string& ansi);

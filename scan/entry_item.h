@@ -27,6 +27,12 @@ template <class Record> struct EntryRecord : Record {
     {
         return entry ? files.FileFor(entry, this->path) : std::string();
     }
+    ContentReader Content() const override
+    {
+        return [body = entry](uint64_t bound, const std::function<bool()>& stop) {
+            return body ? body->ReadContent(bound, stop) : nullptr;
+        };
+    }
 
     std::shared_ptr<const CachedEntry> entry;
 };

@@ -2,6 +2,7 @@
 
 #include "scan/filter_rules.h"
 #include "scan/name_wildcard.h"
+#include "scan/web_types.h"
 
 #include <cstring>
 
@@ -59,6 +60,15 @@ EntryRow MakeEntryRow(const CacheEntry& entry, const uint8_t* head, size_t headS
     if (row.category.source == CategorySource::Body)
         row.name = EntryRowName(entry.url, row.category.contentType, toAnsi);
     return row;
+}
+
+bool RowAwaitsBody(const EntryRow& row)
+{
+    const EntryCategory& category = row.category;
+    if (category.source == CategorySource::None)
+        return true;
+    return category.source == CategorySource::ContentType && category.kind == WebKind::Document &&
+           !WebTypeOfContentType(category.contentType);
 }
 
 bool IsImageRow(const EntryRow& row, const char* lowerTypeList)

@@ -35,6 +35,12 @@ struct EntryRow {
 EntryRow MakeEntryRow(const CacheEntry& entry, const uint8_t* head, size_t headSize,
                       const AnsiConverter& toAnsi);
 
+// Whether the body's first bytes may still change the row's name and kind:
+// when neither its content type nor its name told the kind, or its content
+// type is one of its own (application/x-foo), which a signature overrides. A
+// window may judge any other row by its name before reading the body.
+bool RowAwaitsBody(const EntryRow& row);
+
 // The windows' tests on a row, the answers each gives a WinINet file. The
 // type lists are lower case, as the list controls keep them; the Text
 // browser's default list is its caller's to fill in.

@@ -14,7 +14,7 @@ from collections import defaultdict
 
 LAYERS = [
     ["res", "framework"],
-    ["platform", "images/codec", "caches"],
+    ["platform", "images/codec", "caches", "reports"],
     ["widgets", "preview"],
     ["sources"],
     ["scan"],

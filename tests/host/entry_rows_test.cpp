@@ -237,6 +237,34 @@ TEST(EntryCategory, TextAndOtherFilesGoByTheMadeName)
     EXPECT_FALSE(IsOtherRow(many, (std::string(40, '*') + std::string(40, 'a') + "b").c_str()));
 }
 
+// The Text and Other-files scans judge a row by its name before reading the
+// body whenever the body cannot change it: a known type, a major type or the
+// name told its kind. A type of its own gives way to a signature.
+TEST(EntryCategory, OnlyARowTheBodyMayChangeAwaitsIt)
+{
+    const std::string kPage("\n<!DOCTYPE html><html>");
+    for (const CacheEntry& told :
+         { Entry("https://www.test/style", 200, "text/css"),
+           Entry("https://www.test/a.png", 200, "application/octet-stream"),
+           Entry("https://www.test/shot", 200, "image/x-shot") }) {
+        const EntryRow before = Row(told);
+        ASSERT_FALSE(RowAwaitsBody(before)) << told.url;
+        for (const std::string& head : { kPng, kJpeg, kPage }) {
+            const EntryRow after = Row(told, head);
+            EXPECT_EQ(after.name, before.name) << told.url;
+            EXPECT_EQ(after.category.kind, before.category.kind) << told.url;
+        }
+    }
+    const CacheEntry untold = Entry("https://www.test/go", 200, "");
+    EXPECT_TRUE(RowAwaitsBody(Row(untold)));
+    EXPECT_EQ(Row(untold, kPage).name, "go.html");
+    EXPECT_TRUE(
+        RowAwaitsBody(Row(Entry("https://www.test/get.php", 200, "application/octet-stream"))));
+    const CacheEntry own = Entry("https://www.test/feed", 200, "application/x-feed");
+    EXPECT_TRUE(RowAwaitsBody(Row(own)));
+    EXPECT_EQ(Row(own, kPng).name, "feed.png");
+}
+
 TEST(EntryCategory, MediaByTypeNameAndBytes)
 {
     const std::string mp4("\0\0\0\x18"

@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "tests/win/scan_host.h"
 #include "tests/win/temp_tree.h"
+#include "tests/win/static_factory.h"
 
 #include <gtest/gtest.h>
 #include <urlmon.h>
@@ -141,19 +142,6 @@ private:
     volatile LONG m_cRef = 0;
 };
 
-// A class factory that lives as long as the test program.
-class StaticFactory : public IClassFactory {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        *ppv = riid == IID_IUnknown || riid == IID_IClassFactory ? this : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
-
 // Makes a recording protocol for every request.
 class RecordingFactory : public StaticFactory {
 public:
@@ -167,16 +155,6 @@ public:
         HRESULT result = protocol->QueryInterface(riid, ppv);
         protocol->Release();
         return result;
-    }
-};
-
-// Stands for a system without the web-browser control.
-class NoControlFactory : public StaticFactory {
-public:
-    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** ppv) override
-    {
-        *ppv = nullptr;
-        return REGDB_E_CLASSNOTREG;
     }
 };
 

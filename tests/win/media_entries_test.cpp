@@ -15,6 +15,7 @@
 #include "tests/win/registry_restore.h"
 #include "tests/win/scan_host.h"
 #include "tests/win/temp_tree.h"
+#include "tests/win/static_factory.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -73,25 +74,6 @@ const EntryFileItem* EntryOf(const CacheItem* row)
     return row && row->KnownSource(description, url) ? static_cast<const EntryFileItem*>(row)
                                                      : nullptr;
 }
-
-// Stands for a system without the web-browser control: the window still
-// writes the Current preview file for each selection.
-class NoControlFactory : public IClassFactory {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        *ppv = riid == IID_IUnknown || riid == IID_IClassFactory ? this : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** ppv) override
-    {
-        *ppv = nullptr;
-        return REGDB_E_CLASSNOTREG;
-    }
-};
 
 // Drill on an entry row: its URL, and the one line about it that tells a
 // body stored in part.

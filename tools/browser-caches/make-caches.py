@@ -7,6 +7,8 @@
     make-caches.py --pictures N OUT   N distinct pictures, Chromium's simple and blockfile
                                       caches only, and the same bodies as a WinINet
                                       folder, OUT/wininet (scan benchmark)
+    make-caches.py --gallery OUT      drawn landscapes, only OUT/chromium-simple and
+                                      OUT/firefox (`make run`'s screenshots)
 
 Writes OUT/chromium-simple, OUT/chromium-blockfile, OUT/chromium-sql (each a
 Cache_Data folder), OUT/firefox (a cache2 folder), OUT/manifest.tsv (one row
@@ -40,8 +42,6 @@ from server import SiteServers
 STAMP = "made-by.txt"
 OUTPUTS = [run.cache for run in browsers.RUNS] + ["manifest.tsv", "bodies", "work", "wininet",
                                                   STAMP]
-# The scan benchmark compares Chromium's on-disk formats with WinINet files.
-PICTURE_RUNS = ("chromium-simple", "chromium-blockfile")
 
 
 def stamp_of(args):
@@ -52,7 +52,8 @@ def stamp_of(args):
         with open(os.path.join(folder, name), "rb") as source:
             digest.update(name.encode() + b"\0" + source.read())
     shape = "entries %d" % args.entries if args.entries else \
-        "pictures %d" % args.pictures if args.pictures else "small" if args.small else "full"
+        "pictures %d" % args.pictures if args.pictures else "small" if args.small else \
+        "gallery" if args.gallery else "full"
     return "%s %s\n" % (shape, digest.hexdigest())
 
 
@@ -85,6 +86,8 @@ def build_site(args, work, other_origin):
         return picturesite.pictures_site(folder, args.pictures)
     if args.small:
         return testsite.small_site(folder, other_origin)
+    if args.gallery:
+        return testsite.gallery_site(folder)
     return testsite.full_site(folder, other_origin)
 
 
@@ -100,7 +103,7 @@ def run_browser(run, servers, work, timeout, disk_size):
     home = os.path.join(work, "home-" + run.cache)
     os.makedirs(home)
     run.prepare_profile(profile)
-    url = servers.main.origin + "/index.html"
+    url = servers.main.origin + servers.site.start_page(run.cache)
     servers.state.begin(run.cache, top_level_site(servers.main.origin), servers.site.awaited)
     command = run.command(profile, url, os.path.join(work, run.cache + ".png"), disk_size)
     log = os.path.join(work, run.cache + ".log")
@@ -129,6 +132,8 @@ def main():
     shape.add_argument("--entries", type=int, metavar="N", help="N entries of 1-256 KiB per cache")
     shape.add_argument("--pictures", type=int, metavar="N",
                        help="N distinct pictures, two Chromium caches and a WinINet folder")
+    shape.add_argument("--gallery", action="store_true",
+                       help="drawn landscapes in a Chromium simple cache and a Firefox cache")
     parser.add_argument("--keep-profiles", action="store_true",
                         help="leave the browsers' profiles and logs in OUT/work")
     parser.add_argument("--if-changed", action="store_true",
@@ -153,14 +158,13 @@ def main():
     timeout = 60 + (args.entries or args.pictures or 0) / 50
     disk_size = browsers.SMALL_DISK if args.small else \
         browsers.LARGE_DISK if args.entries or args.pictures else 0
-    runs = [run for run in browsers.RUNS if not args.pictures or run.cache in PICTURE_RUNS]
     manifest = Manifest(out)
     servers = SiteServers(manifest)
     try:
         started = time.monotonic()
         servers.site = build_site(args, work, servers.other.origin)
         print("make-caches: site ready in %.1f s" % (time.monotonic() - started))
-        for run in runs:
+        for run in (r for r in browsers.RUNS if servers.site.runs_browser(r.cache)):
             profile, seconds = run_browser(run, servers, work, timeout, disk_size)
             place_cache(run, profile, out)
             print("make-caches: %s, %d responses, %.1f s" % (
@@ -169,7 +173,7 @@ def main():
         servers.close()
     manifest.write()
     if args.pictures:
-        files = wininet.write_wininet_folder(out, manifest.rows_of(runs[-1].cache))
+        files = wininet.write_wininet_folder(out, manifest.rows_of(picturesite.WININET_SOURCE))
         print("make-caches: wininet, %d files" % files)
     with open(os.path.join(out, STAMP), "w") as made:
         made.write(stamp)

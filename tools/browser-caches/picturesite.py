@@ -11,6 +11,10 @@ from concurrent.futures import ThreadPoolExecutor
 
 from testsite import GATE_PATH, TINY_GIF, SiteWriter, page
 
+# The scan benchmark compares Chromium's on-disk formats with WinINet files
+# holding the bodies the blockfile run was sent.
+RUNS = ("chromium-simple", "chromium-blockfile")
+WININET_SOURCE = "chromium-blockfile"
 # Banners, buttons, squares, skyscrapers, icons and photos of the sizes pages show.
 SIZES = [(468, 60), (120, 600), (300, 250), (640, 480), (88, 31), (160, 160), (250, 250),
          (728, 90), (32, 32), (400, 300)]
@@ -78,6 +82,7 @@ def pictures_site(folder, count):
     writer.add_file("/favicon.ico", "image/gif", tiny)
     writer.site.awaited.update(paths)
     writer.site.gate_timeout = 8.0 + count / 100
+    writer.site.start_pages = {cache: "/index.html" for cache in RUNS}
     # Fetched by script, six at a time: <img> elements would cost the
     # browser a layout and a decode each and store the same responses.
     script = ("<script>\nconst paths = [%s];\nlet next = 0;\n"

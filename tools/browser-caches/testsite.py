@@ -1,8 +1,9 @@
 """The test site the browsers are sent to: files written into a folder and a
-table of what each URL path answers. Three shapes: the full site (every
+table of what each URL path answers. Four shapes: the full site (every
 picture type, coded text, a third-party frame, odd URLs, a redirect, a 404,
-ranged media), a small one for committed fixtures, and N tiny files for the
-listing benchmark (bodies of spread sizes).
+ranged media), a small one for committed fixtures, N tiny files for the
+listing benchmark (bodies of spread sizes), and a gallery of drawn
+landscapes for `make run`'s screenshots, a different half to each browser.
 
 Pages name the second origin, so the site is made once both servers listen.
 """
@@ -46,6 +47,15 @@ class Site:
     resources: dict = dataclasses.field(default_factory=dict)  # decoded path -> Resource
     awaited: set = dataclasses.field(default_factory=set)      # paths the gate waits for
     gate_timeout: float = 8.0
+    # The page each browser run opens (the manifest's cache name -> path);
+    # empty: every run opens /index.html.
+    start_pages: dict = dataclasses.field(default_factory=dict)
+
+    def start_page(self, cache):
+        return self.start_pages.get(cache, "/index.html")
+
+    def runs_browser(self, cache):
+        return not self.start_pages or cache in self.start_pages
 
 
 class SiteWriter:
@@ -358,4 +368,96 @@ def entries_site(folder, count):
               "for (let i = 0; i < 6; i++) worker();\n</script>" % count)
     body = script + '\n<img src="%s">' % GATE_PATH
     writer.add_bytes("/index.html", "text/html; charset=utf-8", page("Entries", "", body))
+    return writer.site
+
+
+# Flat landscapes, drawn: pleasant at thumbnail size, unlike the demo set's
+# labelled gradients. (path, content type, ImageMagick arguments)
+GALLERY_SKY = "gradient:#ff9a3c-#5b2a86"
+GALLERY = {
+    "chromium-simple": [
+        ("/gallery/sunset.jpg", "image/jpeg", [
+            "-size", "320x240", GALLERY_SKY,
+            "-fill", "#ffd86b", "-draw", "circle 160,105 160,73",
+            "-fill", "#2b1b3a", "-draw",
+            "polygon 0,240 0,170 60,120 110,165 170,105 240,170 280,140 320,175 320,240",
+            "-fill", "#1a1026",
+            "-draw", "polygon 0,240 0,205 80,175 150,210 220,180 320,215 320,240",
+            "-quality", "88"]),
+        ("/gallery/meadow.webp", "image/webp", [
+            "-size", "320x240", "gradient:#8fd3ff-#e8f7ff", "-fill", "#ffe066",
+            "-draw", "circle 260,50 260,28",
+            "-fill", "#7cc36b", "-draw", "ellipse 80,250 180,90 0,360",
+            "-fill", "#5aa84f", "-draw", "ellipse 260,260 170,100 0,360",
+            "-fill", "#3f8c3d", "-draw", "ellipse 160,280 220,90 0,360", "-quality", "85"]),
+        ("/gallery/beach.png", "image/png", [
+            "-size", "320x240", "gradient:#9be7ff-#fff2d6", "-fill", "#1f7fb5",
+            "-draw", "rectangle 0,130 320,185",
+            "-fill", "#3aa0d0", "-draw", "rectangle 0,150 320,160",
+            "-fill", "#f3d9a4", "-draw", "polygon 0,240 0,180 120,170 320,190 320,240",
+            "-fill", "#ffffff", "-draw", "ellipse 70,50 40,12 0,360",
+            "-draw", "ellipse 100,45 30,14 0,360"]),
+        ("/gallery/lighthouse.webp", "image/webp", [
+            "-size", "320x240", "gradient:#7fb8e6-#d9eefc", "-fill", "#2a6f97",
+            "-draw", "rectangle 0,170 320,240", "-fill", "#6b5b4b",
+            "-draw", "polygon 200,240 215,175 320,175 320,240", "-fill", "white",
+            "-draw", "polygon 232,175 240,80 256,80 264,175", "-fill", "#d62828",
+            "-draw", "rectangle 236,110 260,125 rectangle 234,140 262,155", "-fill", "#333333",
+            "-draw", "rectangle 238,68 258,80", "-fill", "#ffe066",
+            "-draw", "polygon 238,72 120,50 120,95", "-quality", "85"]),
+    ],
+    "firefox": [
+        ("/gallery/night.png", "image/png", [
+            "-size", "320x240", "gradient:#0b1a3f-#24477a", "-seed", "4",
+            "(", "-size", "320x240", "xc:black", "+noise", "Random", "-channel", "G",
+            "-threshold", "99.6%", "-separate", "+channel", ")",
+            "-compose", "screen", "-composite",
+            "-fill", "#f4f1d0", "-draw", "circle 240,60 240,38",
+            "-fill", "#12264f", "-draw", "circle 252,52 252,32", "-fill", "#0a1226",
+            "-draw", "polygon 0,240 0,200 70,185 140,205 200,180 260,200 320,190 320,240"]),
+        ("/gallery/peaks.jpg", "image/jpeg", [
+            "-size", "320x240", "gradient:#cfe8ff-#f7fbff", "-fill", "#8aa4c8",
+            "-draw", "polygon 0,240 0,150 90,60 150,120 200,80 320,170 320,240", "-fill", "white",
+            "-draw", "polygon 70,80 90,60 110,80 100,90 90,82 80,92",
+            "-draw", "polygon 185,92 200,80 215,94 205,100 198,94 190,102", "-fill", "#e9f1fb",
+            "-draw", "polygon 0,240 0,200 100,185 210,205 320,190 320,240", "-fill", "#2f5d3a",
+            "-draw", "polygon 30,205 40,170 50,205", "-draw", "polygon 260,200 272,160 284,200",
+            "-draw", "polygon 280,205 290,175 300,205", "-quality", "88"]),
+        ("/gallery/dunes.png", "image/png", [
+            "-size", "320x240", "gradient:#ffcf8a-#ff8a5c", "-fill", "#fff1b8",
+            "-draw", "circle 90,70 90,45",
+            "-fill", "#e9a05a", "-draw", "ellipse 240,260 240,110 0,360",
+            "-fill", "#d38445", "-draw", "ellipse 60,270 200,90 0,360", "-fill", "#2e7d4f",
+            "-draw", "roundrectangle 228,110 242,190 7,7",
+            "-draw", "roundrectangle 212,130 224,160 6,6",
+            "-draw", "rectangle 222,150 232,158", "-draw", "roundrectangle 246,120 258,150 6,6",
+            "-draw", "rectangle 238,140 250,148"]),
+        ("/gallery/city.gif", "image/gif", [
+            "-size", "320x240", "gradient:#2b1055-#d16ba5", "-fill", "#ffd3a5",
+            "-draw", "circle 230,150 230,125", "-fill", "#1c1433",
+            "-draw", "rectangle 0,140 40,240 rectangle 45,110 80,240 rectangle 85,160 120,240 "
+                     "rectangle 125,90 155,240 rectangle 160,130 200,240 rectangle 205,170 240,240 "
+                     "rectangle 245,120 280,240 rectangle 285,150 320,240",
+            "-fill", "#ffe08a",
+            "-draw", "rectangle 52,120 56,124 rectangle 64,140 68,144 "
+                     "rectangle 132,100 136,104 rectangle 144,130 148,134 "
+                     "rectangle 170,140 174,144 rectangle 252,130 256,134 "
+                     "rectangle 264,160 268,164 rectangle 92,170 96,174",
+            "-colors", "64"]),
+    ],
+}
+
+
+def gallery_site(folder):
+    """Chromium's simple cache and Firefox's cache2 only, each sent to a page
+    of its own pictures, so that a screenshot tells the two caches apart."""
+    writer = SiteWriter(folder)
+    make_pictures(writer, [picture for pictures in GALLERY.values() for picture in pictures])
+    # No gate: nothing is fetched by script, so the load event already waits
+    # for every picture, and a 1x1 GIF would only clutter the screenshots.
+    for cache, pictures in GALLERY.items():
+        body = "".join('<img src="%s" width="160">\n' % path for path, _, _ in pictures)
+        start = "/%s.html" % cache
+        writer.add_bytes(start, "text/html; charset=utf-8", page("Gallery", "", body))
+        writer.site.start_pages[cache] = start
     return writer.site
