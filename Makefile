@@ -62,9 +62,14 @@ fuzz: setup build/host/build.ninja
 	ninja -C build/host -j $(JOBS) fuzzers
 	tools/run-fuzz.sh --per-target $(SECONDS_PER_TARGET) build/host/fuzz $(FUZZ_TARGETS)
 
-bench: setup build/bench/build.ninja build/bench-shipped/build.ninja
+# The Image browser's scan benchmark runs the shipped Windows build under
+# Wine: the tree this machine's Wine runs, as `make build` picks it.
+WIN_TREE = $(if $(filter x86_64,$(shell tools/wine-arch.sh)),win64,win)
+
+bench: setup build/bench/build.ninja build/bench-shipped/build.ninja build/$(WIN_TREE)/build.ninja
 	ninja -C build/bench -j $(JOBS) benchmarks
 	ninja -C build/bench-shipped -j $(JOBS) benchmarks
+	ninja -C build/$(WIN_TREE) -j $(JOBS) scan_bench
 	tools/run-bench.sh
 
 clean:

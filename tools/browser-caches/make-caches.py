@@ -4,6 +4,9 @@
     make-caches.py OUT                the full site
     make-caches.py --small OUT        a handful of entries (committed fixtures)
     make-caches.py --entries N OUT    N entries of 1-256 KiB per cache (listing benchmark)
+    make-caches.py --pictures N OUT   N distinct pictures, Chromium's simple and blockfile
+                                      caches only, and the same bodies as a WinINet
+                                      folder, OUT/wininet (scan benchmark)
     make-caches.py --gallery OUT      drawn landscapes, only OUT/chromium-simple and
                                       OUT/firefox (`make run`'s screenshots)
 
@@ -29,13 +32,16 @@ import time
 
 import backends
 import browsers
+import picturesite
 import testsite
+import wininet
 from manifest import Manifest
 from processes import ProcessGroup
 from server import SiteServers
 
 STAMP = "made-by.txt"
-OUTPUTS = [run.cache for run in browsers.RUNS] + ["manifest.tsv", "bodies", "work", STAMP]
+OUTPUTS = [run.cache for run in browsers.RUNS] + ["manifest.tsv", "bodies", "work", "wininet",
+                                                  STAMP]
 
 
 def stamp_of(args):
@@ -45,7 +51,8 @@ def stamp_of(args):
     for name in sorted(n for n in os.listdir(folder) if n.endswith(".py")):
         with open(os.path.join(folder, name), "rb") as source:
             digest.update(name.encode() + b"\0" + source.read())
-    shape = "entries %d" % args.entries if args.entries else "small" if args.small else \
+    shape = "entries %d" % args.entries if args.entries else \
+        "pictures %d" % args.pictures if args.pictures else "small" if args.small else \
         "gallery" if args.gallery else "full"
     return "%s %s\n" % (shape, digest.hexdigest())
 
@@ -75,6 +82,8 @@ def build_site(args, work, other_origin):
     folder = os.path.join(work, "site")
     if args.entries:
         return testsite.entries_site(folder, args.entries)
+    if args.pictures:
+        return picturesite.pictures_site(folder, args.pictures)
     if args.small:
         return testsite.small_site(folder, other_origin)
     if args.gallery:
@@ -121,6 +130,8 @@ def main():
     shape = parser.add_mutually_exclusive_group()
     shape.add_argument("--small", action="store_true", help="a handful of entries per cache")
     shape.add_argument("--entries", type=int, metavar="N", help="N entries of 1-256 KiB per cache")
+    shape.add_argument("--pictures", type=int, metavar="N",
+                       help="N distinct pictures, two Chromium caches and a WinINet folder")
     shape.add_argument("--gallery", action="store_true",
                        help="drawn landscapes in a Chromium simple cache and a Firefox cache")
     parser.add_argument("--keep-profiles", action="store_true",
@@ -130,6 +141,8 @@ def main():
     args = parser.parse_args()
     if args.entries is not None and not 1 <= args.entries <= 100000:
         parser.error("--entries takes 1 to 100000")
+    if args.pictures is not None and not 1 <= args.pictures <= 16000:
+        parser.error("--pictures takes 1 to 16000")
 
     # A TERM (ctest's timeout, a kill) unwinds like an error: browsers and servers end.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("make-caches: terminated"))
@@ -142,9 +155,9 @@ def main():
     prepare_out(out)
     work = os.path.join(out, "work")
     os.makedirs(work)
-    timeout = 60 + (args.entries or 0) / 50
+    timeout = 60 + (args.entries or args.pictures or 0) / 50
     disk_size = browsers.SMALL_DISK if args.small else \
-        browsers.LARGE_DISK if args.entries else 0
+        browsers.LARGE_DISK if args.entries or args.pictures else 0
     manifest = Manifest(out)
     servers = SiteServers(manifest)
     try:
@@ -159,6 +172,9 @@ def main():
     finally:
         servers.close()
     manifest.write()
+    if args.pictures:
+        files = wininet.write_wininet_folder(out, manifest.rows_of(picturesite.WININET_SOURCE))
+        print("make-caches: wininet, %d files" % files)
     with open(os.path.join(out, STAMP), "w") as made:
         made.write(stamp)
     for warning in servers.warnings:
