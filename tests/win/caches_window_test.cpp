@@ -5,6 +5,7 @@
 // window and by the scan's side.
 #include "tests/win/modal_driver.h"
 #include "tests/win/placed_caches.h"
+#include "tests/common/served_manifest.h"
 #include "tests/win/temp_tree.h"
 #include "res/resource.h"
 #include "sources/caches_dlg.h"
@@ -85,12 +86,12 @@ protected:
         m_edge = m_local + "\\Microsoft\\Edge";
         m_chrome = m_local + "\\Google";
         m_firefox = m_local + "\\Mozilla";
-        ASSERT_TRUE(
-            PlaceCache(kSmall + "/chromium-simple", m_edge + "\\User Data\\Default\\Cache\\Cache_Data"));
+        ASSERT_TRUE(PlaceCache(kSmall + "/chromium-simple",
+                               m_edge + "\\User Data\\Default\\Cache\\Cache_Data"));
         ASSERT_TRUE(PlaceCache(kSmall + "/chromium-blockfile",
                                m_chrome + "\\Chrome\\User Data\\Default\\Cache\\Cache_Data"));
-        ASSERT_TRUE(
-            PlaceCache(kSmall + "/firefox", m_firefox + "\\Firefox\\Profiles\\x1y2.default-release\\cache2"));
+        ASSERT_TRUE(PlaceCache(kSmall + "/firefox",
+                               m_firefox + "\\Firefox\\Profiles\\x1y2.default-release\\cache2"));
         m_added = m_tree.Root() + "\\copied-sql";
         ASSERT_TRUE(PlaceCache(kSmall + "/chromium-sql", m_added));
         m_notCache = m_tree.AddFolder("holiday pictures");
@@ -209,4 +210,76 @@ TEST_F(CachesWindow, ListsCountsAndKeepsTheChoice)
     EXPECT_EQ(again.Run(second), IDCANCEL);
     kept.Load();
     EXPECT_EQ(kept.Rows().size(), 5u);
+}
+
+namespace {
+
+// cachedump's count of a cache's entries: the "entries=" of its summary line.
+std::string CachedumpEntries(const std::string& folder)
+{
+    char temp[MAX_PATH], output[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    if (!::GetTempFileNameA(temp, "zcd", 0, output))
+        return "";
+    SECURITY_ATTRIBUTES inherit = { sizeof inherit, nullptr, TRUE };
+    HANDLE file = ::CreateFileA(output, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = file;
+    startup.hStdError = file;
+    PROCESS_INFORMATION process;
+    std::string line = "cachedump \"" + folder + "\"";
+    if (::CreateProcessA(ZEMA_CACHEDUMP, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                         &startup, &process)) {
+        ::WaitForSingleObject(process.hProcess, 60000);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    ::CloseHandle(file);
+    const std::string text = ReadWholeFile(output);
+    ::DeleteFileA(output);
+    const size_t summary = text.find("summary\t");
+    const size_t entries = text.find("entries=", summary == std::string::npos ? 0 : summary);
+    if (summary == std::string::npos || entries == std::string::npos)
+        return "";
+    return text.substr(entries + 8,
+                       text.find_first_not_of("0123456789", entries + 8) - entries - 8);
+}
+
+}  // namespace
+
+// The caches this run's browsers wrote, found where Chrome, Edge, Brave and
+// Firefox keep them: one row each, named for the browser and profile, with
+// the format and as many entries as cachedump lists.
+TEST(CachesWindowOnMadeCaches, FindsAndCountsEveryBrowsersCache)
+{
+    PlacedBrowserCaches caches{ ZEMA_MADE_CACHES };
+    ASSERT_TRUE(caches.AllPlaced());
+    TempTree tree;
+    tree.AddFile("inet\\Content.IE5\\A1B2C3D4\\logo[1].gif");
+    CacheFolderOverride inet(tree.Root() + "\\inet");
+    CTestCachesDlg window;
+    ModalScript script;
+    auto list = [&script] { return script.Item(IDC_CACHES_LIST); };
+    script.WaitFor("every row counted", [&] { return AllCounted(list()); })
+        .Do([&] {
+            HWND rows = list();
+            EXPECT_EQ(ListView_GetItemCount(rows), static_cast<int>(caches.Caches().size()) + 1)
+                << "the Internet cache and the browsers'";
+            for (const auto& cache : caches.Caches()) {
+                const int row = RowNamed(rows, cache.name);
+                ASSERT_GE(row, 0) << cache.name;
+                EXPECT_EQ(Cell(rows, row, 3), cache.folder);
+                EXPECT_FALSE(Cell(rows, row, 1).empty()) << cache.name;
+                const std::string listed = CachedumpEntries(cache.folder);
+                ASSERT_FALSE(listed.empty()) << cache.name;
+                const std::string counted = Cell(rows, row, 2);
+                EXPECT_EQ(counted.substr(0, counted.find(' ')), listed) << cache.name;
+                EXPECT_TRUE(ListView_GetCheckState(rows, row)) << cache.name;
+            }
+        })
+        .Do(steps::Click(script, IDCANCEL));
+    EXPECT_EQ(script.Run(window), IDCANCEL);
 }
