@@ -2,6 +2,9 @@
 
 #include "platform/settings.h"
 #include "browser/copy_files.h"
+#include "browser/list_commands.h"
+#include "browser/save_list.h"
+#include "platform/shell_open.h"
 #include "res/resource.h"
 #include "browser/details_dlg.h"
 #include "widgets/folder_chooser.h"
@@ -25,6 +28,13 @@ BEGIN_MESSAGE_MAP(CBrowserDlg, CDialog)
     ON_BN_CLICKED(IDC_COPY_TO, OnCopyTo)
     ON_BN_CLICKED(IDC_DRILL, OnDrill)
     ON_BN_CLICKED(IDC_FILE_DRILL, OnDrill)
+    ON_WM_CONTEXTMENU()
+    ON_NOTIFY(LVN_KEYDOWN, IDC_BROWSER_LIST, OnListKeyDown)
+    ON_COMMAND(ID_LIST_OPEN, OnListOpen)
+    ON_COMMAND(ID_LIST_COPY_URL, OnCopyUrl)
+    ON_COMMAND(ID_LIST_OPEN_URL, OnOpenUrl)
+    ON_COMMAND(ID_LIST_SELECT_ALL, OnSelectAll)
+    ON_COMMAND(ID_LIST_SAVE_LIST, OnSaveList)
 END_MESSAGE_MAP()
 
 CBrowserDlg::CBrowserDlg(const BrowserTraits& traits, CCacheListCtrl& list)
@@ -153,4 +163,114 @@ void CBrowserDlg::OnDrill()
     CDetailsDlg details;
     PrepareDetails(*row, details);
     details.DoModal();
+}
+
+POINT CBrowserDlg::KeyboardMenuPoint() const
+{
+    RECT rect = {};
+    const int focused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    rect.left = LVIR_BOUNDS;
+    POINT point = { 0, 0 };
+    if (focused >= 0 &&
+        m_list.SendMessage(LVM_GETITEMRECT, focused, reinterpret_cast<LPARAM>(&rect))) {
+        point.x = rect.left;
+        point.y = rect.top;
+    }
+    RECT client;
+    ::GetClientRect(m_list.m_hWnd, &client);
+    if (!::PtInRect(&client, point))
+        point = { 0, 0 };
+    ::ClientToScreen(m_list.m_hWnd, &point);
+    return point;
+}
+
+// Only the list's menu is ours; the command it returns goes through the
+// message map like a button's, so Copy To and Drill are the buttons' own.
+void CBrowserDlg::OnContextMenu(HWND window, POINT point)
+{
+    if (window != m_list.m_hWnd) {
+        Default();
+        return;
+    }
+    if (point.x == -1 && point.y == -1)
+        point = KeyboardMenuPoint();
+    RowUrls urls;
+    HMENU popup = nullptr;
+    HMENU menu = LoadListMenu(*m_traits.listMenu, SelectionFactsOf(m_list, urls), popup);
+    if (!menu)
+        return;
+    const UINT command =
+        static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                           point.x, point.y, 0, m_hWnd, nullptr));
+    DestroyListMenu(menu);
+    if (command != 0)
+        SendMessage(WM_COMMAND, command, 0);
+}
+
+void CBrowserDlg::OnListKeyDown(NMHDR* header, LRESULT* result)
+{
+    *result = 0;
+    const NMLVKEYDOWN* key = reinterpret_cast<const NMLVKEYDOWN*>(header);
+    if (key->wVKey == 'A' && (::GetKeyState(VK_CONTROL) & 0x8000) &&
+        !(::GetKeyState(VK_MENU) & 0x8000))
+        OnSelectAll();
+}
+
+// A command reaches here only when the window's menu enabled it, or from
+// the keyboard for Select All: each checks what it needs itself.
+void CBrowserDlg::OnListOpen()
+{
+    const CacheItem* row = m_list.SelectedRow();
+    if (row && ListCommandEnabled(*m_traits.listMenu, ID_LIST_OPEN, ListSelectionFacts{ 1, 1 }))
+        m_list.OpenRow(*row);
+}
+
+void CBrowserDlg::OnCopyUrl()
+{
+    RowUrls urls;
+    const std::vector<std::string> found = UrlsOf(m_list.SelectedRows(), urls);
+    if (!found.empty())
+        CopyUrlsToClipboard(m_hWnd, found);
+}
+
+// The first selected row's web address only: a selection of thousands must
+// not become as many browser windows.
+void CBrowserDlg::OnOpenUrl()
+{
+    RowUrls urls;
+    for (const std::string& url : UrlsOf(m_list.SelectedRows(), urls)) {
+        if (IsWebUrl(url)) {
+            OpenWithShell(url.c_str());
+            return;
+        }
+    }
+}
+
+void CBrowserDlg::OnSelectAll()
+{
+    SelectAllRows(m_list);
+}
+
+void CBrowserDlg::OnSaveList()
+{
+    if (m_list.GetItemCount() < 1)
+        return;
+    SaveListChoice choice;
+    if (!ChooseListReport(m_hWnd, m_list.GetSelectedCount(), choice))
+        return;
+    ListReport report;
+    if (choice.selectedOnly) {
+        report.rows = m_list.SelectedRows();
+    } else {
+        for (int index = 0; const CacheItem* row = m_list.Row(index); ++index)
+            report.rows.push_back(row);
+    }
+    report.format = choice.format;
+    report.kind = m_traits.listMenu->reportKind;
+    CString caption;
+    GetWindowText(caption);
+    report.title = AnsiToUtf8(static_cast<const char*>(caption));
+    const CCacheListCtrl& list = m_list;
+    report.thumbnail = [&list](const CacheItem& row) { return list.ThumbnailPng(row); };
+    SaveListReport(m_hWnd, report, choice.target);
 }

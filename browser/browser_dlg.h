@@ -7,6 +7,7 @@
 #pragma once
 #include "framework/afxwin.h"
 #include "browser/browser_layout.h"
+#include "browser/list_menu.h"
 #include "scan/cache_list_ctrl.h"
 #include "scan/filter_options.h"
 
@@ -20,6 +21,8 @@ struct BrowserTraits {
     const char* nothingToCopy;
     const char* nothingToDrill;
     BrowserLayout layout;
+    // The list's context menu: what it offers, what Save List writes.
+    const ListMenuOffer* listMenu;
 };
 
 class CBrowserDlg : public CDialog {
@@ -64,9 +67,21 @@ protected:
     void OnPause();
     void OnCopyTo();
     void OnDrill();
+    // The list's context menu and its commands; the menu key and Shift+F10
+    // open it at the focused row.
+    void OnContextMenu(HWND window, POINT point);
+    void OnListKeyDown(NMHDR* header, LRESULT* result);
+    void OnListOpen();
+    void OnCopyUrl();
+    void OnOpenUrl();
+    void OnSelectAll();
+    void OnSaveList();
 
 private:
     bool IsCursorOver(const CWnd& child) const;
+    // Where the keyboard's menu opens: below the focused row's top-left,
+    // or the list's own corner when no row is in view.
+    POINT KeyboardMenuPoint() const;
 
     BrowserTraits m_traits;
     CCacheListCtrl& m_list;

@@ -72,3 +72,12 @@ bool FindCacheSourceUrl(LPCSTR localPath, CString& url)
     }
     return false;
 }
+
+void ForEachCacheSourceUrl(const std::function<void(LPCSTR localPath, LPCSTR url)>& visit)
+{
+    CacheIndexWalk walk;
+    for (const INTERNET_CACHE_ENTRY_INFOA* entry = walk.First(); entry; entry = walk.Next()) {
+        if (entry->lpszLocalFileName && entry->lpszSourceUrlName)
+            visit(entry->lpszLocalFileName, entry->lpszSourceUrlName);
+    }
+}

@@ -12,6 +12,7 @@ const BrowserTraits otherBrowser = {
     "No files selected.\r\n\r\nSelect some files on the list first.",
     "No files selected.\r\n\r\nSelect a file on the list first.",
     BrowserLayout(),
+    &kFileListOffer,
 };
 
 }  // namespace

@@ -16,6 +16,7 @@ const BrowserTraits textBrowser = {
     BrowserLayout(
         { { IDC_BROWSER_LIST, Follow::LengthenToRow }, { IDC_CONTENT_PANE, Follow::Stretch } },
         { IDCANCEL, IDC_FILE_DRILL, IDC_COPY_TO, IDC_PAUSE }),
+    &kTextListOffer,
 };
 
 }  // namespace

@@ -94,6 +94,13 @@ protected:                                                                      
     AFX_ENTRY(                                                                                     \
         WM_SETCURSOR, 0, 0, 0,                                                                     \
         return self->OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));)
+// The window the user right-clicked (or that had the focus for the menu key
+// and Shift+F10) and the screen point; (-1, -1) from the keyboard.
+#define ON_WM_CONTEXTMENU()                                                                        \
+    AFX_ENTRY(WM_CONTEXTMENU, 0, 0, 0,                                                             \
+              POINT point = { static_cast<short>(LOWORD(lParam)),                                  \
+                              static_cast<short>(HIWORD(lParam)) };                                \
+              self->OnContextMenu(reinterpret_cast<HWND>(wParam), point); return 0;)
 #define AFX_MOUSE_ENTRY(message, memberFxn)                                                        \
     AFX_ENTRY(                                                                                     \
         message, 0, 0, 0,                                                                          \

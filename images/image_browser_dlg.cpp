@@ -14,6 +14,7 @@ const BrowserTraits imageBrowser = {
     "No images selected.\r\n\r\nSelect a image on the list first.",
     BrowserLayout({ { IDC_BROWSER_LIST, Follow::Stretch } },
                   { IDCANCEL, IDC_DRILL, IDC_COPY_TO, IDC_PAUSE }),
+    &kPictureListOffer,
 };
 
 }  // namespace

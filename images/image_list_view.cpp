@@ -9,6 +9,7 @@
 #include "images/thumbnail_tile.h"
 #include "scan/filter_rules.h"
 #include "images/image_category.h"
+#include "reports/png_encoder.h"
 
 #include <cstring>
 #include <new>
@@ -146,11 +147,24 @@ int CImageListView::RowImage(const CacheItem& row)
 void CImageListView::OnLButtonDblClk(UINT, POINT)
 {
     Default();
-    const auto* row = static_cast<const ImageItem*>(SelectedRow());
-    if (!row)
-        return;
+    if (const CacheItem* row = SelectedRow())
+        OpenRow(*row);
+}
+
+void CImageListView::OpenRow(const CacheItem& row)
+{
     CImageObject picture;
-    row->LoadPicture(picture);
-    if (!ShowPictureWindow(::GetParent(m_hWnd), FileNamePart(row->path), picture))
-        OpenInDefaultProgram(*row);
+    static_cast<const ImageItem&>(row).LoadPicture(picture);
+    if (!ShowPictureWindow(::GetParent(m_hWnd), FileNamePart(row.path), picture))
+        OpenInDefaultProgram(row);
+}
+
+std::string CImageListView::ThumbnailPng(const CacheItem& row) const
+{
+    const uint32_t edge = m_filters.thumbnailEdge;
+    std::vector<uint8_t> tile(TileBytes(edge));
+    if (tile.empty() ||
+        !m_tiles.Read(static_cast<const ImageItem&>(row).thumbnailIndex, tile.data()))
+        return std::string();
+    return EncodePng(tile.data(), edge, edge, tile.size() / edge, true);
 }

@@ -18,6 +18,11 @@ public:
     // reuse of slots with few pictures. Takes effect at the next scan.
     void LimitTiles(size_t memoryBudget, int slotCount);
 
+    // The picture window, or the default program for a picture it cannot show.
+    void OpenRow(const CacheItem& row) override;
+    // The row's tile, white square and all, as the list shows it.
+    std::string ThumbnailPng(const CacheItem& row) const override;
+
 protected:
     void PreSubclassWindow() override;
     void PrepareScan() override;

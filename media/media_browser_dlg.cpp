@@ -22,6 +22,7 @@ const BrowserTraits mediaBrowser = {
                     { IDC_PREVIEW_HOST, Follow::Stretch },
                     { IDC_PREVIEW_PLACEHOLDER, Follow::Stretch } },
                   { IDCANCEL, IDC_FILE_DRILL, IDC_COPY_TO, IDC_PAUSE }),
+    &kFileListOffer,
 };
 
 const char* TitleOf(int32_t kind)

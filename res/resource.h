@@ -79,6 +79,16 @@
 #define IDC_PAUSE                  1018
 #define IDC_COPY_TO                1028
 
+// The list's context menu and Save List's options
+#define IDR_LIST_MENU              170
+#define IDD_SAVE_LIST_OPTIONS      171
+#define IDC_SAVE_SELECTED_ROWS     1090
+#define ID_LIST_OPEN               32780
+#define ID_LIST_COPY_URL           32781
+#define ID_LIST_OPEN_URL           32782
+#define ID_LIST_SELECT_ALL         32783
+#define ID_LIST_SAVE_LIST          32784
+
 // Image browser
 #define IDD_IMAGE_BROWSER          129
 #define IDC_DRILL                  1037

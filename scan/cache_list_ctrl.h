@@ -68,6 +68,11 @@ public:
     std::string SelectedRowFile();
     // Hands a row to the shell's default program for its type.
     void OpenInDefaultProgram(const CacheItem& row);
+    // What a double-click on the row does: by default its default program.
+    virtual void OpenRow(const CacheItem& row) { OpenInDefaultProgram(row); }
+    // The row's thumbnail as PNG bytes, "" for a list without thumbnails;
+    // from any thread, while the list lives.
+    virtual std::string ThumbnailPng(const CacheItem& /*row*/) const { return std::string(); }
 
 protected:
     // The list's own preparation before the worker starts (image list, type
