@@ -5,6 +5,7 @@
 #include "res/resource.h"
 
 #include <atomic>
+#include <iterator>
 #include <cstring>
 
 #include <commdlg.h>
@@ -23,22 +24,38 @@ const char saveFilter[] = "CSV (*.csv)\0*.csv\0"
 const char* const defaultExtensions[] = { "csv", "txt", "html" };
 const ReportFormat filterFormats[] = { ReportFormat::Csv, ReportFormat::Text, ReportFormat::Html };
 
-// Reads the check box into the choice when the user presses Save; the
-// explorer-style dialog hands the hook its own child dialog.
+// What the hook reads and writes, handed to it through lCustData.
+struct SaveDialogState {
+    SaveListChoice* choice;
+    UINT selectedCount;
+};
+
+// The explorer-style dialog hands the hook its own child dialog: the check
+// box starts as the selection says, is read when the user presses Save, and
+// a change of file type makes its extension the one a bare name takes.
 UINT_PTR CALLBACK SaveOptionsHook(HWND child, UINT message, WPARAM, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
         const OPENFILENAMEA* dialog = reinterpret_cast<const OPENFILENAMEA*>(lParam);
         ::SetWindowLongPtrA(child, GWLP_USERDATA, dialog->lCustData);
-        const SaveListChoice* choice = reinterpret_cast<const SaveListChoice*>(dialog->lCustData);
+        const auto* state = reinterpret_cast<const SaveDialogState*>(dialog->lCustData);
         ::CheckDlgButton(child, IDC_SAVE_SELECTED_ROWS,
-                         choice->selectedOnly ? BST_CHECKED : BST_UNCHECKED);
+                         state->choice->selectedOnly ? BST_CHECKED : BST_UNCHECKED);
+        ::EnableWindow(::GetDlgItem(child, IDC_SAVE_SELECTED_ROWS), state->selectedCount > 0);
         return 0;
     }
-    if (message == WM_NOTIFY &&
-        reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(CDN_FILEOK)) {
-        auto* choice = reinterpret_cast<SaveListChoice*>(::GetWindowLongPtrA(child, GWLP_USERDATA));
-        choice->selectedOnly = ::IsDlgButtonChecked(child, IDC_SAVE_SELECTED_ROWS) == BST_CHECKED;
+    if (message != WM_NOTIFY)
+        return 0;
+    const OFNOTIFYA* notice = reinterpret_cast<const OFNOTIFYA*>(lParam);
+    auto* state = reinterpret_cast<SaveDialogState*>(::GetWindowLongPtrA(child, GWLP_USERDATA));
+    if (notice->hdr.code == static_cast<UINT>(CDN_FILEOK)) {
+        state->choice->selectedOnly =
+            ::IsDlgButtonChecked(child, IDC_SAVE_SELECTED_ROWS) == BST_CHECKED;
+    } else if (notice->hdr.code == static_cast<UINT>(CDN_TYPECHANGE)) {
+        const DWORD index = notice->lpOFN->nFilterIndex;
+        if (index >= 1 && index <= std::size(defaultExtensions))
+            ::SendMessageA(::GetParent(child), CDM_SETDEFEXT, 0,
+                           reinterpret_cast<LPARAM>(defaultExtensions[index - 1]));
     }
     return 0;
 }
@@ -111,12 +128,11 @@ bool ChooseListReport(HWND owner, UINT selectedCount, SaveListChoice& choice)
     dialog.lpstrDefExt = defaultExtensions[0];
     dialog.Flags =
         OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (selectedCount > 0) {
-        dialog.Flags |= OFN_ENABLETEMPLATE | OFN_ENABLEHOOK;
-        dialog.lpTemplateName = MAKEINTRESOURCEA(IDD_SAVE_LIST_OPTIONS);
-        dialog.lpfnHook = SaveOptionsHook;
-        dialog.lCustData = reinterpret_cast<LPARAM>(&choice);
-    }
+    SaveDialogState state = { &choice, selectedCount };
+    dialog.Flags |= OFN_ENABLETEMPLATE | OFN_ENABLEHOOK;
+    dialog.lpTemplateName = MAKEINTRESOURCEA(IDD_SAVE_LIST_OPTIONS);
+    dialog.lpfnHook = SaveOptionsHook;
+    dialog.lCustData = reinterpret_cast<LPARAM>(&state);
     if (!::GetSaveFileNameA(&dialog))
         return false;
     const DWORD index =
