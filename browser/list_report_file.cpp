@@ -48,11 +48,11 @@ ListReportResult WriteRows(const ListReport& report, HANDLE file,
     std::unique_ptr<ReportWriter> writer = MakeReportWriter(report.format, report.kind, output);
     if (!writer || !writer->Begin(report.title))
         return ListReportResult::Failed;
-    RowUrls urls;
+    RowReportSources sources;
     for (size_t done = 0; done < report.rows.size(); ++done) {
         if (carryOn && !carryOn(done))
             return ListReportResult::Stopped;
-        ReportRow row = ReportRowOf(*report.rows[done], report.kind, urls);
+        ReportRow row = ReportRowOf(*report.rows[done], report.kind, sources);
         if (report.thumbnail) {
             row.thumbnail = report.thumbnail(*report.rows[done]);
             if (!row.thumbnail.empty())

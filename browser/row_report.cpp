@@ -110,15 +110,26 @@ int32_t LocalOffsetAt(uint64_t fileTime)
     return static_cast<int32_t>(difference / (60 * 10000000LL));
 }
 
-ReportRow ReportRowOf(const CacheItem& row, ReportKind kind, RowUrls& urls)
+int32_t LocalOffsets::At(uint64_t fileTime)
+{
+    constexpr uint64_t quarterHour = 15 * 60 * 10000000ULL;
+    const uint64_t quarter = fileTime / quarterHour;
+    if (quarter != m_quarter) {
+        m_quarter = quarter;
+        m_offset = LocalOffsetAt(fileTime);
+    }
+    return m_offset;
+}
+
+ReportRow ReportRowOf(const CacheItem& row, ReportKind kind, RowReportSources& sources)
 {
     ReportRow out;
     out.name = AnsiToUtf8(FileNamePart(row.path));
     if (std::shared_ptr<const CachedEntry> entry = row.SourceEntry())
         DescribeEntry(*entry, out);
     else
-        DescribeFile(row, urls, out);
-    out.localOffsetMinutes = LocalOffsetAt(out.cachedTime);
+        DescribeFile(row, sources.urls, out);
+    out.localOffsetMinutes = sources.offsets.At(out.cachedTime);
     if (kind == ReportKind::Pictures) {
         const ImageItem& picture = static_cast<const ImageItem&>(row);
         out.width = picture.width;

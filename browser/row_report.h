@@ -31,6 +31,23 @@ std::string AnsiToUtf8(const std::string& ansi);
 // moment (a FILETIME's count), daylight saving included; 0 when unknown.
 int32_t LocalOffsetAt(uint64_t fileTime);
 
+// LocalOffsetAt for a run of rows: zones change their offset on a quarter
+// hour, so the rows of one quarter hour ask the system once.
+class LocalOffsets {
+public:
+    int32_t At(uint64_t fileTime);
+
+private:
+    uint64_t m_quarter = UINT64_MAX;
+    int32_t m_offset = 0;
+};
+
+// What the conversion of a list's rows reads once for all of them.
+struct RowReportSources {
+    RowUrls urls;
+    LocalOffsets offsets;
+};
+
 // The row with its cache, sizes and time; a picture row (of the Pictures
 // kind) with its width and height. The thumbnail is the caller's.
-ReportRow ReportRowOf(const CacheItem& row, ReportKind kind, RowUrls& urls);
+ReportRow ReportRowOf(const CacheItem& row, ReportKind kind, RowReportSources& sources);

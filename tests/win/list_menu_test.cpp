@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlgs.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -403,6 +405,69 @@ TEST(SaveList, SavesAHundredThousandRowsWhileTheWindowAnswers)
     EXPECT_EQ(cancelled, ListReportResult::Stopped);
     EXPECT_TRUE(ReadWholeFile(target) == kept);
     EXPECT_EQ(FilesIn(tree.Root()), std::vector<std::string>{ "list.csv" });
+}
+
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK CheckChild(HWND child, LPARAM data)
+{
+    auto* search = reinterpret_cast<ChildSearch*>(data);
+    if (::GetDlgCtrlID(child) != search->id)
+        return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+// A control anywhere under the window: the save dialog's own, or one of the
+// template's, which sits in a child dialog of its own.
+HWND ChildWithId(HWND parent, int id)
+{
+    ChildSearch search = { id, nullptr };
+    ::EnumChildWindows(parent, CheckChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The save dialog as a user fills it, from another thread while it runs:
+// the HTML file type, a bare name, the selected-rows box cleared, Save.
+TEST(SaveList, TheDialogNamesTheFileItsFormatAndTheRows)
+{
+    TempTree tree;
+    const std::string bare = tree.Root() + "\\report";
+    std::atomic<bool> filled{ false };
+    std::thread user([&] {
+        HWND dialog = nullptr;
+        for (int tries = 0; tries < 200 && !dialog; ++tries, ::Sleep(50))
+            dialog = ::FindWindowA("#32770", "Save List");
+        if (!dialog)
+            return;
+        const HWND types = ChildWithId(dialog, cmb1);
+        const HWND box = ChildWithId(dialog, IDC_SAVE_SELECTED_ROWS);
+        HWND name = ChildWithId(dialog, cmb13);
+        if (!name)
+            name = ChildWithId(dialog, edt1);
+        if (!types || !box || !name || ::SendMessageA(box, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        ::SendMessageA(types, CB_SETCURSEL, 2, 0);
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(types));
+        ::SendMessageA(box, BM_CLICK, 0, 0);
+        ::SetWindowTextA(name, bare.c_str());
+        filled = true;
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    SaveListChoice choice;
+    const bool chosen = ChooseListReport(nullptr, 3, choice);
+    user.join();
+    ASSERT_TRUE(filled) << "the dialog, its file types or its check box did not show";
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(choice.target, bare + ".html");
+    EXPECT_EQ(choice.format, ReportFormat::Html);
+    EXPECT_FALSE(choice.selectedOnly);
 }
 
 }  // namespace
