@@ -126,17 +126,17 @@ bool ChooseListReport(HWND owner, UINT selectedCount, SaveListChoice& choice)
     dialog.nMaxFile = sizeof file;
     dialog.lpstrTitle = "Save List";
     dialog.lpstrDefExt = defaultExtensions[0];
-    dialog.Flags =
-        OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                   OFN_NOCHANGEDIR | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK;
     SaveDialogState state = { &choice, selectedCount };
-    dialog.Flags |= OFN_ENABLETEMPLATE | OFN_ENABLEHOOK;
     dialog.lpTemplateName = MAKEINTRESOURCEA(IDD_SAVE_LIST_OPTIONS);
     dialog.lpfnHook = SaveOptionsHook;
     dialog.lCustData = reinterpret_cast<LPARAM>(&state);
     if (!::GetSaveFileNameA(&dialog))
         return false;
-    const DWORD index =
-        dialog.nFilterIndex >= 1 && dialog.nFilterIndex <= 3 ? dialog.nFilterIndex : 1;
+    const DWORD index = dialog.nFilterIndex >= 1 && dialog.nFilterIndex <= std::size(filterFormats)
+                            ? dialog.nFilterIndex
+                            : 1;
     // A name typed with a report's extension says the format; any other
     // takes the chosen file type's.
     if (!ReportFormatOfFileName(file, choice.format))

@@ -7,6 +7,7 @@
 #include "browser/list_commands.h"
 #include "browser/list_menu.h"
 #include "browser/save_list.h"
+#include "files/other_browser_dlg.h"
 #include "files/other_list_ctrl.h"
 #include "files/text_list_ctrl.h"
 #include "images/image_list_view.h"
@@ -15,6 +16,7 @@
 #include "scan/entry_item.h"
 #include "tests/common/report_readers.h"
 #include "tests/common/served_manifest.h"
+#include "tests/win/modal_driver.h"
 #include "tests/win/placed_caches.h"
 #include "tests/win/scan_host.h"
 #include "tests/win/temp_tree.h"
@@ -287,6 +289,84 @@ TEST_F(ListMenu, CopiesUrlsAndSavesThePictureListInEveryFormat)
     }
     std::vector<std::string> left = FilesIn(folder);
     EXPECT_EQ(left.size(), std::size(cases)) << "a temporary file stayed behind";
+}
+
+// The popup menu TrackPopupMenu shows, while it shows.
+HMENU ShownPopupMenu()
+{
+    HWND popup = ::FindWindowA("#32768", nullptr);
+    return popup && ::IsWindowVisible(popup)
+               ? reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0))
+               : nullptr;
+}
+
+bool ItemEnabled(HMENU menu, UINT command)
+{
+    const UINT state = ::GetMenuState(menu, command, MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+// The Other-files browser itself: the keyboard's menu at the selected entry,
+// its items as the selection says, Copy URL chosen by its mnemonic, and
+// Ctrl+A selecting every row.
+TEST_F(ListMenu, TheBrowsersMenuOpensFromTheKeyboardAndCopiesTheUrl)
+{
+    COtherBrowserDlg browser;
+    ModalScript script;
+    HWND list = nullptr;
+    std::string url;
+    auto entries = [&] { return static_cast<CCacheListCtrl*>(CWnd::FromHandlePermanent(list)); };
+    ::OpenClipboard(nullptr);
+    ::EmptyClipboard();
+    ::CloseClipboard();
+    script
+        .WaitFor("the Options dialog",
+                 [&] {
+                     HWND options = ::FindWindowA("#32770", "Options");
+                     if (!options)
+                         return false;
+                     ::SetDlgItemTextA(options, IDC_WILDCARD, "*.json");
+                     return ::PostMessageA(options, WM_COMMAND, IDOK, 0) != FALSE;
+                 })
+        .WaitFor("the rows",
+                 [&] {
+                     list = script.Item(IDC_BROWSER_LIST);
+                     return ::FindWindowA("#32770", "Options") == nullptr && entries() &&
+                            !entries()->IsRunning() && entries()->GetItemCount() > 2;
+                 })
+        .Do([&] {
+            ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+            url = entries()->Row(1)->SourceEntry()->Entry().url;
+            ::PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+        })
+        .WaitFor("the menu",
+                 [&] {
+                     HMENU menu = ShownPopupMenu();
+                     if (!menu)
+                         return false;
+                     EXPECT_TRUE(ItemEnabled(menu, ID_LIST_OPEN));
+                     EXPECT_TRUE(ItemEnabled(menu, ID_LIST_COPY_URL));
+                     EXPECT_TRUE(ItemEnabled(menu, IDC_DRILL));
+                     ::PostMessageA(::FindWindowA("#32768", nullptr), WM_CHAR, 'u', 0);
+                     return true;
+                 })
+        .WaitFor("the URL on the clipboard", [&] { return ClipboardText() == url; })
+        .Do([&] {
+            BYTE keys[256];
+            ::GetKeyboardState(keys);
+            const BYTE control = keys[VK_CONTROL];
+            keys[VK_CONTROL] = 0x80;
+            ::SetKeyboardState(keys);
+            ::SendMessageA(list, WM_KEYDOWN, 'A', 0);
+            keys[VK_CONTROL] = control;
+            ::SetKeyboardState(keys);
+            EXPECT_EQ(static_cast<int>(entries()->GetSelectedCount()), entries()->GetItemCount());
+            ::PostMessageA(script.Dialog(), WM_COMMAND, IDCANCEL, 0);
+        })
+        .UntilClosed("the browser closing");
+    EXPECT_EQ(script.Run(browser), IDCANCEL);
+    EXPECT_FALSE(url.empty());
 }
 
 // Rows made in memory, as many as a test needs, of one cache.
