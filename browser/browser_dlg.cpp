@@ -221,7 +221,7 @@ void CBrowserDlg::OnListKeyDown(NMHDR* header, LRESULT* result)
 void CBrowserDlg::OnListOpen()
 {
     const CacheItem* row = m_list.SelectedRow();
-    if (row && ListCommandEnabled(*m_traits.listMenu, ID_LIST_OPEN, ListSelectionFacts{ 1, 1 }))
+    if (row && OffersCommand(*m_traits.listMenu, ID_LIST_OPEN))
         m_list.OpenRow(*row);
 }
 

@@ -54,9 +54,14 @@ const ListMenuOffer kTextListOffer = {
     ReportKind::Files,
 };
 
+bool OffersCommand(const ListMenuOffer& offer, UINT command)
+{
+    return std::find(offer.commands.begin(), offer.commands.end(), command) != offer.commands.end();
+}
+
 bool ListCommandEnabled(const ListMenuOffer& offer, UINT command, const ListSelectionFacts& facts)
 {
-    if (std::find(offer.commands.begin(), offer.commands.end(), command) == offer.commands.end())
+    if (!OffersCommand(offer, command))
         return false;
     for (const ListMenuItem& item : listMenuItems)
         if (item.command == command)

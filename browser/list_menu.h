@@ -30,6 +30,7 @@ struct ListSelectionFacts {
     bool selectedUrl = false;  // some selected row has a URL
 };
 
+bool OffersCommand(const ListMenuOffer& offer, UINT command);
 bool ListCommandEnabled(const ListMenuOffer& offer, UINT command, const ListSelectionFacts& facts);
 
 // The list's popup menu with each item enabled or greyed; null when the
