@@ -188,7 +188,7 @@ TEST_F(ListMenu, EachWindowsItemsFollowTheSelection)
     CTextListCtrl text;
     text.SubclassWindow(host.List());
     FilterOptions textFilters;
-    textFilters.typeList = "js;txt;css;json";
+    textFilters.typeList = "js;txt;css";
     text.StartScan(textFilters);
     ExpectItemsFollowTheSelection(host, text, kTextListOffer, false);
 
