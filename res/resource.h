@@ -79,10 +79,11 @@
 #define IDC_PAUSE                  1018
 #define IDC_COPY_TO                1028
 
-// The list's context menu and Save List's options
+// The list's context menu and Save List's options (the check box sits in
+// the save dialog, whose own controls take 0x400 to 0x4FF)
 #define IDR_LIST_MENU              170
 #define IDD_SAVE_LIST_OPTIONS      171
-#define IDC_SAVE_SELECTED_ROWS     1090
+#define IDC_SAVE_SELECTED_ROWS     1300
 #define ID_LIST_OPEN               32780
 #define ID_LIST_COPY_URL           32781
 #define ID_LIST_OPEN_URL           32782
