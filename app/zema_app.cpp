@@ -1,6 +1,8 @@
 #include "app/zema_app.h"
 
 #include "app/launcher_dlg.h"
+#include "caches/cache_files.h"
+#include "platform/shared_file_open.h"
 #include "preview/preview_protocol_registration.h"
 #include "scan/entry_temp_files.h"
 
@@ -29,6 +31,7 @@ BOOL CZemaApp::InitInstance()
 
     Enable3dControlsStatic();
     RemoveTempFoldersLeftBehind();
+    SetCacheFileOpener(OpenSharedReadOnly);
 
     CLauncherDlg launcher;
     m_pMainWnd = &launcher;

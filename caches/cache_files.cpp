@@ -1,6 +1,7 @@
 #include "caches/cache_files.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -63,9 +64,16 @@ int64_t RegularFileSize(int handle)
     return static_cast<int64_t>(info.st_size);
 }
 
+#ifdef _WIN32
+// Set once at start-up, before any reader runs, and read by every worker.
+std::atomic<CacheFileOpener> g_opener{ nullptr };
+#endif
+
 int OpenReadOnly(const std::string& path)
 {
 #ifdef _WIN32
+    if (CacheFileOpener opener = g_opener.load())
+        return opener(path.c_str());
     return _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 #else
     // Non-blocking, so a FIFO named like an entry does not hang the open; the
@@ -103,6 +111,15 @@ int64_t ReadOnce(int handle, uint64_t offset, uint8_t* buffer, size_t count)
 }
 
 }  // namespace
+
+void SetCacheFileOpener(CacheFileOpener opener)
+{
+#ifdef _WIN32
+    g_opener.store(opener);
+#else
+    (void)opener;
+#endif
+}
 
 std::string JoinCachePath(const std::string& folder, const std::string& name)
 {

@@ -13,6 +13,15 @@ bool CacheFolderExists(const std::string& path);
 // -1 when the file cannot be examined.
 int64_t CacheFileSize(const std::string& path);
 
+// How the readers open a cache file on Windows, as a C runtime descriptor (-1
+// when it cannot be opened). The C runtime's own open shares reading and
+// writing but not deleting, so a browser running meanwhile could not delete
+// or rename an entry file while it is read. The program installs an opener
+// that shares all three before any reader runs; without one, the C runtime's
+// open is used. Elsewhere a file open never stands in a deletion's way.
+using CacheFileOpener = int (*)(const char* path);
+void SetCacheFileOpener(CacheFileOpener opener);
+
 // The plain files directly in `folder`, at most `limit` names (a hostile folder
 // cannot make the listing unbounded); "." and ".." and sub-folders left out.
 std::vector<std::string> ListCacheFolder(const std::string& folder, size_t limit);

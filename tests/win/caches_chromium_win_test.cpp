@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "tests/common/served_manifest.h"
+#include "caches/cache_files.h"
 #include "caches/cache_reader.h"
+#include "platform/shared_file_open.h"
 #include "tests/win/temp_tree.h"
 
 namespace {
@@ -100,4 +102,29 @@ TEST(ChromiumReadersWin, AnsiFolderNames)
         auto served = ServedBodies(root, cache);
         EXPECT_GE(CheckCache(tree.Root() + "\\" + relative, served), served.size() / 2);
     }
+}
+
+// A browser running beside the viewer deletes and renames its entry files at
+// will: with the program's opener a file being read still goes; the C
+// runtime's own open would stand in the way.
+TEST(ChromiumReadersWin, AFileBeingReadCanBeDeletedByItsBrowser)
+{
+    TempTree tree;
+    const std::string root = std::string(ZEMA_WIN_CACHES) + "\\chromium-small";
+    for (CacheFileOpener opener : { CacheFileOpener(nullptr), &OpenSharedReadOnly }) {
+        SetCacheFileOpener(opener);
+        const std::string folder = opener ? "shared" : "runtime";
+        CopyFolder(tree, root + "\\chromium-simple", folder);
+        OpenedCache opened = OpenCacheFolder(tree.Root() + "\\" + folder);
+        ASSERT_TRUE(opened.reader);
+        CacheEntry entry;
+        while (opened.reader->Next(entry, nullptr) && entry.storedSize == 0) {}
+        ASSERT_GT(entry.storedSize, 0u);
+        RawBodyReader body = opened.reader->OpenStoredBody(entry);
+        uint8_t first = 0;
+        ASSERT_EQ(body(&first, 1), 1);
+        EXPECT_EQ(::DeleteFileA(entry.bodyFile.c_str()) != FALSE, opener != nullptr)
+            << (opener ? "shared" : "the C runtime's open");
+    }
+    SetCacheFileOpener(nullptr);
 }

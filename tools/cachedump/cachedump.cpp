@@ -12,6 +12,8 @@
 #include "caches/safe_file_name.h"
 
 #ifdef _WIN32
+#include "platform/shared_file_open.h"
+
 #include <direct.h>
 #include <windows.h>
 #else
@@ -194,6 +196,9 @@ int main(int argc, char** argv)
         return Usage();
     std::string folder = argv[1];
     std::string extractTo = argc == 4 ? argv[3] : "";
+#ifdef _WIN32
+    SetCacheFileOpener(OpenSharedReadOnly);
+#endif
     OpenedCache cache = OpenCacheFolder(folder);
     if (!cache.reader) {
         std::fprintf(stderr, "cachedump: %s: %s\n", folder.c_str(),
