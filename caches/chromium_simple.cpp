@@ -42,6 +42,7 @@ public:
 
 class FileSource : public EntrySource {
 public:
+    explicit FileSource(CacheFile& file) : m_file(file) {}
     bool Open(const std::string& path) { return m_file.Open(path); }
     int64_t Size() const override { return m_file.Size(); }
     bool Read(uint64_t offset, void* buffer, size_t count) override
@@ -50,7 +51,7 @@ public:
     }
 
 private:
-    CacheFile m_file;
+    CacheFile& m_file;
 };
 
 class MemorySource : public EntrySource {
@@ -236,9 +237,9 @@ bool ParseSimpleEntryBytes(const uint8_t* data, size_t size, CacheEntry& entry,
     return keyFound;
 }
 
-bool ReadSimpleEntry(const std::string& path, CacheEntry& entry)
+bool ReadSimpleEntry(CacheFile& file, const std::string& path, CacheEntry& entry)
 {
-    FileSource source;
+    FileSource source(file);
     if (!source.Open(path)) {
         entry.problem = "entry file could not be opened";
         return false;
@@ -252,7 +253,8 @@ bool ReadSimpleEntry(const std::string& path, CacheEntry& entry)
     if (entry.body == BodyAvailability::Unreadable || layout.bodySize > 0)
         return true;
     // Media fetched by ranges keeps its bytes in `_s`, with stream 1 left empty.
-    FileSource sparse;
+    CacheFile sparseFile;
+    FileSource sparse(sparseFile);
     if (!sparse.Open(SparsePathFor(path)))
         return true;
     SparseLayout ranges = LayOutSparseRanges(ReadSparseRanges(sparse, entry.key));
@@ -281,7 +283,9 @@ bool ChromiumSimpleReader::Next(CacheEntry& entry, const CacheStopCheck& stop)
         if (stop && stop())
             return false;
         entry = CacheEntry();
-        if (ReadSimpleEntry(JoinCachePath(m_folder, m_names[m_next++]), entry))
+        if (!m_lastEntryFile)
+            m_lastEntryFile = std::make_unique<CacheFile>();
+        if (ReadSimpleEntry(*m_lastEntryFile, JoinCachePath(m_folder, m_names[m_next++]), entry))
             return true;
         ++m_skipped;
     }
@@ -292,7 +296,8 @@ RawBodyReader ChromiumSimpleReader::OpenStoredBody(const CacheEntry& entry)
 {
     std::vector<StoredPiece> pieces;
     if (entry.bodyLocator == kBodyInSparseFile) {
-        FileSource sparse;
+        CacheFile sparseFile;
+        FileSource sparse(sparseFile);
         if (!sparse.Open(entry.bodyFile))
             return [](uint8_t*, size_t) -> int64_t { return -1; };
         SparseLayout ranges = LayOutSparseRanges(ReadSparseRanges(sparse, entry.key));
@@ -304,6 +309,8 @@ RawBodyReader ChromiumSimpleReader::OpenStoredBody(const CacheEntry& entry)
             pieces.push_back({ entry.bodyFile, range.source + range.skip, range.length });
     } else if (entry.storedSize > 0) {
         pieces.push_back({ entry.bodyFile, entry.bodyOffset, entry.storedSize });
+        if (m_lastEntryFile && m_lastEntryFile->Path() == entry.bodyFile)
+            return ReadStoredPieces(std::move(pieces), std::move(m_lastEntryFile));
     }
     return ReadStoredPieces(std::move(pieces));
 }

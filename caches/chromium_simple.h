@@ -1,6 +1,7 @@
 // Chromium's simple backend: one `<hash>_0` file per entry (response info and
 // body), `<hash>_s` for ranges of media fetched piecewise.
 #pragma once
+#include "caches/cache_files.h"
 #include "caches/cache_reader.h"
 #include "caches/sparse_ranges.h"
 
@@ -20,11 +21,15 @@ private:
     std::string m_folder;
     std::vector<std::string> m_names;
     size_t m_next = 0;
+    // The entry file Next read last, still open: its body, as a rule asked
+    // for next, is read through it. Reads share deleting, so the browser may
+    // still delete the file meanwhile; the body is then the one listed.
+    std::unique_ptr<CacheFile> m_lastEntryFile;
 };
 
-// Reads one `_0` entry file (and its `_s` beside it). False when nothing in it
-// names a key; the entry then holds only the problem.
-bool ReadSimpleEntry(const std::string& path, CacheEntry& entry);
+// Reads one `_0` entry file through `file` (and its `_s` beside it). False
+// when nothing in it names a key; the entry then holds only the problem.
+bool ReadSimpleEntry(CacheFile& file, const std::string& path, CacheEntry& entry);
 // An entry file in memory, for the fuzz target: the same checks as ReadSimpleEntry,
 // and the same bytes read as the entry's sparse file into `sparseLayout`.
 bool ParseSimpleEntryBytes(const uint8_t* data, size_t size, CacheEntry& entry,

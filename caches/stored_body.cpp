@@ -11,7 +11,7 @@ struct PieceCursor {
     std::vector<StoredPiece> pieces;
     size_t index = 0;
     uint64_t done = 0;  // bytes of pieces[index] already handed out
-    CacheFile file;
+    std::unique_ptr<CacheFile> file;
     bool failed = false;
 };
 
@@ -26,13 +26,13 @@ int64_t ReadNext(PieceCursor& cursor, uint8_t* buffer, size_t capacity)
             cursor.done = 0;
             continue;
         }
-        if (cursor.file.Path() != piece.path && !cursor.file.Open(piece.path)) {
+        if (cursor.file->Path() != piece.path && !cursor.file->Open(piece.path)) {
             cursor.failed = true;
             return -1;
         }
         uint64_t want = std::min<uint64_t>(capacity, piece.length - cursor.done);
         int64_t got =
-            cursor.file.ReadAt(piece.fileOffset + cursor.done, buffer, static_cast<size_t>(want));
+            cursor.file->ReadAt(piece.fileOffset + cursor.done, buffer, static_cast<size_t>(want));
         if (got <= 0) {
             cursor.failed = true;
             return -1;
@@ -45,10 +45,11 @@ int64_t ReadNext(PieceCursor& cursor, uint8_t* buffer, size_t capacity)
 
 }  // namespace
 
-RawBodyReader ReadStoredPieces(std::vector<StoredPiece> pieces)
+RawBodyReader ReadStoredPieces(std::vector<StoredPiece> pieces, std::unique_ptr<CacheFile> opened)
 {
     auto cursor = std::make_shared<PieceCursor>();
     cursor->pieces = std::move(pieces);
+    cursor->file = opened ? std::move(opened) : std::make_unique<CacheFile>();
     return [cursor](uint8_t* buffer, size_t capacity) -> int64_t {
         if (capacity == 0)
             return 0;

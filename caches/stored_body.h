@@ -3,8 +3,10 @@
 #pragma once
 #include "caches/body_decoder.h"
 #include "caches/cache_entry.h"
+#include "caches/cache_files.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,8 +17,12 @@ struct StoredPiece {
     uint64_t length = 0;
 };
 
-// Reads the pieces in turn; -1 when a file is gone or shorter than a piece promised.
-RawBodyReader ReadStoredPieces(std::vector<StoredPiece> pieces);
+// Reads the pieces in turn; -1 when a file is gone or shorter than a piece
+// promised. A file the caller has open already (the entry file it has just
+// read the headers from) is read through that handle: under Wine each open
+// costs a round trip to the server.
+RawBodyReader ReadStoredPieces(std::vector<StoredPiece> pieces,
+                               std::unique_ptr<CacheFile> opened = nullptr);
 
 // A body is complete when its bytes contiguous from offset 0 reach the length the
 // response names (or, with no length named, when nothing is known to be missing).

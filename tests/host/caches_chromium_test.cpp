@@ -455,7 +455,8 @@ TEST(ChromiumHostile, SimpleEntriesCutShortChangedOrGone)
     EXPECT_EQ(problems.count("unknown response info version 4"), 1u);
 
     // Entries deleted between the listing and the reading, or between the
-    // reading and the body.
+    // reading and the body: the entry just read keeps its file open, so its
+    // body is still the one listed; asked for again, it is gone.
     folder = FreshCopy("chromium-simple", "simple-gone");
     OpenedCache opened = OpenCacheFolder(folder.string());
     ASSERT_TRUE(opened.reader);
@@ -463,19 +464,24 @@ TEST(ChromiumHostile, SimpleEntriesCutShortChangedOrGone)
     fs::remove(files[0]);
     CacheEntry entry;
     size_t seen = 0;
+    bool bodyRead = false;
     bool bodyFailed = false;
+    const auto readBody = [&] {
+        return ReadEntryBody(*opened.reader, entry, 1 << 20, nullptr,
+                             [](const uint8_t*, size_t) { return true; });
+    };
     while (opened.reader->Next(entry, nullptr)) {
         ++seen;
         if (entry.storedSize > 0 && !bodyFailed) {
             fs::remove(entry.bodyFile);
-            bodyFailed =
-                ReadEntryBody(*opened.reader, entry, 1 << 20, nullptr, [](const uint8_t*, size_t) {
-                    return true;
-                }).status == BodyDecodeStatus::ReadFailed;
+            const BodyDecodeResult kept = readBody();
+            bodyRead = kept.status == BodyDecodeStatus::Ok && kept.rawBytes == entry.storedSize;
+            bodyFailed = readBody().status == BodyDecodeStatus::ReadFailed;
         }
     }
     EXPECT_EQ(seen + opened.reader->SkippedEntries(), files.size());
     EXPECT_EQ(opened.reader->SkippedEntries(), 1u);
+    EXPECT_TRUE(bodyRead);
     EXPECT_TRUE(bodyFailed);
 }
 
