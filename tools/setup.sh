@@ -41,5 +41,20 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 echo "setup: installing ${missing[*]}"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# A mirror caught mid-sync can fail one index for minutes: try again, then go
+# on with the indexes that did arrive.
+indexes_whole=false
+for attempt in 1 2 3; do
+  if $sudo apt-get update -q; then indexes_whole=true; break; fi
+  echo "setup: package index update failed (attempt $attempt)" >&2
+  sleep 20
+done
+install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@"; }
+if ! install "${missing[@]}"; then
+  $indexes_whole && exit 1
+  # Without the security index of one architecture, a library shared by the
+  # 32- and 64-bit trees (Wine's) has its update on one side only and the two
+  # cannot match: take the release's own versions on both sides.
+  echo "setup: installing the release's versions, the update index being incomplete" >&2
+  install -t bookworm "${missing[@]}"
+fi
