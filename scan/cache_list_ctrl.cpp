@@ -1,7 +1,7 @@
 #include "scan/cache_list_ctrl.h"
 
 #include "caches/cache_reader.h"
-#include "sources/cache_choice.h"
+#include "sources/caches_to_scan.h"
 #include "scan/cache_item.h"
 #include "scan/filter_rules.h"
 #include "platform/folder_search.h"
@@ -56,9 +56,7 @@ bool CCacheListCtrl::RequestStop()
 // after the Caches window closed reads what the user has just checked.
 void CCacheListCtrl::Scan()
 {
-    CCacheChoice choice;
-    choice.Load();
-    const std::vector<ChosenCache> caches = choice.CheckedCaches();
+    const std::vector<ChosenCache> caches = CachesToScan();
     for (const ChosenCache& cache : caches)
         if (cache.kind == CacheSourceKind::InetCache)
             WalkFolder(cache.folder.c_str());

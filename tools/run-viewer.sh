@@ -100,6 +100,19 @@ sleep 4
 python3 tools/demo/click.py "$probe" Movies row:0
 sleep 1
 import -window root "$shots/run-movies.png"
+# The Image browser's list of every found cache as an HTML contact sheet,
+# written by the command line and shown by Chromium.
+sheet=$shots/run-contact-sheet.html
+sheet_profile=$(mktemp -d)
+if wine "$viewer" /export images "$(winepath -w "$sheet" 2>/dev/null)" </dev/null >/dev/null 2>&1 &&
+   chromium --headless --no-sandbox --disable-gpu --no-first-run --user-data-dir="$sheet_profile" \
+     --window-size=1200,900 --hide-scrollbars --screenshot="$shots/run-contact-sheet.png" \
+     "file://$PWD/$sheet" >/dev/null 2>&1; then
+  echo "Contact sheet of the pictures, in Chromium: $PWD/$shots/run-contact-sheet.png"
+else
+  echo "run: the contact sheet could not be made" >&2
+fi
+rm -rf "$sheet_profile"
 echo "The viewer runs on the virtual display $DISPLAY."
 echo "Launcher window: $PWD/$shots/run-launcher.png"
 echo "Caches window: $PWD/$shots/run-caches.png"

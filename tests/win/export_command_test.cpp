@@ -23,7 +23,7 @@
 
 namespace {
 
-struct Run {
+struct ViewerRun {
     DWORD status = 0xFFFFFFFF;
     std::string output;
     std::string problems;
@@ -44,9 +44,9 @@ HANDLE InheritedFile(const std::string& path)
 }
 
 // The viewer with the arguments, its standard output and error captured.
-Run RunViewer(const std::string& arguments, const std::string& scratch)
+ViewerRun RunViewer(const std::string& arguments, const std::string& scratch)
 {
-    Run run;
+    ViewerRun run;
     const std::string outPath = scratch + "\\stdout.txt", errPath = scratch + "\\stderr.txt";
     HANDLE out = InheritedFile(outPath), err = InheritedFile(errPath);
     STARTUPINFOA startup = {};
@@ -160,7 +160,7 @@ TEST_F(ExportCommand, EachCategorysFileHoldsTheRowsItsBrowserLists)
     for (const Category& category : categories) {
         const std::string name = category.arguments;
         const std::string file = tree.Root() + "\\" + name.substr(0, name.find(' ')) + ".csv";
-        const Run run = RunViewer("/export " + name.substr(0, name.find(' ')) + " \"" + file +
+        const ViewerRun run = RunViewer("/export " + name.substr(0, name.find(' ')) + " \"" + file +
                                       "\"" + (name.find(' ') == std::string::npos
                                                   ? std::string()
                                                   : name.substr(name.find(' '))),
@@ -190,7 +190,7 @@ TEST_F(ExportCommand, GivenFoldersReplaceTheFoundCaches)
 {
     const std::string found = tree.Root() + "\\found.csv", given = tree.Root() + "\\given.csv";
     ASSERT_EQ(RunViewer("/export other \"" + found + "\"", tree.Root()).status, 0u);
-    const Run run = RunViewer("/export OTHER \"" + given + "\" /cache \"" +
+    const ViewerRun run = RunViewer("/export OTHER \"" + given + "\" /cache \"" +
                                   std::string(ZEMA_WIN_MADE_CACHES) + "\\chromium-simple\"",
                               tree.Root());
     ASSERT_EQ(run.status, 0u) << run.problems;
@@ -225,7 +225,7 @@ TEST_F(ExportCommand, RefusesBadArgumentsWithAMessageAndAStatus)
         { "/export images \"" + scratch + "\\missing folder\\x.csv\"", "could not be written" },
     };
     for (const Refusal& refusal : refusals) {
-        const Run run = RunViewer(refusal.arguments, scratch);
+        const ViewerRun run = RunViewer(refusal.arguments, scratch);
         EXPECT_NE(run.status, 0u) << refusal.arguments;
         EXPECT_NE(run.status, 0xFFFFFFFFu) << refusal.arguments << ": did not end";
         EXPECT_NE(run.problems.find(refusal.saying), std::string::npos)
@@ -233,7 +233,7 @@ TEST_F(ExportCommand, RefusesBadArgumentsWithAMessageAndAStatus)
     }
     EXPECT_EQ(::GetFileAttributesA((scratch + "\\x.csv").c_str()), INVALID_FILE_ATTRIBUTES);
 
-    const Run usage = RunViewer("/?", scratch);
+    const ViewerRun usage = RunViewer("/?", scratch);
     EXPECT_EQ(usage.status, 0u);
     EXPECT_NE(usage.output.find("/export CATEGORY FILE"), std::string::npos) << usage.output;
 
