@@ -31,6 +31,17 @@ window.onload = function () {
 """
 
 
+# Wine's registry names few picture types; the Image browser asks it for the
+# files' "Content Type" as a user's Windows would answer.
+PICTURE_TYPES = {
+    ".gif": "image/gif", ".jpg": "image/jpeg", ".jpeg": "image/jpeg", ".png": "image/png",
+    ".bmp": "image/bmp", ".ico": "image/x-icon", ".tif": "image/tiff", ".tga": "image/x-tga",
+    ".pcx": "image/x-pcx", ".wbmp": "image/vnd.wap.wbmp", ".pgm": "image/x-portable-graymap",
+    ".ppm": "image/x-portable-pixmap", ".ras": "image/x-cmu-raster", ".jp2": "image/jp2",
+    ".j2k": "image/jp2", ".webp": "image/webp",
+}
+
+
 def chromium(profile, *args):
     return subprocess.run(
         ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
@@ -46,6 +57,7 @@ class ContactSheet(unittest.TestCase):
         demo = os.path.join(cls.work, "demo")
         subprocess.run(["python3", os.path.join(ARGS.root, "tools", "demo", "make_demo.py"),
                         demo], check=True, stdout=subprocess.DEVNULL)
+        cls.types = zd.set_content_types(cls.wine, PICTURE_TYPES)
         cls.cache = zd.TestCache(cls.wine, ARGS.cachefill, ARGS.root)
         entries = []
         with open(os.path.join(demo, "manifest.txt")) as manifest:
@@ -57,6 +69,7 @@ class ContactSheet(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.cache.restore()
+        zd.restore_content_types(cls.wine, cls.types)
         shutil.rmtree(cls.work, ignore_errors=True)
 
     def export(self, name):

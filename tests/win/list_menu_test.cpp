@@ -443,7 +443,7 @@ TEST(SaveList, SavesAHundredThousandRowsWhileTheWindowAnswers)
     TempTree tree;
     const std::string target = tree.AddFile("list.csv", "older");
 
-    std::atomic<bool> saving{ true };
+    std::atomic<bool> saving{ true }, askerEnded{ false };
     std::atomic<long long> slowest{ 0 };
     std::atomic<int> answers{ 0 };
     std::thread asker([&] {
@@ -459,6 +459,7 @@ TEST(SaveList, SavesAHundredThousandRowsWhileTheWindowAnswers)
                 slowest = took;
             ::Sleep(20);
         }
+        askerEnded = true;
     });
     size_t ticks = 0;
     const auto start = std::chrono::steady_clock::now();
@@ -466,7 +467,10 @@ TEST(SaveList, SavesAHundredThousandRowsWhileTheWindowAnswers)
         owner, rows.Report(ReportFormat::Csv), target, [&](size_t) { return ++ticks > 0; });
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Answered until the asker has ended: a question it sent as the save
+    // ended must not wait for a thread blocked in join.
     saving = false;
+    host.PumpUntil([&] { return askerEnded.load(); }, 15000);
     asker.join();
     ASSERT_EQ(result, ListReportResult::Written);
     std::printf("100000 rows as CSV in %.2f s; the window answered %d times, slowest %lld ms\n",
