@@ -3,8 +3,9 @@
 # places a Chromium and a Firefox cache made by the real browsers where Edge
 # and Firefox keep theirs, and starts the viewer under Wine. Without a usable
 # display it runs on a virtual one, opens the Caches window, then the Image,
-# Text, Other-files and Movies browsers in turn, saves screenshots, prints
-# their paths and ends the viewer again. The placed caches are taken away
+# Text, Other-files and Movies browsers in turn, saves screenshots and the
+# pictures' contact sheet as Chromium shows it (written by ZEMA /export),
+# prints their paths and ends the viewer again. The placed caches are taken away
 # when the viewer ends.
 set -uo pipefail
 cd "$(dirname "$0")/.."
