@@ -7,6 +7,7 @@
 #include "media/media_browser_dlg.h"
 #include "res/resource.h"
 #include "sources/caches_dlg.h"
+#include "sources/caches_to_scan.h"
 
 namespace {
 
@@ -47,6 +48,10 @@ BOOL CLauncherDlg::OnInitDialog()
                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
                                 LR_DEFAULTCOLOR);
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    // Started on folders of the user's (/cache), the browsers read those
+    // alone and the Caches window's choice has nothing to choose.
+    if (ScansGivenCachesOnly())
+        ::EnableWindow(::GetDlgItem(m_hWnd, IDC_CACHES), FALSE);
     return TRUE;
 }
 

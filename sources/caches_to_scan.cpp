@@ -13,6 +13,11 @@ void ScanOnlyCaches(std::vector<ChosenCache> caches)
     givenCaches = std::move(caches);
 }
 
+bool ScansGivenCachesOnly()
+{
+    return !givenCaches.empty();
+}
+
 std::vector<ChosenCache> CachesToScan()
 {
     if (!givenCaches.empty())

@@ -10,6 +10,10 @@
 // and nothing writes it again.
 void ScanOnlyCaches(std::vector<ChosenCache> caches);
 
+// Whether the folders given at start-up are all a scan reads: the Caches
+// window's choice then does not apply.
+bool ScansGivenCachesOnly();
+
 // On any thread: the folders given at start-up, else the Caches window's
 // checked caches as the settings store holds them now.
 std::vector<ChosenCache> CachesToScan();

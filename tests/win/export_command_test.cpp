@@ -88,6 +88,19 @@ std::vector<std::string> Column(const ReportRecords& records, size_t column)
 
 constexpr size_t nameColumn = 0, urlColumn = 1, cacheColumn = 3;
 
+// A 1x1 GIF, a WinINet file beside the browsers' pictures.
+const std::string tinyGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff"
+                          "!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01"
+                          "\x00\x00\x02\x02" "D\x01\x00;",
+                          43);
+
+FilterOptions ImageFilters()
+{
+    FilterOptions filters;
+    filters.typeList = "gif;jpg;jpeg;png;webp;bmp";
+    return filters;
+}
+
 struct Category {
     const char* arguments;
     std::unique_ptr<CCacheListCtrl> (*makeList)();
@@ -133,6 +146,7 @@ protected:
         tree.AddFile("wininet\\Content.IE5\\AB12CD34\\winfile[1].txt", "the wininet text\r\n");
         tree.AddFile("wininet\\Content.IE5\\AB12CD34\\clip[1].avi", "RIFF....AVI LIST");
         tree.AddFile("wininet\\Content.IE5\\AB12CD34\\winfile[1].pdf", "%PDF-1.4 a report\n");
+        tree.AddFile("wininet\\Content.IE5\\AB12CD34\\winpic[1].gif", tinyGif);
     }
 
     PlacedBrowserCaches caches{ ZEMA_MADE_CACHES };
@@ -145,7 +159,8 @@ protected:
 TEST_F(ExportCommand, EachCategorysFileHoldsTheRowsItsBrowserLists)
 {
     const Category categories[] = {
-        { "images", [] { return std::unique_ptr<CCacheListCtrl>(new CImageListView); }, {} },
+        { "images /types GIF;jpg;jpeg;png;webp;bmp",
+          [] { return std::unique_ptr<CCacheListCtrl>(new CImageListView); }, ImageFilters() },
         { "text /search e", [] { return std::unique_ptr<CCacheListCtrl>(new CTextListCtrl); },
           TextFilters() },
         { "other", [] { return std::unique_ptr<CCacheListCtrl>(new COtherListCtrl); },
@@ -174,14 +189,17 @@ TEST_F(ExportCommand, EachCategorysFileHoldsTheRowsItsBrowserLists)
             EXPECT_GE(records.size(), 3u) << name << ": a WinINet file and entries";
         }
     }
-    // The pictures come from every browser's cache, each row with its URL.
+    // The pictures come from the WinINet folder and every browser's cache,
+    // each entry with its URL.
     const ReportRecords images = ReadCsvFile(tree.Root() + "\\images.csv");
+    ASSERT_GE(images.size(), 2u);
+    EXPECT_EQ(images[1][nameColumn], "winpic[1].gif");
     for (const auto& cache : caches.Caches()) {
         const std::vector<std::string> names = Column(images, cacheColumn);
         EXPECT_NE(std::find(names.begin(), names.end(), cache.name), names.end()) << cache.name;
     }
-    for (const std::string& url : Column(images, urlColumn))
-        EXPECT_EQ(url.rfind("http://", 0), 0u) << url;
+    for (size_t row = 2; row < images.size(); ++row)
+        EXPECT_EQ(images[row][urlColumn].rfind("http://", 0), 0u) << images[row][urlColumn];
 }
 
 // Given folders are read alone: the simple cache named on the command line
