@@ -6,6 +6,7 @@
 #include "tests/win/modal_driver.h"
 #include "tests/win/placed_caches.h"
 #include "tests/common/served_manifest.h"
+#include "tests/win/program_run.h"
 #include "tests/win/temp_tree.h"
 #include "res/resource.h"
 #include "sources/caches_dlg.h"
@@ -217,29 +218,9 @@ namespace {
 // cachedump's count of a cache's entries: the "entries=" of its summary line.
 std::string CachedumpEntries(const std::string& folder)
 {
-    char temp[MAX_PATH], output[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    if (!::GetTempFileNameA(temp, "zcd", 0, output))
-        return "";
-    SECURITY_ATTRIBUTES inherit = { sizeof inherit, nullptr, TRUE };
-    HANDLE file = ::CreateFileA(output, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = file;
-    startup.hStdError = file;
-    PROCESS_INFORMATION process;
-    std::string line = "cachedump \"" + folder + "\"";
-    if (::CreateProcessA(ZEMA_CACHEDUMP, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                         &startup, &process)) {
-        ::WaitForSingleObject(process.hProcess, 60000);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-    }
-    ::CloseHandle(file);
-    const std::string text = ReadWholeFile(output);
-    ::DeleteFileA(output);
+    TempTree scratch;
+    const std::string text =
+        RunProgram(ZEMA_CACHEDUMP, "cachedump \"" + folder + "\"", scratch.Root(), 60000).output;
     const size_t summary = text.find("summary\t");
     const size_t entries = text.find("entries=", summary == std::string::npos ? 0 : summary);
     if (summary == std::string::npos || entries == std::string::npos)

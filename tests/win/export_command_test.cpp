@@ -11,6 +11,7 @@
 #include "tests/common/report_readers.h"
 #include "tests/common/served_manifest.h"
 #include "tests/win/placed_caches.h"
+#include "tests/win/program_run.h"
 #include "tests/win/scan_host.h"
 #include "tests/win/temp_tree.h"
 
@@ -23,51 +24,10 @@
 
 namespace {
 
-struct ViewerRun {
-    DWORD status = 0xFFFFFFFF;
-    std::string output;
-    std::string problems;
-};
-
-std::string ReadAndRemove(const std::string& file)
-{
-    std::string text = ReadWholeFile(file);
-    ::DeleteFileA(file.c_str());
-    return text;
-}
-
-HANDLE InheritedFile(const std::string& path)
-{
-    SECURITY_ATTRIBUTES inherit = { sizeof inherit, nullptr, TRUE };
-    return ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
 // The viewer with the arguments, its standard output and error captured.
-ViewerRun RunViewer(const std::string& arguments, const std::string& scratch)
+ProgramRun RunViewer(const std::string& arguments, const std::string& scratch)
 {
-    ViewerRun run;
-    const std::string outPath = scratch + "\\stdout.txt", errPath = scratch + "\\stderr.txt";
-    HANDLE out = InheritedFile(outPath), err = InheritedFile(errPath);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process;
-    std::string line = "ZEMA.exe " + arguments;
-    if (::CreateProcessA(ZEMA_VIEWER, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                         &startup, &process)) {
-        if (::WaitForSingleObject(process.hProcess, 180000) == WAIT_OBJECT_0)
-            ::GetExitCodeProcess(process.hProcess, &run.status);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-    }
-    ::CloseHandle(out);
-    ::CloseHandle(err);
-    run.output = ReadAndRemove(outPath);
-    run.problems = ReadAndRemove(errPath);
-    return run;
+    return RunProgram(ZEMA_VIEWER, "ZEMA.exe " + arguments, scratch);
 }
 
 ReportRecords ReadCsvFile(const std::string& file)
@@ -175,7 +135,7 @@ TEST_F(ExportCommand, EachCategorysFileHoldsTheRowsItsBrowserLists)
     for (const Category& category : categories) {
         const std::string name = category.arguments;
         const std::string file = tree.Root() + "\\" + name.substr(0, name.find(' ')) + ".csv";
-        const ViewerRun run = RunViewer("/export " + name.substr(0, name.find(' ')) + " \"" + file +
+        const ProgramRun run = RunViewer("/export " + name.substr(0, name.find(' ')) + " \"" + file +
                                       "\"" + (name.find(' ') == std::string::npos
                                                   ? std::string()
                                                   : name.substr(name.find(' '))),
@@ -208,7 +168,7 @@ TEST_F(ExportCommand, GivenFoldersReplaceTheFoundCaches)
 {
     const std::string found = tree.Root() + "\\found.csv", given = tree.Root() + "\\given.csv";
     ASSERT_EQ(RunViewer("/export other \"" + found + "\"", tree.Root()).status, 0u);
-    const ViewerRun run = RunViewer("/export OTHER \"" + given + "\" /cache \"" +
+    const ProgramRun run = RunViewer("/export OTHER \"" + given + "\" /cache \"" +
                                   std::string(ZEMA_WIN_MADE_CACHES) + "\\chromium-simple\"",
                               tree.Root());
     ASSERT_EQ(run.status, 0u) << run.problems;
@@ -243,7 +203,7 @@ TEST_F(ExportCommand, RefusesBadArgumentsWithAMessageAndAStatus)
         { "/export images \"" + scratch + "\\missing folder\\x.csv\"", "could not be written" },
     };
     for (const Refusal& refusal : refusals) {
-        const ViewerRun run = RunViewer(refusal.arguments, scratch);
+        const ProgramRun run = RunViewer(refusal.arguments, scratch);
         EXPECT_NE(run.status, 0u) << refusal.arguments;
         EXPECT_NE(run.status, 0xFFFFFFFFu) << refusal.arguments << ": did not end";
         EXPECT_NE(run.problems.find(refusal.saying), std::string::npos)
@@ -251,7 +211,7 @@ TEST_F(ExportCommand, RefusesBadArgumentsWithAMessageAndAStatus)
     }
     EXPECT_EQ(::GetFileAttributesA((scratch + "\\x.csv").c_str()), INVALID_FILE_ATTRIBUTES);
 
-    const ViewerRun usage = RunViewer("/?", scratch);
+    const ProgramRun usage = RunViewer("/?", scratch);
     EXPECT_EQ(usage.status, 0u);
     EXPECT_NE(usage.output.find("/export CATEGORY FILE"), std::string::npos) << usage.output;
 
