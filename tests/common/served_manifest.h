@@ -10,6 +10,17 @@ struct ManifestRow {
     std::string cache, url, site, status, contentType, contentEncoding, body;
 };
 
+// A top-level site without its port: the manifest's form. Chromium keys a
+// site without one; some Firefox versions key an IP address's with its port.
+inline std::string SiteWithoutPort(const std::string& site)
+{
+    size_t hostStart = site.find("://");
+    size_t colon = site.rfind(':');
+    if (hostStart == std::string::npos || colon <= hostStart + 2 || site.back() == ']')
+        return site;
+    return site.substr(0, colon);
+}
+
 // The fields of a tab-separated line; an empty last field counts.
 inline std::vector<std::string> SplitTabs(const std::string& line)
 {

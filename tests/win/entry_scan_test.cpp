@@ -196,7 +196,7 @@ void ExpectServed(DrilledRow& drilled, const ManifestRow& served, const std::str
 {
     EXPECT_EQ(drilled[IDC_SOURCE_URL], served.url);
     EXPECT_TRUE(drilled.openEnabled);
-    EXPECT_EQ(drilled[IDC_ENTRY_SITE], served.site);
+    EXPECT_EQ(SiteWithoutPort(drilled[IDC_ENTRY_SITE]), served.site);
     EXPECT_EQ(drilled[IDC_CACHE_FILE_PATH], browser);
     EXPECT_TRUE(HasWord(drilled[IDC_ENTRY_STATUS], served.status)) << drilled[IDC_ENTRY_STATUS];
     EXPECT_EQ(drilled[IDC_ENTRY_TYPE], served.contentType.substr(0, served.contentType.find(';')));
