@@ -132,20 +132,6 @@ private:
     HWND m_list = nullptr;
 };
 
-// The scan hands its rows over through this thread's messages: they are
-// dispatched until the last row is in.
-void DispatchUntilScanned(const CCacheListCtrl& list)
-{
-    while (list.IsRunning()) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-    }
-}
-
 }  // namespace
 
 int ExportList(const ProgramRequest& request)
@@ -157,8 +143,9 @@ int ExportList(const ProgramRequest& request)
         TellUser("Zema: the export could not start.", true);
         return exportWriteFailed;
     }
+    // The scan hands its rows over through this thread's messages.
     list->StartScan(FiltersOf(request));
-    DispatchUntilScanned(*list);
+    AfxPumpMessagesUntil([&] { return !list->IsRunning(); });
 
     ListReport report;
     for (int index = 0; const CacheItem* row = list->Row(index); ++index)

@@ -93,22 +93,6 @@ private:
     ULONGLONG m_total;
 };
 
-// Dispatches this thread's messages, a WM_QUIT put back for the loop that
-// owns it; false once one came.
-bool DispatchWaiting()
-{
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    return true;
-}
-
 }  // namespace
 
 bool ChooseListReport(HWND owner, UINT selectedCount, SaveListChoice& choice)
@@ -171,15 +155,15 @@ ListReportResult WriteListReportAnswering(HWND owner, const ListReport& report,
         [&] { ended = true; });
     // A WM_QUIT ends the wait at once: Join then waits for the worker,
     // which heeds the stop before its next row.
-    while (started && !ended) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, progressInterval, QS_ALLINPUT);
-        if (!DispatchWaiting()) {
-            worker.RequestStop();
-            break;
-        }
-        if (keepGoing && !keepGoing(done))
-            worker.RequestStop();
-    }
+    const bool answered = !started || AfxPumpMessagesUntil(
+                                          [&] {
+                                              if (keepGoing && !ended && !keepGoing(done))
+                                                  worker.RequestStop();
+                                              return ended;
+                                          },
+                                          progressInterval);
+    if (!answered)
+        worker.RequestStop();
     worker.Join();
     if (ownerWasEnabled) {
         ::EnableWindow(owner, TRUE);

@@ -58,6 +58,24 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID parameter, int priority, 
     return thread;
 }
 
+bool AfxPumpMessagesUntil(const std::function<bool()>& done, DWORD interval)
+{
+    while (!done()) {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(message.wParam));
+                return false;
+            }
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        if (!done())
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, interval, QS_ALLINPUT);
+    }
+    return true;
+}
+
 CWinThread* AfxBeginOwnedThread(AFX_THREADPROC proc, LPVOID parameter)
 {
     CWinThread* thread =

@@ -39,6 +39,12 @@ CWinThread* AfxBeginOwnedThread(AFX_THREADPROC proc, LPVOID parameter);
 // pointer is left alone.
 void AfxJoinThread(CWinThread*& thread);
 
+// Dispatches this thread's messages until done() holds, asking it after
+// each batch of messages and at least every interval milliseconds, so a
+// window stays answering while a worker runs. False when a WM_QUIT came
+// first: it is posted again for the loop that owns it.
+bool AfxPumpMessagesUntil(const std::function<bool()>& done, DWORD interval = 50);
+
 // Runs job on a thread nobody waits for, for work whose starter may be gone
 // before it ends (a link handed to the shell). The thread owns the job and
 // everything it captured, and frees them when the job returns. False, the

@@ -6,6 +6,7 @@
 #include "reports/report_columns.h"
 #include "reports/report_writer.h"
 #include "tests/common/report_readers.h"
+#include "tests/common/string_report_output.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -20,16 +21,6 @@ void Check(bool condition)
     if (!condition)
         __builtin_trap();
 }
-
-class StringOutput : public ReportOutput {
-public:
-    bool Write(const char* data, size_t size) override
-    {
-        text.append(data, size);
-        return true;
-    }
-    std::string text;
-};
 
 std::string Write(ReportFormat format, ReportKind kind, const std::string& title,
                   const std::vector<ReportRow>& rows)

@@ -73,7 +73,7 @@ ScanTurn TimeScan()
     const DWORD started = ::GetTickCount();
     const auto begun = std::chrono::steady_clock::now();
     view.StartScan(FilterOptions());
-    window.PumpUntil(
+    AfxPumpMessagesUntil(
         [&] { return !view.IsRunning() || ::GetTickCount() - started > kLongestScanMs; });
     turn.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     turn.cpuSeconds = ProcessCpuSeconds() - cpuBefore;
@@ -81,7 +81,7 @@ ScanTurn TimeScan()
     turn.rows = view.GetItemCount();
     if (!turn.ended) {
         view.RequestStop();
-        window.PumpUntil([&] { return !view.IsRunning(); });
+        AfxPumpMessagesUntil([&] { return !view.IsRunning(); });
     }
     return turn;
 }

@@ -40,16 +40,3 @@ ScanWindow::~ScanWindow()
 {
     ::DestroyWindow(m_window);
 }
-
-void ScanWindow::PumpUntil(const std::function<bool()>& condition)
-{
-    while (!condition()) {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        if (!condition())
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-}

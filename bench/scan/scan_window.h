@@ -4,7 +4,6 @@
 #pragma once
 #include "framework/afxwin.h"
 
-#include <functional>
 
 class ScanWindow {
 public:
@@ -14,10 +13,6 @@ public:
     ScanWindow& operator=(const ScanWindow&) = delete;
 
     HWND List() const { return m_list; }
-    // Runs the thread's messages until the condition holds, waiting for the
-    // next message between checks as a modal loop would.
-    void PumpUntil(const std::function<bool()>& condition);
-
 private:
     HWND m_window = nullptr;
     HWND m_list = nullptr;

@@ -6,6 +6,7 @@
 #include "reports/report_time.h"
 #include "reports/report_writer.h"
 #include "tests/common/report_readers.h"
+#include "tests/common/string_report_output.h"
 
 #include <gtest/gtest.h>
 
@@ -20,16 +21,6 @@
 #include <vector>
 
 namespace {
-
-class StringOutput : public ReportOutput {
-public:
-    bool Write(const char* data, size_t size) override
-    {
-        text.append(data, size);
-        return true;
-    }
-    std::string text;
-};
 
 // Keeps nothing: counts what passes and the largest single write.
 class CountingOutput : public ReportOutput {

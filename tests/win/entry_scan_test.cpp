@@ -60,24 +60,6 @@ void Snapshot(const std::string& folder, const std::string& relative,
     ::FindClose(search);
 }
 
-// A 24-bit BMP file of 2 by 2 grey pixels.
-std::string GreyBmp()
-{
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    const DWORD pixelBytes = 2 * 8;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + pixelBytes;
-    info.biSize = sizeof info;
-    info.biWidth = 2;
-    info.biHeight = 2;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
-    out.append(reinterpret_cast<const char*>(&info), sizeof info);
-    return out + std::string(pixelBytes, '\x80');
-}
 
 // The last segment of a URL's path, as the row names it: the query dropped,
 // the escapes kept (the names of this site decode to ASCII or to nothing the

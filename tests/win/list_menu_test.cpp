@@ -160,22 +160,6 @@ protected:
         EXPECT_EQ(static_cast<int>(list.GetSelectedCount()), list.GetItemCount());
     }
 
-    static std::string GreyBmp()
-    {
-        BITMAPFILEHEADER file = {};
-        BITMAPINFOHEADER info = {};
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof file + sizeof info;
-        file.bfSize = file.bfOffBits + 16;
-        info.biSize = sizeof info;
-        info.biWidth = 2;
-        info.biHeight = 2;
-        info.biPlanes = 1;
-        info.biBitCount = 24;
-        std::string out(reinterpret_cast<const char*>(&file), sizeof file);
-        out.append(reinterpret_cast<const char*>(&info), sizeof info);
-        return out + std::string(16, '\x80');
-    }
 
     PlacedBrowserCaches caches{ ZEMA_MADE_CACHES };
     TempTree tree;

@@ -46,18 +46,9 @@ int ScanHost::CancelsReceived() const
 
 bool ScanHost::PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
-    DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
+    const DWORD start = ::GetTickCount();
+    AfxPumpMessagesUntil([&] { return condition() || ::GetTickCount() - start > timeoutMs; }, 10);
+    return condition();
 }
 
 std::vector<std::string> RowTexts(CListCtrl& list)

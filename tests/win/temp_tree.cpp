@@ -192,3 +192,21 @@ CacheFolderOverride::~CacheFolderOverride()
         ::RegDeleteValueA(key, "Cache");
     ::RegCloseKey(key);
 }
+
+std::string GreyBmp()
+{
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    const DWORD pixelBytes = 2 * 8;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + pixelBytes;
+    info.biSize = sizeof info;
+    info.biWidth = 2;
+    info.biHeight = 2;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
+    out.append(reinterpret_cast<const char*>(&info), sizeof info);
+    return out + std::string(pixelBytes, '\x80');
+}

@@ -27,6 +27,9 @@ private:
     std::string m_root;
 };
 
+// A 24-bit BMP file of 2 by 2 grey pixels, a picture for a tree.
+std::string GreyBmp();
+
 // Under Wine: the host's path of a Windows path (empty elsewhere), and a
 // host shell command (without double quotes) run to its end: its exit code,
 // -1 when it could not run.
