@@ -32,19 +32,32 @@ struct ScanTurn {
     int rows = 0;
     double seconds = 0;
     double cpuSeconds = 0;  // this process's threads, user and kernel
+    double uiCpuSeconds = 0;  // of them, the user-interface thread's: rows and drawing
     bool ended = false;
     double RowsPerSecond() const { return seconds > 0 ? rows / seconds : 0; }
 };
+
+double FileTimeSeconds(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
+}
 
 double ProcessCpuSeconds()
 {
     FILETIME created, exited, kernel, user;
     if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
         return 0;
-    auto seconds = [](const FILETIME& time) {
-        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
+    return FileTimeSeconds(kernel) + FileTimeSeconds(user);
+}
+
+// The scan's worker and the thread that adds and draws its rows each have
+// their share; the difference between two scans shows on one side or the other.
+double ThisThreadCpuSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user))
+        return 0;
+    return FileTimeSeconds(kernel) + FileTimeSeconds(user);
 }
 
 // The host's one-minute load average, read through Wine's drive of the root.
@@ -70,6 +83,7 @@ ScanTurn TimeScan()
     view.SubclassWindow(window.List());
     ScanTurn turn;
     const double cpuBefore = ProcessCpuSeconds();
+    const double uiCpuBefore = ThisThreadCpuSeconds();
     const DWORD started = ::GetTickCount();
     const auto begun = std::chrono::steady_clock::now();
     view.StartScan(FilterOptions());
@@ -77,6 +91,7 @@ ScanTurn TimeScan()
         [&] { return !view.IsRunning() || ::GetTickCount() - started > kLongestScanMs; });
     turn.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     turn.cpuSeconds = ProcessCpuSeconds() - cpuBefore;
+    turn.uiCpuSeconds = ThisThreadCpuSeconds() - uiCpuBefore;
     turn.ended = !view.IsRunning();
     turn.rows = view.GetItemCount();
     if (!turn.ended) {
@@ -121,8 +136,9 @@ double RunTurn(CacheSelection& selection, Side& side)
     }
     side.turns.push_back(TimeScan());
     const ScanTurn& turn = side.turns.back();
-    printf("  %-19s %6d rows %7.1f s %7.1f rows/s  cpu %6.1f s  load %.2f\n", side.name.c_str(),
-           turn.rows, turn.seconds, turn.RowsPerSecond(), turn.cpuSeconds, LoadAverage());
+    printf("  %-19s %6d rows %7.1f s %7.1f rows/s  cpu %6.1f s (window %.1f s)  load %.2f\n",
+           side.name.c_str(), turn.rows, turn.seconds, turn.RowsPerSecond(), turn.cpuSeconds,
+           turn.uiCpuSeconds, LoadAverage());
     fflush(stdout);
     return turn.seconds;
 }
@@ -135,12 +151,12 @@ std::vector<double> Rates(const Side& side)
     return rates;
 }
 
-double MedianCpuPerThousandRows(const Side& side)
+double MedianPerThousandRows(const Side& side, double ScanTurn::*seconds)
 {
-    std::vector<double> cpu;
+    std::vector<double> perThousand;
     for (const ScanTurn& turn : side.turns)
-        cpu.push_back(turn.rows ? turn.cpuSeconds * 1000 / turn.rows : 0);
-    return Median(cpu);
+        perThousand.push_back(turn.rows ? turn.*seconds * 1000 / turn.rows : 0);
+    return Median(perThousand);
 }
 
 // A side that lost pictures, or a scan that never ended, would look fast.
@@ -161,9 +177,12 @@ bool Complete(const Side& side)
 void PrintSide(const Side& side)
 {
     const std::vector<double> rates = Rates(side);
-    printf("%-19s %6d rows %8.1f rows/s median (best %.1f), cpu %.2f s per 1000 rows\n",
+    printf("%-19s %6d rows %8.1f rows/s median (best %.1f), cpu %.2f s per 1000 rows "
+           "(window %.2f s)\n",
            side.name.c_str(), side.turns.back().rows, Median(rates),
-           *std::max_element(rates.begin(), rates.end()), MedianCpuPerThousandRows(side));
+           *std::max_element(rates.begin(), rates.end()),
+           MedianPerThousandRows(side, &ScanTurn::cpuSeconds),
+           MedianPerThousandRows(side, &ScanTurn::uiCpuSeconds));
 }
 
 void PrintSummary(const Side& entries, const Side& files)
