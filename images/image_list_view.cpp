@@ -100,7 +100,7 @@ void CImageListView::AddEntryThumbnail(const std::shared_ptr<const ChosenCache>&
     if (!item)
         return;
     try {
-        item->entry = std::make_shared<const CachedEntry>(cache, entry, body.size());
+        item->entry = CachedEntry::Make(cache, entry, body.size());
     } catch (const std::bad_alloc&) {
         return;
     }

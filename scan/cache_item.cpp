@@ -3,23 +3,11 @@
 #include "images/codec/image_object.h"
 #include "images/codec/image_types.h"
 #include "scan/file_content.h"
-
-namespace {
-
-// Created on first use, by whichever thread makes the first record, and kept
-// for the life of the program like the process heap.
-HANDLE RecordHeap()
-{
-    static const HANDLE heap = ::HeapCreate(0, 0, 0);
-    return heap;
-}
-
-}  // namespace
+#include "scan/record_heap.h"
 
 void* CacheItem::operator new(size_t size, const std::nothrow_t&) noexcept
 {
-    HANDLE heap = RecordHeap();
-    return heap ? ::HeapAlloc(heap, 0, size) : nullptr;
+    return AllocateRecordMemory(size);
 }
 
 void* CacheItem::operator new(size_t size)
@@ -31,8 +19,7 @@ void* CacheItem::operator new(size_t size)
 
 void CacheItem::operator delete(void* record) noexcept
 {
-    if (record)
-        ::HeapFree(RecordHeap(), 0, record);
+    FreeRecordMemory(record);
 }
 
 bool CacheItem::WriteCopy(const char* target) const

@@ -26,11 +26,7 @@ using ContentReader =
 struct CacheItem {
     virtual ~CacheItem() = default;
 
-    // Records come from a heap of their own. They live as long as the list,
-    // one more with each row, while decoding allocates and frees larger
-    // blocks between them: in the common heap each record would split the
-    // space decoding frees, and the free lists every later allocation
-    // searches would grow with the rows.
+    // Records come from their own heap (scan/record_heap.h).
     static void* operator new(size_t size);
     static void* operator new(size_t size, const std::nothrow_t&) noexcept;
     static void operator delete(void* record) noexcept;

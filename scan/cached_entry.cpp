@@ -16,14 +16,45 @@ namespace {
 // keeps a body that decodes without end from filling the user's disk.
 constexpr uint64_t copyBound = 0xFFFFFFFFull;
 
+// The text a row's entry keeps in the records' heap; every other field is
+// copied as it is.
+std::string CacheEntry::* const kTextFields[] = {
+    &CacheEntry::key,         &CacheEntry::url,         &CacheEntry::topLevelSite,
+    &CacheEntry::statusLine,  &CacheEntry::contentType, &CacheEntry::contentEncoding,
+    &CacheEntry::problem,     &CacheEntry::bodyFile,
+};
+static_assert(sizeof kTextFields / sizeof kTextFields[0] == CachedEntry::kTextFieldCount,
+              "one kept text per text field");
+
 }  // namespace
 
-CachedEntry::CachedEntry(std::shared_ptr<const ChosenCache> cache, CacheEntry entry,
-                         uint64_t decodedSize)
-    : m_cache(std::move(cache)), m_entry(std::move(entry)), m_decodedSize(decodedSize)
+std::shared_ptr<const CachedEntry> CachedEntry::Make(std::shared_ptr<const ChosenCache> cache,
+                                                     const CacheEntry& entry,
+                                                     uint64_t decodedSize)
 {
-    m_entry.headers.clear();
-    m_entry.headers.shrink_to_fit();
+    return std::allocate_shared<CachedEntry>(RecordAllocator<CachedEntry>(),
+                                             std::move(cache), entry, decodedSize);
+}
+
+CachedEntry::CachedEntry(std::shared_ptr<const ChosenCache> cache, const CacheEntry& entry,
+                         uint64_t decodedSize)
+    : m_cache(std::move(cache)), m_numbers(entry), m_decodedSize(decodedSize)
+{
+    m_numbers.headers.clear();
+    m_numbers.headers.shrink_to_fit();
+    for (size_t field = 0; field < kTextFieldCount; ++field) {
+        std::string& text = m_numbers.*kTextFields[field];
+        m_text[field].assign(text.data(), text.size());
+        std::string().swap(text);
+    }
+}
+
+CacheEntry CachedEntry::Entry() const
+{
+    CacheEntry entry = m_numbers;
+    for (size_t field = 0; field < kTextFieldCount; ++field)
+        (entry.*kTextFields[field]).assign(m_text[field].data(), m_text[field].size());
+    return entry;
 }
 
 BodyDecodeResult CachedEntry::ReadBody(uint64_t bound, const CacheStopCheck& stop,
@@ -35,7 +66,7 @@ BodyDecodeResult CachedEntry::ReadBody(uint64_t bound, const CacheStopCheck& sto
         failed.status = BodyDecodeStatus::ReadFailed;
         return failed;
     }
-    return ReadEntryBody(*opened.reader, m_entry, bound, stop, sink);
+    return ReadEntryBody(*opened.reader, Entry(), bound, stop, sink);
 }
 
 bool CachedEntry::WriteBody(const char* target) const

@@ -4,6 +4,7 @@
 #pragma once
 #include "caches/body_decoder.h"
 #include "caches/cache_entry.h"
+#include "scan/record_heap.h"
 #include "sources/cache_source.h"
 
 #include <cstdint>
@@ -17,11 +18,18 @@ constexpr uint64_t kPictureBodyBound = 64u << 20;
 
 class CachedEntry {
 public:
+    // A row's entry, made in the records' heap with all it holds: it lives
+    // as long as the row (scan/record_heap.h).
+    static std::shared_ptr<const CachedEntry> Make(std::shared_ptr<const ChosenCache> cache,
+                                                   const CacheEntry& entry, uint64_t decodedSize);
+
     // The headers are dropped: the row needs the fields parsed from them.
-    CachedEntry(std::shared_ptr<const ChosenCache> cache, CacheEntry entry, uint64_t decodedSize);
+    CachedEntry(std::shared_ptr<const ChosenCache> cache, const CacheEntry& entry,
+                uint64_t decodedSize);
 
     const ChosenCache& Cache() const { return *m_cache; }
-    const CacheEntry& Entry() const { return m_entry; }
+    // The entry as the reader gave it, without its headers.
+    CacheEntry Entry() const;
     uint64_t DecodedSize() const { return m_decodedSize; }
 
     // Opens the cache again (read-only, as every reader opens it) and hands
@@ -35,9 +43,14 @@ public:
     // The decoded body into a file created anew at target.
     bool WriteBody(const char* target) const;
 
+    static constexpr size_t kTextFieldCount = 8;
+
 private:
+    using RecordText = std::basic_string<char, std::char_traits<char>, RecordAllocator<char>>;
+
     std::shared_ptr<const ChosenCache> m_cache;
-    CacheEntry m_entry;
+    CacheEntry m_numbers;  // the entry's other fields; its text is in m_text
+    RecordText m_text[kTextFieldCount];
     uint64_t m_decodedSize;
 };
 

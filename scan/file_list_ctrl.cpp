@@ -63,7 +63,7 @@ void CFileListCtrl::AddEntryRow(const std::shared_ptr<const ChosenCache>& cache,
     if (!item)
         return;
     try {
-        item->entry = std::make_shared<const CachedEntry>(cache, entry, decodedSize);
+        item->entry = CachedEntry::Make(cache, entry, decodedSize);
     } catch (const std::bad_alloc&) {
         return;
     }
