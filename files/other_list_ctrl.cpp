@@ -56,17 +56,15 @@ void COtherListCtrl::ListFile(const char* folder, const WIN32_FIND_DATAA& entry)
 // the content type nor the URL told the kind. A row whose body was stored in
 // part or cannot be read is listed when its kind is known; its size then is
 // not.
-void COtherListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
-                                  CacheReader& reader, const CacheEntry& entry)
+bool COtherListCtrl::MayListEntry(const EntryRow& headerRow) const
 {
-    if (!IsNamePattern(m_filters.wildcard) || !PassesDateTest(entry))
-        return;
-    EntryRow row = MakeEntryRow(entry, nullptr, 0, ConvertToAnsi);
-    if (row.state == EntryRowState::None ||
-        (!RowAwaitsBody(row) && !IsOtherRow(row, m_filters.wildcard)))
-        return;
-    if (!PassPausePoint())
-        return;
+    return IsNamePattern(m_filters.wildcard) &&
+           (RowAwaitsBody(headerRow) || IsOtherRow(headerRow, m_filters.wildcard));
+}
+
+void COtherListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
+                                  CacheReader& reader, const CacheEntry& entry, EntryRow& row)
+{
     std::vector<uint8_t> head;
     uint64_t decodedSize = 0;
     BodyDecodeStatus status = BodyDecodeStatus::ReadFailed;
@@ -80,7 +78,7 @@ void COtherListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cach
     }
     if (row.state == EntryRowState::Whole && (status != BodyDecodeStatus::Ok || decodedSize == 0))
         return;
-    row = MakeEntryRow(entry, head.empty() ? nullptr : head.data(), head.size(), ConvertToAnsi);
+    RefineEntryRow(row, entry, head.empty() ? nullptr : head.data(), head.size(), ConvertToAnsi);
     if (IsOtherRow(row, m_filters.wildcard) && !StopRequested())
         AddEntryRow(cache, entry, row.name, decodedSize);
 }

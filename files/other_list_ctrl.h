@@ -11,8 +11,9 @@ protected:
     void WalkFolder(const char* folder) override;
     // The subfolder pass examines no file.
     void ExamineFile(const char*, const WIN32_FIND_DATAA&) override {}
+    bool MayListEntry(const EntryRow& headerRow) const override;
     void ExamineEntry(const std::shared_ptr<const ChosenCache>& cache, CacheReader& reader,
-                      const CacheEntry& entry) override;
+                      const CacheEntry& entry, EntryRow& row) override;
 
     DECLARE_MESSAGE_MAP()
 

@@ -42,17 +42,14 @@ void CTextListCtrl::ExamineFile(const char* folder, const WIN32_FIND_DATAA& entr
 // body decoded once for the name's last say (a type found in its first
 // bytes), its size and the search. A body larger than a file the browser
 // would read is passed over as that file is.
-void CTextListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
-                                 CacheReader& reader, const CacheEntry& entry)
+bool CTextListCtrl::MayListEntry(const EntryRow& headerRow) const
 {
-    if (!PassesDateTest(entry))
-        return;
-    EntryRow row = MakeEntryRow(entry, nullptr, 0, ConvertToAnsi);
-    if (row.state == EntryRowState::None ||
-        (!RowAwaitsBody(row) && !IsTextRow(row, m_filters.typeList)))
-        return;
-    if (!PassPausePoint())
-        return;
+    return RowAwaitsBody(headerRow) || IsTextRow(headerRow, m_filters.typeList);
+}
+
+void CTextListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
+                                 CacheReader& reader, const CacheEntry& entry, EntryRow& row)
+{
     const CacheStopCheck stop = [this] { return StopRequested(); };
     std::vector<uint8_t> body;
     if (ReadBodyInMemory(
@@ -62,7 +59,7 @@ void CTextListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache
             body) != BodyDecodeStatus::Ok ||
         body.empty())
         return;
-    row = MakeEntryRow(entry, body.data(), body.size(), ConvertToAnsi);
+    RefineEntryRow(row, entry, body.data(), body.size(), ConvertToAnsi);
     if (!IsTextRow(row, m_filters.typeList))
         return;
     const uint64_t decodedSize = body.size();

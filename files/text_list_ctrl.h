@@ -14,8 +14,9 @@ protected:
     // An empty type list scans the usual text types.
     void PrepareScan() override;
     void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) override;
+    bool MayListEntry(const EntryRow& headerRow) const override;
     void ExamineEntry(const std::shared_ptr<const ChosenCache>& cache, CacheReader& reader,
-                      const CacheEntry& entry) override;
+                      const CacheEntry& entry, EntryRow& row) override;
 
 private:
     // Whether text (length bytes up to its NUL) holds the search text; a

@@ -61,17 +61,15 @@ void CImageListView::ExamineFile(const char* folder, const WIN32_FIND_DATAA& ent
 // Without its body an entry whose headers already name a kind other than a
 // picture is passed over: only a picture's, or an unknown kind's, body is
 // read to decide.
-void CImageListView::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
-                                  CacheReader& reader, const CacheEntry& entry)
+bool CImageListView::MayListEntry(const EntryRow& headerRow) const
 {
-    if (!PassesDateTest(entry))
-        return;
-    EntryRow row = MakeEntryRow(entry, nullptr, 0, ConvertToAnsi);
-    if (row.state == EntryRowState::None ||
-        (row.category.source != CategorySource::None && row.category.kind != WebKind::Picture))
-        return;
-    if (!PassPausePoint())
-        return;
+    return headerRow.category.source == CategorySource::None ||
+           headerRow.category.kind == WebKind::Picture;
+}
+
+void CImageListView::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
+                                  CacheReader& reader, const CacheEntry& entry, EntryRow& row)
+{
     std::vector<uint8_t> body;
     const CacheStopCheck stop = [this] { return StopRequested(); };
     BodyDecodeStatus status = ReadBodyInMemory(
@@ -81,7 +79,7 @@ void CImageListView::ExamineEntry(const std::shared_ptr<const ChosenCache>& cach
         body);
     if (status != BodyDecodeStatus::Ok)
         return;
-    row = MakeEntryRow(entry, body.data(), body.size(), ConvertToAnsi);
+    RefineEntryRow(row, entry, body.data(), body.size(), ConvertToAnsi);
     if (IsImageRow(row, m_filters.typeList))
         AddEntryThumbnail(cache, entry, row.name, body, row.category.imageType);
 }

@@ -30,8 +30,9 @@ protected:
     // An entry is a row when it passes the same filters as a file: the date
     // test on its response time, the picture test and type list on its made
     // name, the size test on its decoded picture.
+    bool MayListEntry(const EntryRow& headerRow) const override;
     void ExamineEntry(const std::shared_ptr<const ChosenCache>& cache, CacheReader& reader,
-                      const CacheEntry& entry) override;
+                      const CacheEntry& entry, EntryRow& row) override;
     // Only rows being drawn or asked about load their tile into a slot.
     int RowImage(const CacheItem& row) override;
 

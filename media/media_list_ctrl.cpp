@@ -53,23 +53,22 @@ void CMediaListCtrl::ExamineFile(const char* folder, const WIN32_FIND_DATAA& ent
 }
 
 // Only an entry whose first bytes may still tell its kind has them read;
-// only a media row of this kind is read whole, to count its decoded bytes. A whole body must decode and hold bytes, as a listed file is
-// never empty; one stored in part or unreadable (range-fetched media) is
-// listed on the kind its headers name, whatever its stored bytes give.
-void CMediaListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
-                                  CacheReader& reader, const CacheEntry& entry)
+// only a media row of this kind is read whole, to count its decoded bytes.
+// A whole body must decode and hold bytes, as a listed file is never empty;
+// one stored in part or unreadable (range-fetched media) is listed on the
+// kind its headers name, whatever its stored bytes give.
+bool CMediaListCtrl::MayListEntry(const EntryRow& headerRow) const
 {
-    if (!PassesDateTest(entry))
-        return;
-    EntryRow row = MakeEntryRow(entry, nullptr, 0, ConvertToAnsi);
-    if (row.state == EntryRowState::None)
-        return;
+    return RowAwaitsBody(headerRow) || IsMediaRow(headerRow, m_filters.mediaKind);
+}
+
+void CMediaListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache,
+                                  CacheReader& reader, const CacheEntry& entry, EntryRow& row)
+{
     const CacheStopCheck stop = [this] { return StopRequested(); };
     if (RowAwaitsBody(row)) {
-        if (!PassPausePoint())
-            return;
         const std::vector<uint8_t> head = BodyHead(reader, entry, stop);
-        row = MakeEntryRow(entry, head.data(), head.size(), ConvertToAnsi);
+        RefineEntryRow(row, entry, head.data(), head.size(), ConvertToAnsi);
     }
     if (!IsMediaRow(row, m_filters.mediaKind) || !PassPausePoint())
         return;

@@ -7,8 +7,9 @@
 class CMediaListCtrl : public CFileListCtrl {
 protected:
     void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) override;
+    bool MayListEntry(const EntryRow& headerRow) const override;
     void ExamineEntry(const std::shared_ptr<const ChosenCache>& cache, CacheReader& reader,
-                      const CacheEntry& entry) override;
+                      const CacheEntry& entry, EntryRow& row) override;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,6 +3,7 @@
 #include "caches/cache_reader.h"
 #include "sources/caches_to_scan.h"
 #include "scan/cache_item.h"
+#include "scan/cached_entry.h"
 #include "scan/filter_rules.h"
 #include "platform/folder_search.h"
 #include "platform/normalize_path.h"
@@ -77,11 +78,26 @@ void CCacheListCtrl::WalkEntries(const std::shared_ptr<const ChosenCache>& cache
         return;
     const CacheStopCheck stop = [this] { return StopRequested(); };
     CacheEntry entry;
-    while (opened.reader->Next(entry, stop)) {
-        ExamineEntry(cache, *opened.reader, entry);
-        if (!PassPausePoint())
+    while (opened.reader->Next(entry, stop))
+        if (!OfferEntry(cache, *opened.reader, entry) || !PassPausePoint())
             return;
-    }
+}
+
+// What every list asks of an entry before its body is read: its date, then
+// the row its headers make, judged by the list. False when the walk must
+// unwind.
+bool CCacheListCtrl::OfferEntry(const std::shared_ptr<const ChosenCache>& cache,
+                                CacheReader& reader, const CacheEntry& entry)
+{
+    if (!PassesDateTest(entry))
+        return true;
+    EntryRow row = MakeEntryRow(entry, ConvertToAnsi);
+    if (row.state == EntryRowState::None || !MayListEntry(row))
+        return true;
+    if (!PassPausePoint())
+        return false;
+    ExamineEntry(cache, reader, entry, row);
+    return true;
 }
 
 // Applied after the walk's last row: a Close that came during the scan closes

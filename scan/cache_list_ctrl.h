@@ -15,6 +15,7 @@
 #include "framework/afxworker.h"
 #include "caches/cache_entry.h"
 #include "scan/cache_item.h"
+#include "scan/entry_rows.h"
 #include "scan/entry_temp_files.h"
 #include "sources/cache_source.h"
 #include "scan/filter_options.h"
@@ -81,11 +82,17 @@ protected:
 
     // The category test and what follows it, for one file of a folder.
     virtual void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) = 0;
-    // The category test and what follows it, for one entry of a browser
-    // cache, on the worker thread; the reader is the one that returned the
-    // entry, its body still to be read. A list without entry rows lists none.
+    // Whether an entry of a browser cache may be one of this list's rows, by
+    // the row its headers make (MakeEntryRow): only then is
+    // its body read. A list without entry rows lists none.
+    virtual bool MayListEntry(const EntryRow& /*headerRow*/) const { return false; }
+    // What follows for an entry that may be the list's, on the worker thread
+    // after its date test and a pause point: the reader is the one that
+    // returned the entry, its body still to be read; row is the one its
+    // headers made, for RefineEntryRow once the body's first bytes are read.
     virtual void ExamineEntry(const std::shared_ptr<const ChosenCache>& /*cache*/,
-                              CacheReader& /*reader*/, const CacheEntry& /*entry*/)
+                              CacheReader& /*reader*/, const CacheEntry& /*entry*/,
+                              EntryRow& /*row*/)
     {
     }
     // The image a row shows, asked only while the row is drawn or read.
@@ -97,8 +104,6 @@ protected:
     void SearchFolder(const char* pattern,
                       const std::function<void(const WIN32_FIND_DATAA&)>& visit);
     bool PassesDateTest(const WIN32_FIND_DATAA& entry) const;
-    // An entry's date test on its response time.
-    bool PassesDateTest(const CacheEntry& entry) const;
     // "folder\name", normalised; false when it would not fit MAX_PATH.
     static bool BuildPath(char (&path)[MAX_PATH], const char* folder, const char* name);
     // On the worker thread: hands the record to the user-interface thread,
@@ -127,6 +132,10 @@ private:
     void Scan();
     // A browser cache's entries in the reader's order, a pause point after each.
     void WalkEntries(const std::shared_ptr<const ChosenCache>& cache);
+    bool OfferEntry(const std::shared_ptr<const ChosenCache>& cache, CacheReader& reader,
+                    const CacheEntry& entry);
+    // An entry's date test on its response time.
+    bool PassesDateTest(const CacheEntry& entry) const;
     bool PassesDateTest(const FILETIME& time) const;
     void OnScanEnded();
     void AddRowNow(std::unique_ptr<CacheItem> record);

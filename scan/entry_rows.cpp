@@ -46,20 +46,27 @@ EntryRowState RowStateOf(const CacheEntry& entry)
     return EntryRowState::None;
 }
 
-EntryRow MakeEntryRow(const CacheEntry& entry, const uint8_t* head, size_t headSize,
-                      const AnsiConverter& toAnsi)
+EntryRow MakeEntryRow(const CacheEntry& entry, const AnsiConverter& toAnsi)
 {
     EntryRow row;
     row.state = RowStateOf(entry);
     if (row.state == EntryRowState::None)
         return row;
+    row.name = EntryRowName(entry.url, entry.contentType, toAnsi);
+    row.category = CategorizeEntry(entry.contentType, row.name, nullptr, 0);
+    return row;
+}
+
+void RefineEntryRow(EntryRow& row, const CacheEntry& entry, const uint8_t* head, size_t headSize,
+                    const AnsiConverter& toAnsi)
+{
+    if (row.state == EntryRowState::None)
+        return;
     if (row.state == EntryRowState::Unreadable)
         head = nullptr;
-    row.name = EntryRowName(entry.url, entry.contentType, toAnsi);
     row.category = CategorizeEntry(entry.contentType, row.name, head, headSize);
     if (row.category.source == CategorySource::Body)
         row.name = EntryRowName(entry.url, row.category.contentType, toAnsi);
-    return row;
 }
 
 bool RowAwaitsBody(const EntryRow& row)

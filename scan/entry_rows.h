@@ -28,12 +28,14 @@ struct EntryRow {
     EntryCategory category;
 };
 
-// The row an entry makes (state None: no row, nothing else filled). head:
-// the decoded body's first bytes when they were read (kSignatureBytes
-// suffice), else null; see CategorizeEntry. A body found to be of a known
-// type by its bytes gives its name that type's extension.
-EntryRow MakeEntryRow(const CacheEntry& entry, const uint8_t* head, size_t headSize,
-                      const AnsiConverter& toAnsi);
+// The row an entry's headers make (state None: no row, nothing else filled),
+// before its body is read.
+EntryRow MakeEntryRow(const CacheEntry& entry, const AnsiConverter& toAnsi);
+// That row told again by the decoded body's first bytes once they are read
+// (kSignatureBytes suffice; see CategorizeEntry), once. A body found to be of
+// a known type by its bytes gives the name that type's extension.
+void RefineEntryRow(EntryRow& row, const CacheEntry& entry, const uint8_t* head, size_t headSize,
+                    const AnsiConverter& toAnsi);
 
 // Whether the body's first bytes may still change the row's name and kind:
 // when neither its content type nor its name told the kind, or its content

@@ -72,11 +72,15 @@ CacheEntry Entry(const std::string& url, int status, const std::string& type,
     return entry;
 }
 
+// As a scan makes it: from the headers, then told again by the body's first
+// bytes once they are read.
 EntryRow Row(const CacheEntry& entry, const std::string& head = "")
 {
-    return MakeEntryRow(entry,
-                        head.empty() ? nullptr : reinterpret_cast<const uint8_t*>(head.data()),
-                        head.size(), Windows1252);
+    EntryRow row = MakeEntryRow(entry, Windows1252);
+    if (!head.empty())
+        RefineEntryRow(row, entry, reinterpret_cast<const uint8_t*>(head.data()), head.size(),
+                       Windows1252);
+    return row;
 }
 
 // Every byte a Windows file name must not hold, and the names it must not be.
