@@ -20,18 +20,17 @@ constexpr int exportWriteFailed = 3;
 
 struct ExportedList {
     ExportCategory category;
-    const char* name;   // as /export takes it
     const char* title;  // the browser's caption, the HTML report's title
     ReportKind kind;
 };
 
 const ExportedList exportedLists[] = {
-    { ExportCategory::Images, "images", "Images", ReportKind::Pictures },
-    { ExportCategory::Text, "text", "Text Files", ReportKind::Files },
-    { ExportCategory::Other, "other", "Other Files", ReportKind::Files },
-    { ExportCategory::Flashes, "flashes", "Flashes", ReportKind::Files },
-    { ExportCategory::Movies, "movies", "Movies", ReportKind::Files },
-    { ExportCategory::Audios, "audios", "Audios", ReportKind::Files },
+    { ExportCategory::Images, "Images", ReportKind::Pictures },
+    { ExportCategory::Text, "Text Files", ReportKind::Files },
+    { ExportCategory::Other, "Other Files", ReportKind::Files },
+    { ExportCategory::Flashes, "Flashes", ReportKind::Files },
+    { ExportCategory::Movies, "Movies", ReportKind::Files },
+    { ExportCategory::Audios, "Audios", ReportKind::Files },
 };
 
 const ExportedList& ListOf(ExportCategory category)
@@ -159,7 +158,8 @@ int ExportList(const ProgramRequest& request)
         TellUser("Zema: the list could not be written to " + request.file + ".", true);
         return exportWriteFailed;
     }
-    TellUser("Zema: " + std::to_string(report.rows.size()) + " rows of " + exported.name +
+    TellUser("Zema: " + std::to_string(report.rows.size()) + " rows of " +
+                 ExportCategoryName(request.category) +
                  " written to " + request.file + ".",
              false);
     return 0;

@@ -122,6 +122,14 @@ bool CheckExport(ProgramRequest& request, const std::vector<std::string>& given,
 
 }  // namespace
 
+const char* ExportCategoryName(ExportCategory category)
+{
+    for (const CategoryName& entry : categoryNames)
+        if (entry.category == category)
+            return entry.name;
+    return categoryNames[0].name;
+}
+
 bool ParseProgramArguments(const std::vector<std::string>& arguments, ProgramRequest& request,
                            std::string& problem)
 {

@@ -13,6 +13,8 @@ enum class ProgramMode { Launcher, Usage, Export };
 
 // The browsers a list can be exported from, as /export names them.
 enum class ExportCategory { Images, Text, Other, Flashes, Movies, Audios };
+// "images", "text", ...: the category's name on the command line.
+const char* ExportCategoryName(ExportCategory category);
 
 struct ProgramRequest {
     ProgramMode mode = ProgramMode::Launcher;
