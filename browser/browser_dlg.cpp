@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "browser/details_dlg.h"
 #include "widgets/folder_chooser.h"
+#include "platform/text_code_pages.h"
 
 #include <string>
 

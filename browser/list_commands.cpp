@@ -1,23 +1,11 @@
 #include "browser/list_commands.h"
 
 #include "scan/cache_list_ctrl.h"
+#include "platform/text_code_pages.h"
 
 #include <cstring>
 
 namespace {
-
-std::wstring Utf8ToWide(const std::string& utf8)
-{
-    if (utf8.empty() || utf8.size() > INT32_MAX / 2)
-        return std::wstring();
-    const int length = static_cast<int>(utf8.size());
-    const int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    if (wideLength <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, &wide[0], wideLength);
-    return wide;
-}
 
 bool StartsWithNoCase(const std::string& text, const char* prefix)
 {

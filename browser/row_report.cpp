@@ -3,6 +3,7 @@
 #include "browser/cache_source_url.h"
 #include "scan/cache_item.h"
 #include "scan/cached_entry.h"
+#include "platform/text_code_pages.h"
 
 #include <windows.h>
 
@@ -74,25 +75,6 @@ std::string RowUrls::UrlOf(const CacheItem& row)
     return found == m_byLocalPath.end() ? std::string() : AnsiToUtf8(found->second);
 }
 
-std::string AnsiToUtf8(const std::string& ansi)
-{
-    if (ansi.empty() || ansi.size() > INT32_MAX / 4)
-        return std::string();
-    const int length = static_cast<int>(ansi.size());
-    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
-    if (wideLength <= 0)
-        return std::string();
-    std::vector<wchar_t> wide(static_cast<size_t>(wideLength));
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
-    const int utf8Length =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (utf8Length <= 0)
-        return std::string();
-    std::string utf8(static_cast<size_t>(utf8Length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], utf8Length, nullptr,
-                          nullptr);
-    return utf8;
-}
 
 // The local calendar time of the moment against its UTC one: the zone's
 // rules for that date, not today's, decide the offset.

@@ -24,9 +24,6 @@ private:
     std::map<std::string, std::string> m_byLocalPath;
 };
 
-// Text in the ANSI code page as UTF-8; bytes that do not convert are dropped.
-std::string AnsiToUtf8(const std::string& ansi);
-
 // The offset from UTC in minutes east that the local time zone had at the
 // moment (a FILETIME's count), daylight saving included; 0 when unknown.
 int32_t LocalOffsetAt(uint64_t fileTime);

@@ -4,6 +4,7 @@
 #include "scan/cached_entry.h"
 #include "scan/entry_rows.h"
 #include "scan/filter_rules.h"
+#include "platform/text_code_pages.h"
 
 #include <vector>
 

@@ -10,6 +10,7 @@
 #include "scan/filter_rules.h"
 #include "images/image_category.h"
 #include "reports/png_encoder.h"
+#include "platform/text_code_pages.h"
 
 #include <cstring>
 #include <new>

@@ -5,6 +5,7 @@
 #include "scan/body_signature.h"
 #include "scan/cached_entry.h"
 #include "scan/entry_rows.h"
+#include "platform/text_code_pages.h"
 
 #include <cstdint>
 #include <vector>

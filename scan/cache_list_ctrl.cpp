@@ -8,6 +8,7 @@
 #include "platform/folder_search.h"
 #include "platform/normalize_path.h"
 #include "platform/shell_open.h"
+#include "platform/text_code_pages.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -140,20 +140,3 @@ BodyDecodeStatus MeasureBody(const std::function<BodyDecodeResult(const DecodedB
     return result.status;
 }
 
-bool ConvertToAnsi(const std::u16string& text, std::string& ansi)
-{
-    ansi.clear();
-    if (text.empty())
-        return true;
-    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
-    int wideLength = static_cast<int>(text.size());
-    BOOL lossy = FALSE;
-    int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, wideLength, nullptr, 0,
-                                       nullptr, &lossy);
-    if (length <= 0 || lossy)
-        return false;
-    ansi.resize(static_cast<size_t>(length));
-    length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, wideLength, &ansi[0], length,
-                                   nullptr, &lossy);
-    return length > 0 && !lossy;
-}

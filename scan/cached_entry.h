@@ -65,6 +65,3 @@ ReadBodyInMemory(const std::function<BodyDecodeResult(const DecodedBodySink&)>& 
 // read was given.
 BodyDecodeStatus MeasureBody(const std::function<BodyDecodeResult(const DecodedBodySink&)>& read,
                              std::vector<uint8_t>& head, uint64_t& decodedSize);
-
-// The platform's exact conversion to the ANSI code page that entry names use.
-bool ConvertToAnsi(const std::u16string& text, std::string& ansi);
