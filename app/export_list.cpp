@@ -159,8 +159,7 @@ int ExportList(const ProgramRequest& request)
         return exportWriteFailed;
     }
     TellUser("Zema: " + std::to_string(report.rows.size()) + " rows of " +
-                 ExportCategoryName(request.category) +
-                 " written to " + request.file + ".",
+                 ExportCategoryName(request.category) + " written to " + request.file + ".",
              false);
     return 0;
 }

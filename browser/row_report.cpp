@@ -75,7 +75,6 @@ std::string RowUrls::UrlOf(const CacheItem& row)
     return found == m_byLocalPath.end() ? std::string() : AnsiToUtf8(found->second);
 }
 
-
 // The local calendar time of the moment against its UTC one: the zone's
 // rules for that date, not today's, decide the offset.
 int32_t LocalOffsetAt(uint64_t fileTime)

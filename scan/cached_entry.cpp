@@ -18,10 +18,10 @@ constexpr uint64_t copyBound = 0xFFFFFFFFull;
 
 // The text a row's entry keeps in the records' heap; every other field is
 // copied as it is.
-std::string CacheEntry::* const kTextFields[] = {
-    &CacheEntry::key,         &CacheEntry::url,         &CacheEntry::topLevelSite,
-    &CacheEntry::statusLine,  &CacheEntry::contentType, &CacheEntry::contentEncoding,
-    &CacheEntry::problem,     &CacheEntry::bodyFile,
+std::string CacheEntry::*const kTextFields[] = {
+    &CacheEntry::key,        &CacheEntry::url,         &CacheEntry::topLevelSite,
+    &CacheEntry::statusLine, &CacheEntry::contentType, &CacheEntry::contentEncoding,
+    &CacheEntry::problem,    &CacheEntry::bodyFile,
 };
 static_assert(sizeof kTextFields / sizeof kTextFields[0] == CachedEntry::kTextFieldCount,
               "one kept text per text field");
@@ -29,11 +29,10 @@ static_assert(sizeof kTextFields / sizeof kTextFields[0] == CachedEntry::kTextFi
 }  // namespace
 
 std::shared_ptr<const CachedEntry> CachedEntry::Make(std::shared_ptr<const ChosenCache> cache,
-                                                     const CacheEntry& entry,
-                                                     uint64_t decodedSize)
+                                                     const CacheEntry& entry, uint64_t decodedSize)
 {
-    return std::allocate_shared<CachedEntry>(RecordAllocator<CachedEntry>(),
-                                             std::move(cache), entry, decodedSize);
+    return std::allocate_shared<CachedEntry>(RecordAllocator<CachedEntry>(), std::move(cache),
+                                             entry, decodedSize);
 }
 
 CachedEntry::CachedEntry(std::shared_ptr<const ChosenCache> cache, const CacheEntry& entry,
@@ -139,4 +138,3 @@ BodyDecodeStatus MeasureBody(const std::function<BodyDecodeResult(const DecodedB
     decodedSize = result.decodedBytes;
     return result.status;
 }
-

@@ -31,7 +31,7 @@ const DWORD kLongestScanMs = 15 * 60 * 1000;
 struct ScanTurn {
     int rows = 0;
     double seconds = 0;
-    double cpuSeconds = 0;  // this process's threads, user and kernel
+    double cpuSeconds = 0;    // this process's threads, user and kernel
     double uiCpuSeconds = 0;  // of them, the user-interface thread's: rows and drawing
     bool ended = false;
     double RowsPerSecond() const { return seconds > 0 ? rows / seconds : 0; }
