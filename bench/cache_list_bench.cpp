@@ -1,7 +1,9 @@
 // Listing a browser cache: every entry of each real cache (made with
 // make-caches.py --entries) through OpenCacheFolder and Next, against reading
 // every file of the same folder whole with plain reads, taking turns round by
-// round in one process so both see the same page cache.
+// round in one process so both see the same page cache. Beside them, the
+// least any reader of a folder must spend: opening, sizing and closing each
+// of its files, reading nothing.
 //   cache_list_bench CACHES [ROUNDS]
 #include <algorithm>
 #include <chrono>
@@ -72,6 +74,30 @@ PlainRead ReadEveryFile(const std::string& folder)
     return read;
 }
 
+uint64_t OpenEveryFile(const std::string& folder)
+{
+    uint64_t files = 0;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        if (!item.is_regular_file())
+            continue;
+        FILE* file = fopen(item.path().string().c_str(), "rb");
+        if (!file)
+            continue;
+        if (fseek(file, 0, SEEK_END) == 0 && ftell(file) >= 0)
+            ++files;
+        fclose(file);
+    }
+    return files;
+}
+
+double MedianSeconds(const std::function<void()>& work, int rounds)
+{
+    std::vector<double> seconds;
+    for (int round = 0; round < rounds; ++round)
+        seconds.push_back(Seconds(work, 1));
+    return Median(seconds);
+}
+
 // Rows the server answered with 200 for this cache: what the browser could store.
 uint64_t ServedRows(const std::string& caches, const std::string& name)
 {
@@ -98,8 +124,8 @@ int main(int argc, char** argv)
         return 2;
     printf("cache_list_bench: %s, %d rounds (median, best)\n", command.folder.c_str(),
            command.rounds);
-    printf("%-19s %8s %7s %8s %8s %8s  %15s  %15s  %9s\n", "cache", "entries", "skipped",
-           "problems", "files", "MB", "list ms", "read ms", "list/read");
+    printf("%-19s %8s %7s %8s %8s %8s  %15s  %15s  %9s  %8s  %9s\n", "cache", "entries", "skipped",
+           "problems", "files", "MB", "list ms", "read ms", "list/read", "open ms", "open/read");
     int status = 0;
     for (const char* name : kCaches) {
         const std::string folder = command.folder + "/" + name;
@@ -109,12 +135,15 @@ int main(int argc, char** argv)
             command.rounds, [&] { return Seconds([&] { listing = ListCache(folder); }, 1); },
             [&] { return Seconds([&] { read = ReadEveryFile(folder); }, 1); });
         const double list = Median(turns.ours), readTime = Median(turns.rival);
-        printf("%-19s %8llu %7llu %8llu %8llu %8.1f  %7.1f %7.1f  %7.1f %7.1f  %9.2f\n", name,
-               static_cast<unsigned long long>(listing.entries),
-               static_cast<unsigned long long>(listing.skipped),
-               static_cast<unsigned long long>(listing.withProblem),
-               static_cast<unsigned long long>(read.files), read.bytes / 1e6, list * 1e3,
-               turns.bestOurs * 1e3, readTime * 1e3, turns.bestRival * 1e3, list / readTime);
+        const double opens = MedianSeconds([&] { OpenEveryFile(folder); }, command.rounds);
+        printf(
+            "%-19s %8llu %7llu %8llu %8llu %8.1f  %7.1f %7.1f  %7.1f %7.1f  %9.2f  %8.1f  %9.2f\n",
+            name, static_cast<unsigned long long>(listing.entries),
+            static_cast<unsigned long long>(listing.skipped),
+            static_cast<unsigned long long>(listing.withProblem),
+            static_cast<unsigned long long>(read.files), read.bytes / 1e6, list * 1e3,
+            turns.bestOurs * 1e3, readTime * 1e3, turns.bestRival * 1e3, list / readTime,
+            opens * 1e3, opens / readTime);
         // A reader that lost most of a cache would look fast: the listing must
         // hold nearly every response the browser was sent.
         uint64_t served = ServedRows(command.folder, name);
