@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,38 +56,41 @@ Listing ListCache(const std::string& folder)
     return listing;
 }
 
-PlainRead ReadEveryFile(const std::string& folder)
+// Each regular file under the folder, opened for reading, handed to visit
+// and closed again.
+void ForEachOpenedFile(const std::string& folder, const std::function<void(FILE*)>& visit)
 {
-    PlainRead read;
-    std::vector<char> buffer(1 << 16);
     for (const auto& item : fs::recursive_directory_iterator(folder)) {
         if (!item.is_regular_file())
             continue;
         FILE* file = fopen(item.path().string().c_str(), "rb");
         if (!file)
             continue;
+        visit(file);
+        fclose(file);
+    }
+}
+
+PlainRead ReadEveryFile(const std::string& folder)
+{
+    PlainRead read;
+    std::vector<char> buffer(1 << 16);
+    ForEachOpenedFile(folder, [&](FILE* file) {
         size_t got;
         while ((got = fread(buffer.data(), 1, buffer.size(), file)) > 0)
             read.bytes += got;
-        fclose(file);
         ++read.files;
-    }
+    });
     return read;
 }
 
 uint64_t OpenEveryFile(const std::string& folder)
 {
     uint64_t files = 0;
-    for (const auto& item : fs::recursive_directory_iterator(folder)) {
-        if (!item.is_regular_file())
-            continue;
-        FILE* file = fopen(item.path().string().c_str(), "rb");
-        if (!file)
-            continue;
+    ForEachOpenedFile(folder, [&](FILE* file) {
         if (fseek(file, 0, SEEK_END) == 0 && ftell(file) >= 0)
             ++files;
-        fclose(file);
-    }
+    });
     return files;
 }
 
