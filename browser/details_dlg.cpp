@@ -116,8 +116,9 @@ void PrepareDetails(const CacheItem& row, CDetailsDlg& details)
     // of the row while the dialog is open.
     details.Describe(IDD_ENTRY_DETAILS, [entry] {
         FoundDetails found;
-        found.url = entry->Entry().url.c_str();
-        found.found = !entry->Entry().url.empty();
+        const std::string url = entry->Url();
+        found.url = url.c_str();
+        found.found = !url.empty();
         found.fields = EntryDetailFields(*entry);
         return found;
     });

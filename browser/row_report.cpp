@@ -64,7 +64,7 @@ void DescribeFile(const CacheItem& row, RowUrls& urls, ReportRow& out)
 std::string RowUrls::UrlOf(const CacheItem& row)
 {
     if (std::shared_ptr<const CachedEntry> entry = row.SourceEntry())
-        return entry->Entry().url;
+        return entry->Url();
     if (!m_indexRead) {
         m_indexRead = true;
         ForEachCacheSourceUrl([this](LPCSTR localPath, LPCSTR url) {

@@ -2,57 +2,63 @@
 
 #include <windows.h>
 
-#include <climits>
 #include <cstdint>
-#include <vector>
+
+namespace {
+
+// size bytes of text in the code page as UTF-16; "" when they do not convert.
+std::wstring WideOf(UINT codePage, const char* text, size_t size)
+{
+    if (size == 0 || size > INT32_MAX / 2)
+        return std::wstring();
+    const int length = static_cast<int>(size);
+    const int wideLength = ::MultiByteToWideChar(codePage, 0, text, length, nullptr, 0);
+    if (wideLength <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(codePage, 0, text, length, &wide[0], wideLength);
+    return wide;
+}
+
+// UTF-16 in the code page. Exact: false when a character has no byte of its
+// own there, rather than a best fit or the default character. UTF-8 holds
+// every character and takes neither check.
+bool NarrowOf(UINT codePage, bool exact, const wchar_t* wide, size_t size, std::string& out)
+{
+    out.clear();
+    if (size == 0)
+        return true;
+    if (size > INT32_MAX / 4)
+        return false;
+    const int wideLength = static_cast<int>(size);
+    const DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
+    BOOL lossy = FALSE;
+    BOOL* const usedDefault = exact ? &lossy : nullptr;
+    int length =
+        ::WideCharToMultiByte(codePage, flags, wide, wideLength, nullptr, 0, nullptr, usedDefault);
+    if (length <= 0 || lossy)
+        return false;
+    out.resize(static_cast<size_t>(length));
+    length = ::WideCharToMultiByte(codePage, flags, wide, wideLength, &out[0], length, nullptr,
+                                   usedDefault);
+    return length > 0 && !lossy;
+}
+
+}  // namespace
 
 std::string AnsiToUtf8(const std::string& ansi)
 {
-    if (ansi.empty() || ansi.size() > INT32_MAX / 4)
-        return std::string();
-    const int length = static_cast<int>(ansi.size());
-    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
-    if (wideLength <= 0)
-        return std::string();
-    std::vector<wchar_t> wide(static_cast<size_t>(wideLength));
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
-    const int utf8Length =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (utf8Length <= 0)
-        return std::string();
-    std::string utf8(static_cast<size_t>(utf8Length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], utf8Length, nullptr,
-                          nullptr);
-    return utf8;
+    const std::wstring wide = WideOf(CP_ACP, ansi.data(), ansi.size());
+    std::string utf8;
+    return NarrowOf(CP_UTF8, false, wide.data(), wide.size(), utf8) ? utf8 : std::string();
 }
 
 std::wstring Utf8ToWide(const std::string& utf8)
 {
-    if (utf8.empty() || utf8.size() > INT32_MAX / 2)
-        return std::wstring();
-    const int length = static_cast<int>(utf8.size());
-    const int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    if (wideLength <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, &wide[0], wideLength);
-    return wide;
+    return WideOf(CP_UTF8, utf8.data(), utf8.size());
 }
 
 bool ConvertToAnsi(const std::u16string& text, std::string& ansi)
 {
-    ansi.clear();
-    if (text.empty())
-        return true;
-    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
-    int wideLength = static_cast<int>(text.size());
-    BOOL lossy = FALSE;
-    int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, wideLength, nullptr, 0,
-                                       nullptr, &lossy);
-    if (length <= 0 || lossy)
-        return false;
-    ansi.resize(static_cast<size_t>(length));
-    length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, wideLength, &ansi[0], length,
-                                   nullptr, &lossy);
-    return length > 0 && !lossy;
+    return NarrowOf(CP_ACP, true, reinterpret_cast<const wchar_t*>(text.data()), text.size(), ansi);
 }

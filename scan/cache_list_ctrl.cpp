@@ -3,7 +3,6 @@
 #include "caches/cache_reader.h"
 #include "sources/caches_to_scan.h"
 #include "scan/cache_item.h"
-#include "scan/cached_entry.h"
 #include "scan/filter_rules.h"
 #include "platform/folder_search.h"
 #include "platform/normalize_path.h"

@@ -83,8 +83,8 @@ protected:
     // The category test and what follows it, for one file of a folder.
     virtual void ExamineFile(const char* folder, const WIN32_FIND_DATAA& entry) = 0;
     // Whether an entry of a browser cache may be one of this list's rows, by
-    // the row its headers make (MakeEntryRow): only then is
-    // its body read. A list without entry rows lists none.
+    // the row its headers make (MakeEntryRow): only then is its body read. A
+    // list without entry rows lists none.
     virtual bool MayListEntry(const EntryRow& /*headerRow*/) const { return false; }
     // What follows for an entry that may be the list's, on the worker thread
     // after its date test and a pause point: the reader is the one that

@@ -23,9 +23,6 @@ std::string CacheEntry::*const kTextFields[] = {
     &CacheEntry::statusLine, &CacheEntry::contentType, &CacheEntry::contentEncoding,
     &CacheEntry::problem,    &CacheEntry::bodyFile,
 };
-static_assert(sizeof kTextFields / sizeof kTextFields[0] == CachedEntry::kTextFieldCount,
-              "one kept text per text field");
-
 }  // namespace
 
 std::shared_ptr<const CachedEntry> CachedEntry::Make(std::shared_ptr<const ChosenCache> cache,
@@ -39,6 +36,8 @@ CachedEntry::CachedEntry(std::shared_ptr<const ChosenCache> cache, const CacheEn
                          uint64_t decodedSize)
     : m_cache(std::move(cache)), m_numbers(entry), m_decodedSize(decodedSize)
 {
+    static_assert(sizeof kTextFields / sizeof kTextFields[0] == kTextFieldCount,
+                  "one kept text per text field");
     m_numbers.headers.clear();
     m_numbers.headers.shrink_to_fit();
     for (size_t field = 0; field < kTextFieldCount; ++field) {
@@ -54,6 +53,14 @@ CacheEntry CachedEntry::Entry() const
     for (size_t field = 0; field < kTextFieldCount; ++field)
         (entry.*kTextFields[field]).assign(m_text[field].data(), m_text[field].size());
     return entry;
+}
+
+std::string CachedEntry::Url() const
+{
+    for (size_t field = 0; field < kTextFieldCount; ++field)
+        if (kTextFields[field] == &CacheEntry::url)
+            return std::string(m_text[field].data(), m_text[field].size());
+    return std::string();
 }
 
 BodyDecodeResult CachedEntry::ReadBody(uint64_t bound, const CacheStopCheck& stop,

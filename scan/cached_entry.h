@@ -30,6 +30,8 @@ public:
     const ChosenCache& Cache() const { return *m_cache; }
     // The entry as the reader gave it, without its headers.
     CacheEntry Entry() const;
+    // Its URL alone, without making the whole entry again.
+    std::string Url() const;
     uint64_t DecodedSize() const { return m_decodedSize; }
 
     // Opens the cache again (read-only, as every reader opens it) and hands
@@ -43,9 +45,8 @@ public:
     // The decoded body into a file created anew at target.
     bool WriteBody(const char* target) const;
 
-    static constexpr size_t kTextFieldCount = 8;
-
 private:
+    static constexpr size_t kTextFieldCount = 8;
     using RecordText = std::basic_string<char, std::char_traits<char>, RecordAllocator<char>>;
 
     std::shared_ptr<const ChosenCache> m_cache;

@@ -14,7 +14,7 @@
 // const from its making, and the shared count is atomic.
 template <class Record> struct EntryRecord : Record {
     bool WriteCopy(const char* target) const override { return entry && entry->WriteBody(target); }
-    std::string Label() const override { return entry ? entry->Entry().url : this->path; }
+    std::string Label() const override { return entry ? entry->Url() : this->path; }
     std::shared_ptr<const CachedEntry> SourceEntry() const override { return entry; }
     std::string FileForPrograms(CEntryTempFiles& files) const override
     {

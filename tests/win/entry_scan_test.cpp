@@ -60,7 +60,6 @@ void Snapshot(const std::string& folder, const std::string& relative,
     ::FindClose(search);
 }
 
-
 // The last segment of a URL's path, as the row names it: the query dropped,
 // the escapes kept (the names of this site decode to ASCII or to nothing the
 // ANSI code page holds exactly).

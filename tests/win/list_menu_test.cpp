@@ -160,7 +160,6 @@ protected:
         EXPECT_EQ(static_cast<int>(list.GetSelectedCount()), list.GetItemCount());
     }
 
-
     PlacedBrowserCaches caches{ ZEMA_MADE_CACHES };
     TempTree tree;
     CacheFolderOverride cache{ tree.Root() + "\\wininet" };
