@@ -238,6 +238,8 @@ constexpr SIZE_T itemBufferSize = 512 + MAX_PATH;
 
 int PrintItems(HWND list)
 {
+    if (!::IsWindow(list))
+        return 2;
     RemoteBuffer remote(list, itemBufferSize);
     if (!remote.ok())
         return 1;

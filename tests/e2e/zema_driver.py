@@ -200,8 +200,11 @@ class Probe:
         return [w for w in self.top_level() if w.owner == owner.hwnd and w.cls == cls]
 
     def rows(self, list_window):
-        """The rows of a list view: index, text, image, selected, rect."""
-        out = self.wine.run(self.exe, "items", str(list_window.hwnd), check=False)
+        """The rows of a list view: index, text, image, selected, rect; none
+        once the list is gone. As with _windows, a probe Wine failed to run
+        is run again rather than read as an empty list."""
+        out = self.wine.run_settled(self.exe, "items", str(list_window.hwnd),
+                                    ok=(0, self.WINDOW_GONE))
         return [Window(json.loads(line)) for line in out.splitlines()]
 
     def row_count(self, list_window):
@@ -405,7 +408,10 @@ class UserActions:
     def select_row(self, browser, text, x_offset=None):
         """Clicks the row of that text: its centre, or x_offset into it where
         the centre lies outside the list."""
-        row = next(r for r in self.rows(browser) if r.text == text)
+        rows = self.rows(browser)
+        row = next((r for r in rows if r.text == text), None)
+        if row is None:
+            raise AssertionError(f"no row {text!r} among {[r.text for r in rows]}")
         x = row.centre[0] if x_offset is None else row.rect[0] + x_offset
         self.mouse.click(x, row.centre[1])
         return row
