@@ -181,7 +181,7 @@ class Probe:
         return self._windows("controls", str(window.hwnd))
 
     def cursor(self):
-        return json.loads(self.wine.run(self.exe, "cursor"))
+        return json.loads(self.wine.run_settled(self.exe, "cursor"))
 
     def link(self, windows_path):
         """Target, description and arguments of a shell link, or None."""
@@ -208,7 +208,7 @@ class Probe:
         return [Window(json.loads(line)) for line in out.splitlines()]
 
     def row_count(self, list_window):
-        return int(self.wine.run(self.exe, "count", str(list_window.hwnd)).strip())
+        return int(self.wine.run_settled(self.exe, "count", str(list_window.hwnd)).strip())
 
     def again(self, window):
         """The window as it is now, or None once it is gone."""
