@@ -43,48 +43,55 @@ std::string LocalTimeText(int64_t microseconds)
     return text;
 }
 
-std::string SiteText(const CachedEntry& entry)
+// What the dialog shows of a row's entry: its fields, copied out of the
+// row's record once, and the size its body decoded to.
+struct DrilledEntry {
+    CacheEntry fields;
+    uint64_t decodedSize;
+};
+
+std::string SiteText(const DrilledEntry& entry)
 {
-    return OrNotRecorded(entry.Entry().topLevelSite);
+    return OrNotRecorded(entry.fields.topLevelSite);
 }
 
-std::string StatusText(const CachedEntry& entry)
+std::string StatusText(const DrilledEntry& entry)
 {
-    const CacheEntry& fields = entry.Entry();
+    const CacheEntry& fields = entry.fields;
     if (!fields.statusLine.empty())
         return fields.statusLine;
     return fields.status > 0 ? std::to_string(fields.status) : kNotRecordedText;
 }
 
-std::string TypeText(const CachedEntry& entry)
+std::string TypeText(const DrilledEntry& entry)
 {
-    return OrNotRecorded(entry.Entry().contentType);
+    return OrNotRecorded(entry.fields.contentType);
 }
 
-std::string EncodingText(const CachedEntry& entry)
+std::string EncodingText(const DrilledEntry& entry)
 {
-    return OrNotRecorded(entry.Entry().contentEncoding);
+    return OrNotRecorded(entry.fields.contentEncoding);
 }
 
-std::string StoredSizeText(const CachedEntry& entry)
+std::string StoredSizeText(const DrilledEntry& entry)
 {
-    return Bytes(entry.Entry().storedSize);
+    return Bytes(entry.fields.storedSize);
 }
 
-std::string DecodedSizeText(const CachedEntry& entry)
+std::string DecodedSizeText(const DrilledEntry& entry)
 {
-    return Bytes(entry.DecodedSize());
+    return Bytes(entry.decodedSize);
 }
 
-std::string CachedText(const CachedEntry& entry)
+std::string CachedText(const DrilledEntry& entry)
 {
-    return LocalTimeText(entry.Entry().responseTime);
+    return LocalTimeText(entry.fields.responseTime);
 }
 
 // The reader's reason, when it gave one, follows the mark.
-std::string BodyText(const CachedEntry& entry)
+std::string BodyText(const DrilledEntry& entry)
 {
-    const CacheEntry& fields = entry.Entry();
+    const CacheEntry& fields = entry.fields;
     std::string mark;
     switch (fields.body) {
     case BodyAvailability::Complete:
@@ -105,7 +112,7 @@ std::string BodyText(const CachedEntry& entry)
 
 struct FieldRule {
     int controlId;
-    std::string (*text)(const CachedEntry& entry);
+    std::string (*text)(const DrilledEntry& entry);
 };
 
 const FieldRule kFieldRules[] = {
@@ -123,8 +130,9 @@ const FieldRule kFieldRules[] = {
 
 DetailFields EntryDetailFields(const CachedEntry& entry)
 {
+    const DrilledEntry drilled{ entry.Entry(), entry.DecodedSize() };
     DetailFields fields;
     for (const FieldRule& rule : kFieldRules)
-        fields.push_back({ rule.controlId, rule.text(entry) });
+        fields.push_back({ rule.controlId, rule.text(drilled) });
     return fields;
 }

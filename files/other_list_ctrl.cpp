@@ -4,7 +4,6 @@
 #include "scan/cached_entry.h"
 #include "scan/entry_rows.h"
 #include "scan/filter_rules.h"
-#include "platform/text_code_pages.h"
 
 #include <vector>
 
@@ -79,7 +78,7 @@ void COtherListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cach
     }
     if (row.state == EntryRowState::Whole && (status != BodyDecodeStatus::Ok || decodedSize == 0))
         return;
-    RefineEntryRow(row, entry, head.empty() ? nullptr : head.data(), head.size(), ConvertToAnsi);
+    RefineRow(row, entry, head);
     if (IsOtherRow(row, m_filters.wildcard) && !StopRequested())
         AddEntryRow(cache, entry, row.name, decodedSize);
 }

@@ -5,7 +5,6 @@
 #include "scan/cached_entry.h"
 #include "scan/entry_rows.h"
 #include "scan/filter_rules.h"
-#include "platform/text_code_pages.h"
 
 #include <cstring>
 #include <new>
@@ -60,7 +59,7 @@ void CTextListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cache
             body) != BodyDecodeStatus::Ok ||
         body.empty())
         return;
-    RefineEntryRow(row, entry, body.data(), body.size(), ConvertToAnsi);
+    RefineRow(row, entry, body);
     if (!IsTextRow(row, m_filters.typeList))
         return;
     const uint64_t decodedSize = body.size();

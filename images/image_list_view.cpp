@@ -10,7 +10,6 @@
 #include "scan/filter_rules.h"
 #include "images/image_category.h"
 #include "reports/png_encoder.h"
-#include "platform/text_code_pages.h"
 
 #include <cstring>
 #include <new>
@@ -80,7 +79,7 @@ void CImageListView::ExamineEntry(const std::shared_ptr<const ChosenCache>& cach
         body);
     if (status != BodyDecodeStatus::Ok)
         return;
-    RefineEntryRow(row, entry, body.data(), body.size(), ConvertToAnsi);
+    RefineRow(row, entry, body);
     if (IsImageRow(row, m_filters.typeList))
         AddEntryThumbnail(cache, entry, row.name, body, row.category.imageType);
 }

@@ -5,7 +5,6 @@
 #include "scan/body_signature.h"
 #include "scan/cached_entry.h"
 #include "scan/entry_rows.h"
-#include "platform/text_code_pages.h"
 
 #include <cstdint>
 #include <vector>
@@ -68,10 +67,12 @@ void CMediaListCtrl::ExamineEntry(const std::shared_ptr<const ChosenCache>& cach
 {
     const CacheStopCheck stop = [this] { return StopRequested(); };
     if (RowAwaitsBody(row)) {
-        const std::vector<uint8_t> head = BodyHead(reader, entry, stop);
-        RefineEntryRow(row, entry, head.data(), head.size(), ConvertToAnsi);
+        RefineRow(row, entry, BodyHead(reader, entry, stop));
+        // Between the reads of the head and of the whole body.
+        if (!PassPausePoint())
+            return;
     }
-    if (!IsMediaRow(row, m_filters.mediaKind) || !PassPausePoint())
+    if (!IsMediaRow(row, m_filters.mediaKind))
         return;
     const BodyDecodeResult body = CountBody(reader, entry, stop);
     if (body.status == BodyDecodeStatus::Cancelled)

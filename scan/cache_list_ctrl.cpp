@@ -100,6 +100,12 @@ bool CCacheListCtrl::OfferEntry(const std::shared_ptr<const ChosenCache>& cache,
     return true;
 }
 
+void CCacheListCtrl::RefineRow(EntryRow& row, const CacheEntry& entry,
+                               const std::vector<uint8_t>& head)
+{
+    RefineEntryRow(row, entry, head.empty() ? nullptr : head.data(), head.size(), ConvertToAnsi);
+}
+
 // Applied after the walk's last row: a Close that came during the scan closes
 // the browser now.
 void CCacheListCtrl::OnScanEnded()

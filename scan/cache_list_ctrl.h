@@ -97,6 +97,9 @@ protected:
     }
     // The image a row shows, asked only while the row is drawn or read.
     virtual int RowImage(const CacheItem& row) = 0;
+    // The header row of ExamineEntry told again by the decoded body's first
+    // bytes once they are read (RefineEntryRow, names in the ANSI code page).
+    static void RefineRow(EntryRow& row, const CacheEntry& entry, const std::vector<uint8_t>& head);
 
     virtual void WalkFolder(const char* folder);
     // Hands each entry the search pattern finds to visit, with a pause point
